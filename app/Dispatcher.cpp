@@ -1,0 +1,202 @@
+#include "Dispatcher.h"
+
+#include "Report.h"
+#include "Strings.h"
+
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <iostream>
+#include <string_view>
+
+namespace tavo {
+
+namespace {
+
+constexpr const char* kTempFile = "temp.xml";
+
+const char* const kUsage =
+    "usage: tavoalign SWITCH OPERANDS...\n"
+    "\n"
+    "Line and word alignment (write temp.xml, then the output XML):\n"
+    "  -paw        page input.xml output.xml\n"
+    "  -word       page input.xml output.xml\n"
+    "  -solopaw    page input.xml output.xml\n"
+    "  -updatepaw  page input.xml output.xml\n"
+    "  -segword    page input.xml output.xml\n"
+    "  -splitword  page input.xml output.xml [-readorderRL|-readorderLR]\n"
+    "  -shrink     page input.xml output.xml\n"
+    "  -refine     page input.xml output.xml\n"
+    "Ground truth:\n"
+    "  -textline   page output.xml [n]\n"
+    "  -merge      text.txt input.xml output.xml\n"
+    "  -meta       input.xml output.xml\n"
+    "  -verify     words.xml source.txt\n"
+    "Transcription edits:\n"
+    "  -filter     input.txt output.txt\n"
+    "  -fix        wordfolder/DDD-WWW-PPPPP-ZZZZ... pagefolder\n"
+    "  -replace    input.xml output.xml\n"
+    "  -punc       wordfolder\n"
+    "  -digi       wordfolder\n"
+    "  -reverse    input.txt output.txt\n"
+    "  -indic      input.xml output.xml\n"
+    "  -shift      input.xml output.xml columns rows\n"
+    "Page images:\n"
+    "  -bin        input output [threshold]\n"
+    "  -niblack    input output [threshold]\n"
+    "  -keepline   input output\n"
+    "  -render     page input.xml output-image\n"
+    "\n"
+    "Exit status: 0 done, 1 start-up failure, 255 argument error,\n"
+    "2 runtime failure (nothing written), 3 done but zones left unchanged.\n";
+
+// The commands that write temp.xml and leave the finishing pass to the
+// dispatcher; their arguments are checked before anything runs.
+bool isCheckedCommand(std::u16string_view sw)
+{
+    return sw == u"-paw" || sw == u"-word" || sw == u"-solopaw" || sw == u"-updatepaw" ||
+           sw == u"-segword" || sw == u"-splitword";
+}
+
+// Start-up check of the process environment.  On this platform it cannot
+// fail; the failure branch is kept for the message and status it defines.
+bool initialiseFramework()
+{
+    return static_cast<bool>(std::cout);
+}
+
+bool canOpenForReading(const std::u16string& name)
+{
+    std::FILE* f = std::fopen(utf8FromWide(name).c_str(), "rb");
+    if (!f)
+        return false;
+    std::fclose(f);
+    return true;
+}
+
+// Returns -1 with the message printed when the checks fail, else 0.
+int checkTempFileArguments(const std::vector<std::u16string>& args)
+{
+    if (args.size() < 5) {
+        std::cout << "not enough arguments" << std::flush;
+        return kExitArgumentError;
+    }
+    if (args[3] == args[4]) {
+        std::cout << "input xml but be different from output xml" << std::flush;
+        return kExitArgumentError;
+    }
+    for (int i : {2, 3}) {
+        if (!canOpenForReading(args[i])) {
+            std::cout << "file does not exist:" << utf8FromWide(args[i]) << std::endl;
+            return kExitArgumentError;
+        }
+    }
+    return kExitOk;
+}
+
+struct Command {
+    std::u16string_view name;
+    size_t minArgs;     // argument count including program path and switch
+    bool usesTempFile;  // finishing pass from temp.xml to argument 4
+    std::function<void(const std::vector<std::u16string>&, Report&)> run;
+};
+
+// Commands whose work is not built yet do nothing.
+void notBuilt(const std::vector<std::u16string>&, Report&) {}
+
+const std::vector<Command>& commandTable()
+{
+    static const std::vector<Command> table = {
+        {u"-paw", 5, true, notBuilt},
+        {u"-word", 5, true, notBuilt},
+        {u"-solopaw", 5, true, notBuilt},
+        {u"-updatepaw", 5, true, notBuilt},
+        {u"-segword", 5, true, notBuilt},
+        {u"-splitword", 5, true, notBuilt},
+        {u"-meta", 4, false, notBuilt},
+        {u"-merge", 5, false, notBuilt},
+        {u"-filter", 4, false, notBuilt},
+        {u"-bin", 4, false, notBuilt},
+        {u"-niblack", 4, false, notBuilt},
+        {u"-keepline", 4, false, notBuilt},
+        {u"-shrink", 5, true, notBuilt},
+        {u"-refine", 5, true, notBuilt},
+        {u"-textline", 4, false, notBuilt},
+        {u"-render", 5, false, notBuilt},
+        {u"-indic", 4, false, notBuilt},
+        {u"-shift", 6, false, notBuilt},
+        {u"-reverse", 4, false, notBuilt},
+        {u"-fix", 4, false, notBuilt},
+        {u"-replace", 4, false, notBuilt},
+        {u"-punc", 3, false, notBuilt},
+        {u"-digi", 3, false, notBuilt},
+        {u"-verify", 4, false, notBuilt},
+    };
+    return table;
+}
+
+void printErrors(const Report& report)
+{
+    for (const std::string& line : report.errors())
+        std::cerr << "tavoalign: " << line << '\n';
+    std::cerr << std::flush;
+}
+
+}  // namespace
+
+int dispatch(const std::vector<std::u16string>& args)
+{
+    if (!initialiseFramework()) {
+        std::wprintf(L"Fatal Error: MFC initialization failed\n");
+        return kExitFramework;
+    }
+    if (args.size() < 2)
+        return kExitOk;
+
+    const std::u16string& sw = args[1];
+    if (sw == u"--help") {
+        std::cout << kUsage << std::flush;
+        return kExitOk;
+    }
+    if (sw == u"--version") {
+        std::cout << "tavoalign " << TAVO_VERSION << std::endl;
+        return kExitOk;
+    }
+    if (isCheckedCommand(sw)) {
+        if (int status = checkTempFileArguments(args); status != kExitOk)
+            return status;
+    }
+
+    for (const Command& command : commandTable()) {
+        if (command.name != sw)
+            continue;
+        if (sw == u"-verify" && args.size() < command.minArgs) {
+            std::cout << "usage: -verify words.xml source.txt" << std::flush;
+            return kExitOk;
+        }
+        if (args.size() < command.minArgs) {
+            std::cout << "not enough arguments" << std::flush;
+            return kExitArgumentError;
+        }
+        Report report(toNarrow(sw));
+        try {
+            command.run(args, report);
+        } catch (const RuntimeFailure& failure) {
+            std::cout << report.out() << std::flush;
+            printErrors(report);
+            std::cerr << "tavoalign: " << failure.what() << std::endl;
+            return kExitRuntimeFailure;
+        } catch (const std::exception& error) {
+            std::cout << report.out() << std::flush;
+            printErrors(report);
+            std::cerr << "tavoalign: " << report.command() << ": " << error.what() << std::endl;
+            return kExitRuntimeFailure;
+        }
+        std::cout << report.out() << std::flush;
+        printErrors(report);
+        return report.hasUnchangedZones() ? kExitZonesUnchanged : kExitOk;
+    }
+    return kExitOk;  // unknown switch
+}
+
+}  // namespace tavo

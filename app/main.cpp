@@ -1,0 +1,14 @@
+#include "Dispatcher.h"
+#include "Strings.h"
+
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::u16string> args;
+    args.reserve(static_cast<size_t>(argc));
+    for (int i = 0; i < argc; ++i)
+        args.push_back(tavo::wideFromUtf8(argv[i]));
+    return tavo::dispatch(args);
+}
