@@ -184,7 +184,7 @@ int dispatch(const std::vector<std::u16string>& args)
         } catch (const RuntimeFailure& failure) {
             std::cout << report.out() << std::flush;
             printErrors(report);
-            std::cerr << "tavoalign: " << failure.what() << std::endl;
+            std::cerr << "tavoalign: " << report.command() << ": " << failure.what() << std::endl;
             return kExitRuntimeFailure;
         } catch (const std::exception& error) {
             std::cout << report.out() << std::flush;

@@ -31,9 +31,7 @@ void Report::warn(std::string_view text)
 
 void Report::fail(std::string_view file, std::string_view why) const
 {
-    std::string msg = command_;
-    msg += ": ";
-    msg += file;
+    std::string msg(file);
     msg += ": ";
     msg += why;
     throw RuntimeFailure(msg);

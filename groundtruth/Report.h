@@ -24,8 +24,9 @@ enum ExitStatus : int {
     kExitArgumentError = -1,
 };
 
-// A failure that stops the command.  what() is the whole message without the
-// "tavoalign: " prefix, for example "-paw: page.tif: cannot load image: ...".
+// A failure that stops the command.  what() names the file and the problem,
+// for example "page.tif: cannot load image: ..."; the dispatcher prints it as
+// "tavoalign: -paw: page.tif: cannot load image: ..." and ends with status 2.
 class RuntimeFailure : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -48,7 +49,7 @@ public:
     // A warning that does not change the exit status.
     void warn(std::string_view text);
 
-    // Throws a RuntimeFailure naming the command and the file.
+    // Throws a RuntimeFailure naming the file.
     [[noreturn]] void fail(std::string_view file, std::string_view why) const;
 
     const std::string& out() const { return out_; }
