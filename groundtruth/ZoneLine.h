@@ -1,0 +1,68 @@
+// The line-oriented model of a ground-truth file: attribute access by plain
+// text search inside one zone line, XML escaping and the small text
+// operations the commands share.  None of these report errors.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tavo {
+
+// Character classes (UTF-16 code units).
+constexpr char16_t kArabicFirst = 0x0621;
+constexpr char16_t kArabicLast = 0x0669;
+constexpr char16_t kFullStop = 0x002E;
+constexpr char16_t kKeptAsciiLast = 0x007F;
+constexpr char16_t kKeptArabicFirst = 0x0600;
+constexpr char16_t kKeptArabicLast = 0x06FF;
+constexpr char16_t kEnDash = 0x2013;
+
+inline bool isArabicChar(char16_t c) { return c >= kArabicFirst && c <= kArabicLast; }
+inline bool isKeptChar(char16_t c)
+{
+    return c <= kKeptAsciiLast || (c >= kKeptArabicFirst && c <= kKeptArabicLast) || c == kEnDash;
+}
+
+// Value of the first occurrence of name anywhere in the line (plain,
+// case-sensitive substring search), or the empty text.
+std::u16string getAttribute(std::u16string_view name, std::u16string_view line);
+
+// Replaces the value of the first occurrence of name; when name is absent and
+// addIfMissing is set, appends ` name="value"` after the last double quote.
+void setAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value,
+                  bool addIfMissing);
+
+// `id` matched only as a whole attribute (a blank, id, =") so that `width`
+// or `nextZoneID` are never taken for it.
+std::u16string getIdAttribute(std::u16string_view line);
+void setIdAttribute(std::u16string& line, std::u16string_view value, bool addIfMissing);
+
+// getAttribute("tavo_type") is "DL_TEXTLINEGT".
+bool isZoneLine(std::u16string_view line);
+
+// The five predefined entities; every ampersand is escaped exactly once.
+std::u16string escapeXml(std::u16string_view text);
+
+// Replaces the leftmost occurrence of find until none is left.  Returns false
+// and leaves the line unchanged for an empty find text, a replacement that
+// contains its find text, or a rule that keeps rewriting without end.
+bool replaceAll(std::u16string_view find, std::u16string_view replacement, std::u16string& line);
+
+// Trims spaces and reduces every run of spaces to one.
+std::u16string normaliseSpaces(std::u16string_view text);
+
+// Keeps only kept characters, turns tabs into spaces and each double quote
+// into two apostrophes.
+std::u16string cleanTranscription(std::u16string_view text);
+
+// Every character in the Arabic range or a full stop (true when empty).
+bool isArabicText(std::u16string_view text);
+// Every code unit below 129.
+bool isAsciiText(std::u16string_view text);
+
+// The part after the last backslash and the last slash.
+std::string baseName(std::string_view path);
+// Decimal form as "%d" prints it.
+std::string intToText(int value);
+
+}  // namespace tavo
