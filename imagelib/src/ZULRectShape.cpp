@@ -1,0 +1,5 @@
+#include "ZULRectShape.h"
+
+#include "ZULImage.h"
+
+void ZULRectShape::zulDraw(ZULImage&) const {}
