@@ -61,21 +61,25 @@ public:
     // A read error ended the file early.
     bool readFailed() const { return readFailed_; }
 
+    void close() override;
+
 private:
     void detectEncoding();
     bool ensure(int count);
-    int nextByte();
+    bool nextIs(char16_t c) const;
+    void skipUnit();
     int nextChar();
     int nextUtf8();
-    void collectBytes(std::string& bytes, int ch);
+    void collectUtf8(std::u16string& line);
+    void collectUtf16(std::u16string& line);
+    void collectCodePage(std::u16string& line);
 
     int position_ = 0;   // next unread byte of the buffer
     int filled_ = 0;     // valid bytes in the buffer
-    bool atEnd_ = false;
-    bool eof_ = false;   // the file has no more bytes to read
+    bool atEnd_ = false;     // no further line to deliver
+    bool eof_ = false;       // the file has no more bytes to read
     bool readFailed_ = false;
-    bool firstLine_ = true;
-    int pending_ = -1;   // a pushed-back character (CR or LF), -1 when none
+    bool firstLine_ = true;  // no line delivered since the start of the text
 };
 
 class CTextFileWrite : public CTextFileBase {
@@ -112,7 +116,8 @@ private:
     void discard();
 
     std::string target_;     // UTF-8 target name
-    std::string tempName_;   // UTF-8 temporary file name
+    std::string tempName_;   // UTF-8 temporary file name; empty for a device
+    std::string renameTo_;   // the file the temporary file replaces
     int position_ = -1;      // index of the last byte used in the buffer
     int writeErrno_ = 0;     // first write error, 0 when none
     int pendingHigh_ = -1;   // high surrogate waiting for its low half

@@ -1,0 +1,231 @@
+#include "ZoneLine.h"
+
+namespace tavo {
+
+namespace {
+
+constexpr char16_t kQuote = u'"';
+constexpr char16_t kSpace = u' ';
+constexpr char16_t kTab = u'\t';
+constexpr auto npos = std::u16string_view::npos;
+
+// Replacement work a rule may do on one line before it is taken for a rule
+// that never stops rewriting (units of replacement text re-read per unit of
+// line, plus a fixed allowance).
+constexpr size_t kRewriteAllowance = size_t{1} << 20;
+constexpr size_t kRewritePerUnit = 64;
+
+// Replaces the quoted value whose opening quote is at open.
+void replaceValue(std::u16string& line, size_t open, std::u16string_view value)
+{
+    size_t close = line.find(kQuote, open + 1);
+    if (close == npos)
+        close = line.size();
+    line.replace(open + 1, close - open - 1, value);
+}
+
+std::u16string valueAt(std::u16string_view line, size_t open)
+{
+    const size_t close = line.find(kQuote, open + 1);
+    return std::u16string(line.substr(open + 1, close == npos ? npos : close - open - 1));
+}
+
+// Appends ` name="value"` after the last double quote of the line.
+void appendAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value)
+{
+    const size_t last = line.rfind(kQuote);
+    if (last == npos)
+        return;
+    std::u16string attr;
+    attr.reserve(name.size() + value.size() + 4);
+    attr += kSpace;
+    attr += name;
+    attr += u"=\"";
+    attr += value;
+    attr += kQuote;
+    line.insert(last + 1, attr);
+}
+
+// Position of the opening quote of a whole `id` attribute, or npos.
+size_t findIdQuote(std::u16string_view line)
+{
+    constexpr std::u16string_view kId = u"id=\"";
+    for (size_t at = line.find(kId); at != npos; at = line.find(kId, at + 1)) {
+        if (at > 0 && (line[at - 1] == kSpace || line[at - 1] == kTab))
+            return at + kId.size() - 1;
+    }
+    return npos;
+}
+
+}  // namespace
+
+std::u16string getAttribute(std::u16string_view name, std::u16string_view line)
+{
+    const size_t at = line.find(name);
+    if (at == npos)
+        return {};
+    const size_t open = line.find(kQuote, at);
+    if (open == npos)
+        return {};
+    return valueAt(line, open);
+}
+
+void setAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value,
+                  bool addIfMissing)
+{
+    const size_t at = line.find(name);
+    if (at != npos) {
+        const size_t open = line.find(kQuote, at);
+        if (open != npos)
+            replaceValue(line, open, value);
+        return;
+    }
+    if (addIfMissing)
+        appendAttribute(line, name, value);
+}
+
+std::u16string getIdAttribute(std::u16string_view line)
+{
+    const size_t open = findIdQuote(line);
+    return open == npos ? std::u16string() : valueAt(line, open);
+}
+
+void setIdAttribute(std::u16string& line, std::u16string_view value, bool addIfMissing)
+{
+    const size_t open = findIdQuote(line);
+    if (open != npos)
+        replaceValue(line, open, value);
+    else if (addIfMissing)
+        appendAttribute(line, u"id", value);
+}
+
+bool isZoneLine(std::u16string_view line)
+{
+    return getAttribute(u"tavo_type", line) == u"DL_TEXTLINEGT";
+}
+
+// One pass gives what the five passes in entity order give: no entity that
+// is inserted holds a character a later pass would escape.
+std::u16string escapeXml(std::u16string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const char16_t c : text) {
+        switch (c) {
+        case u'&':
+            out += u"&amp;";
+            break;
+        case u'<':
+            out += u"&lt;";
+            break;
+        case u'>':
+            out += u"&gt;";
+            break;
+        case u'"':
+            out += u"&quot;";
+            break;
+        case u'\'':
+            out += u"&apos;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The text is moved unit by unit from a stack of unread text to the output.
+// The output never holds the find text, so the first time it ends with it,
+// that is the leftmost occurrence of the whole text; the replacement goes back
+// onto the unread stack, where it may form a new occurrence with what stands
+// before or after it.  Each replacement costs its own length, not the line's.
+bool replaceAll(std::u16string_view find, std::u16string_view replacement, std::u16string& line)
+{
+    if (find.empty() || replacement.find(find) != npos)
+        return false;
+    if (line.find(find) == npos)
+        return true;
+    const size_t n = find.size();
+    size_t budget = kRewriteAllowance + kRewritePerUnit * line.size();
+    std::u16string out;
+    out.reserve(line.size());
+    std::u16string unread(line.rbegin(), line.rend());
+    while (!unread.empty()) {
+        out += unread.back();
+        unread.pop_back();
+        if (out.size() >= n && out.back() == find.back() &&
+            std::u16string_view(out).substr(out.size() - n) == find) {
+            if (replacement.size() + 1 > budget)
+                return false;
+            budget -= replacement.size() + 1;
+            out.resize(out.size() - n);
+            unread.append(replacement.rbegin(), replacement.rend());
+        }
+    }
+    line = std::move(out);
+    return true;
+}
+
+std::u16string normaliseSpaces(std::u16string_view text)
+{
+    const size_t first = text.find_first_not_of(kSpace);
+    if (first == npos)
+        return {};
+    const size_t last = text.find_last_not_of(kSpace);
+    std::u16string out;
+    out.reserve(last - first + 1);
+    for (size_t i = first; i <= last; ++i) {
+        if (text[i] == kSpace && out.back() == kSpace)
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+std::u16string cleanTranscription(std::u16string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (const char16_t c : text) {
+        if (!isKeptChar(c))
+            continue;
+        if (c == kTab)
+            out += kSpace;
+        else if (c == kQuote)
+            out += u"''";
+        else
+            out += c;
+    }
+    return out;
+}
+
+bool isArabicText(std::u16string_view text)
+{
+    for (const char16_t c : text) {
+        if (!isArabicChar(c) && c != kFullStop)
+            return false;
+    }
+    return true;
+}
+
+bool isAsciiText(std::u16string_view text)
+{
+    for (const char16_t c : text) {
+        if (c >= 129)
+            return false;
+    }
+    return true;
+}
+
+std::string baseName(std::string_view path)
+{
+    const size_t cut = path.find_last_of("\\/");
+    return std::string(cut == npos ? path : path.substr(cut + 1));
+}
+
+std::string intToText(int value)
+{
+    return std::to_string(value);
+}
+
+}  // namespace tavo
