@@ -1,7 +1,10 @@
 #include "Dispatcher.h"
 
+#include "Merge.h"
 #include "Report.h"
+#include "SplitWord.h"
 #include "Strings.h"
+#include "Verify.h"
 
 #include <cstdio>
 #include <exception>
@@ -112,9 +115,14 @@ const std::vector<Command>& commandTable()
         {u"-solopaw", 5, true, notBuilt},
         {u"-updatepaw", 5, true, notBuilt},
         {u"-segword", 5, true, notBuilt},
-        {u"-splitword", 5, true, notBuilt},
+        {u"-splitword", 5, true,
+         [](const auto& a, Report& r) {
+             const ReadingMode mode =
+                 a.size() > 5 ? readingModeFromSwitch(a[5]) : ReadingMode::Unnumbered;
+             runSplitWord(a[2], a[3], toWide(kTempFile), mode, r);
+         }},
         {u"-meta", 4, false, notBuilt},
-        {u"-merge", 5, false, notBuilt},
+        {u"-merge", 5, false, [](const auto& a, Report& r) { runMerge(a[2], a[3], a[4], r); }},
         {u"-filter", 4, false, notBuilt},
         {u"-bin", 4, false, notBuilt},
         {u"-niblack", 4, false, notBuilt},
@@ -130,7 +138,11 @@ const std::vector<Command>& commandTable()
         {u"-replace", 4, false, notBuilt},
         {u"-punc", 3, false, notBuilt},
         {u"-digi", 3, false, notBuilt},
-        {u"-verify", 4, false, notBuilt},
+        {u"-verify", 4, false,
+         [](const auto& a, Report& r) {
+             runVerify(a[2], a[3], r);
+             r.printLine("-1");
+         }},
     };
     return table;
 }

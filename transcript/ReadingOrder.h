@@ -1,0 +1,38 @@
+// The reading-order chain of a word-level ground-truth file: every zone names
+// the zone read after it with `nextZoneID`.  checkReadingOrder finds the one
+// chain of a file or reports why there is none.
+#pragma once
+
+#include "Report.h"
+#include "ZoneDocument.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavo {
+
+// The single chain of a file.  Maps are keyed by the ids that occur, so a
+// hostile id such as 2000000000 costs one entry, not a table of that size.
+struct ReadingOrder {
+    int head = 0;
+    std::map<int, int> successor;          // id -> nextZoneID, 0 ends the chain
+    std::map<int, std::u16string> lines;   // id -> its zone line
+
+    // 0 for an id without a zone or with no successor.
+    int next(int id) const;
+    // The empty line for an id that no zone has.
+    const std::u16string& line(int id) const;
+};
+
+// Reads `id` (as a whole attribute), `nextZoneID` and `status` of every zone
+// in file order.  A zone with status "EXTRA" and no nextZoneID is skipped; one
+// with a nextZoneID stops the check.  On failure the reasons are printed to
+// the report ("Extra in Stream", one "Multiple Reading Orders" line per head
+// in ascending order, "No Reading Order Found" or "Cycle Found in Reading
+// Order") and nullopt is returned.  n log n in the number of zones.
+std::optional<ReadingOrder> checkReadingOrder(const std::vector<DocumentZone>& zones,
+                                              Report& report);
+
+}  // namespace tavo
