@@ -17,8 +17,7 @@ public:
 
     // The Bresenham points from (x0, y0) towards (x1, y1), end excluded,
     // written with zulSetColorPixel.  Only the stretch that falls inside the
-    // image is walked, so far-off lines cost no more than visible ones.  The
-    // deltas must fit in 32 bits unless the line is horizontal or vertical.
+    // image is walked, so far-off lines cost no more than visible ones.
     static void zulPlotLine(ZULImage& image, std::int64_t x0, std::int64_t y0, std::int64_t x1,
                             std::int64_t y1, const Color& color);
 

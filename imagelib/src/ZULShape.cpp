@@ -1,1 +1,4 @@
 #include "ZULShape.h"
+
+// Defined here so that the class's virtual table lives in one object file.
+ZULShape::~ZULShape() = default;

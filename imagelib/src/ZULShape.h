@@ -14,7 +14,7 @@ public:
     ZULShape() = default;
     ZULShape(const ZULShape&) = default;
     ZULShape& operator=(const ZULShape&) = default;
-    virtual ~ZULShape() = default;
+    virtual ~ZULShape();
 
     virtual void zulDraw(ZULImage& image) const = 0;
 
