@@ -1,8 +1,8 @@
 // Tight ink boxes of grey word and line images.
 #pragma once
 
-class ZULImage;
-class ZULRectShape;
+#include "ZULImage.h"
+#include "ZULRectShape.h"
 
 namespace tavo {
 

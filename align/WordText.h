@@ -16,9 +16,13 @@ namespace tavo {
 std::u16string reverseAsciiTokens(std::u16string_view text);
 
 // The text after space number a (from the start when a is -1) and before
-// space number b, spaces counted from 0.  Empty when space a or space b does
+// space number b, spaces counted from 0; nothing when space a or space b does
 // not exist or b does not come after a.
 std::optional<std::u16string> textBetweenSpaces(std::u16string_view text, long a, long b);
+
+// The integers of an offsets or woffsets value, commas read as blanks,
+// sorted ascending (duplicates kept).
+std::vector<int> sortedIntegers(std::u16string_view value);
 
 // Positions of the spaces of a text, in order; lets a caller take many words
 // out of one text without scanning it again for each.

@@ -4,17 +4,15 @@
 #pragma once
 
 #include "InkBox.h"
+#include "Report.h"
 #include "WordText.h"
+#include "ZULImage.h"
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-class ZULImage;
-
 namespace tavo {
-
-class Report;
 
 // A line zone that cannot be turned into word zones: it lies outside the
 // page, its attributes contradict each other, or the image library refused
@@ -41,6 +39,12 @@ void runSegWord(const std::u16string& image, const std::u16string& inXml,
 // Throws UnprocessableZone (nothing drawn) when the zone is outside the page
 // or a woffsets entry or word boundary has no counterpart.
 std::vector<std::u16string> groupWords(ZULImage& page, const std::u16string& zoneLine);
+
+// One -segword line: offsets holds the cuts between its words, contents its
+// words with single spaces, and status the old line's status (everything
+// else of the old line is dropped).  Draws the zone and its cuts in red.
+// Throws UnprocessableZone (nothing drawn) when the zone is outside the page.
+std::u16string segmentWordLine(ZULImage& page, const std::u16string& zoneLine);
 
 // The word zone lines that replace one -segword line, first word first.  A
 // line without offsets comes back unchanged as the only entry.  page is the

@@ -1,0 +1,48 @@
+#include "LineRewrite.h"
+
+#include "Paw.h"
+#include "Strings.h"
+#include "TextFile.h"
+#include "Words.h"
+#include "ZoneLine.h"
+
+namespace tavo {
+
+void rewriteTextLineZones(const std::u16string& image, const std::u16string& inXml,
+                          const std::u16string& outXml, Report& report,
+                          const ZoneRewriter& rewrite)
+{
+    ZULImage page = loadWorkingPage(image, report);
+    const std::string inName = utf8FromWide(inXml);
+    CTextFileRead in(inXml);
+    if (!in.isOpen())
+        report.fail(inName, "cannot open file");
+    CTextFileWrite out(outXml, kUtf8);
+
+    std::u16string line;
+    long lineNumber = 0;
+    while (in.readLine(line)) {
+        ++lineNumber;
+        if (!isZoneLine(line)) {
+            out.writeText(line);
+            out.writeEndLine();
+            continue;
+        }
+        std::vector<std::u16string> replacement;
+        try {
+            replacement = rewrite(page, line);
+        } catch (const UnprocessableZone& e) {
+            report.zoneUnchanged(inName, lineNumber, e.what());
+            replacement = {line};
+        }
+        for (const std::u16string& zone : replacement) {
+            out.writeText(zone);
+            out.writeEndLine();
+        }
+    }
+    if (in.readFailed())
+        report.fail(inName, "read error");
+    out.close();
+}
+
+}  // namespace tavo
