@@ -85,7 +85,7 @@ TEST(SplitWord, RightToLeftNumbersTwoOneThreeWordsOneToSix)
     const auto& zones = r.document.zones;
     ASSERT_EQ(zones.size(), 6u);
     const char* contents[] = {"a", "b", "c", "d", "e", "f"};
-    const char* status[] = {"OK", "OK", "", "", "CHECK", "CHECK"};
+    const char* status[] = {"OK", "OK", "", "CHECK", "CHECK", "CHECK"};
     for (size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(attr(zones[i], u"contents"), contents[i]);
         EXPECT_EQ(id(zones[i]), std::to_string(i + 1));
