@@ -65,6 +65,10 @@ ZoneBox readZoneBox(std::u16string_view line);
 // ending on the last column or row + 1 is refused).
 bool zoneInsidePage(const ZoneBox& box, int pageWidth, int pageHeight);
 
+// Whether the box is a valid sub-image of the page: non-negative corner and
+// size, ending at most on the page edge.
+bool zoneFitsPage(const ZoneBox& box, int pageWidth, int pageHeight);
+
 // Loads the page and makes its 24-bit colour working copy (1-bit and 8-bit
 // pages are converted).  Throws RuntimeFailure naming the file when the page
 // cannot be loaded or has an unsupported depth.

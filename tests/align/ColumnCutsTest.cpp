@@ -1,0 +1,129 @@
+// The column-gap cut finder, on line images drawn here, and the red marks a
+// zone leaves for the zones cut after it.
+
+#include "Paw.h"
+
+#include "ZULImage.h"
+
+#include <gtest/gtest.h>
+
+namespace tavo {
+namespace {
+
+struct InkColumns {
+    int first;  // first column of the block
+    int end;    // first column after it
+    int rows;   // dark pixels per column, from the top row
+};
+
+// A white 24-bit line image with black column blocks.
+ZULImage drawLine(int width, int height, std::initializer_list<InkColumns> blocks)
+{
+    ZULImage image(width, height, 24, true);
+    for (const InkColumns& block : blocks)
+        for (int x = block.first; x < block.end; ++x)
+            for (int y = 0; y < block.rows; ++y)
+                image.zulSetColorPixel(x, y, 0, 0, 0);
+    return image;
+}
+
+TEST(FindColumnCuts, NothingToCut)
+{
+    ZULImage line = drawLine(40, 10, {{5, 10, 10}, {20, 25, 10}});
+    EXPECT_TRUE(findColumnCuts(line, 0).empty());
+    EXPECT_TRUE(findColumnCuts(line, -2).empty());
+    EXPECT_TRUE(findColumnCuts(line, 40).empty());
+    EXPECT_EQ(findColumnCuts(line, 39).size(), 39u);  // even split
+    EXPECT_TRUE(findColumnCuts(ZULImage(), 1).empty());
+}
+
+TEST(FindColumnCuts, WhiteMarginsAreNeverGaps)
+{
+    // Margins of 20 and 40 columns are wider than the one inner gap.
+    ZULImage line = drawLine(100, 10, {{20, 30, 10}, {50, 60, 10}});
+    EXPECT_EQ(findColumnCuts(line, 1), std::vector<int>({30 + 20 / 5}));
+}
+
+TEST(FindColumnCuts, WidestGapsFirstEqualWidthsLeftToRight)
+{
+    // Gaps [20,30) width 10, [40,70) width 30, [80,90) width 10.
+    ZULImage line = drawLine(100, 10, {{10, 20, 10}, {30, 40, 10}, {70, 80, 10}, {90, 95, 10}});
+    EXPECT_EQ(findColumnCuts(line, 1), std::vector<int>({46}));
+    EXPECT_EQ(findColumnCuts(line, 2), std::vector<int>({46, 22}));
+    EXPECT_EQ(findColumnCuts(line, 3), std::vector<int>({46, 22, 82}));
+}
+
+TEST(FindColumnCuts, FaintColumnsCountAsWhite)
+{
+    // Four dark pixels are below the five that make a column ink.
+    ZULImage line = drawLine(60, 20, {{10, 20, 20}, {20, 25, 4}, {25, 35, 20}});
+    EXPECT_EQ(findColumnCuts(line, 1), std::vector<int>({21}));
+}
+
+TEST(FindColumnCuts, RaisesTheThresholdUpToLowLevelPlusNine)
+{
+    // Profile: 0 margins, 20 ink, a joining stroke of 7 at [15,20) and a white
+    // gap at [30,35).  The low level is 1, so the stroke opens at d = 7, the
+    // thirteenth attempt.
+    ZULImage joined = drawLine(60, 20, {{5, 15, 20}, {15, 20, 7}, {20, 30, 20}, {35, 45, 20}});
+    EXPECT_EQ(findColumnCuts(joined, 1), std::vector<int>({31}));
+    EXPECT_EQ(findColumnCuts(joined, 2), std::vector<int>({16, 31}));
+
+    // A stroke of 11 is above the last threshold: too few gaps, even split.
+    ZULImage heavy = drawLine(60, 20, {{5, 15, 20}, {15, 20, 11}, {20, 30, 20}, {35, 45, 20}});
+    EXPECT_EQ(findColumnCuts(heavy, 2), std::vector<int>({20, 40}));
+}
+
+TEST(FindColumnCuts, EvenSplitWhenGapsAreTooFew)
+{
+    ZULImage faint = drawLine(100, 10, {{10, 20, 4}, {40, 50, 4}, {70, 80, 4}});
+    EXPECT_EQ(findColumnCuts(faint, 3), std::vector<int>({25, 50, 75}));
+    ZULImage oneGap = drawLine(100, 10, {{10, 40, 10}, {60, 90, 10}});
+    EXPECT_EQ(findColumnCuts(oneGap, 3), std::vector<int>({25, 50, 75}));
+}
+
+TEST(FindColumnCuts, ReadsGreyLineImages)
+{
+    ZULImage grey(100, 10, 8, true);
+    for (int x : {20, 21, 22, 50, 51})
+        for (int y = 0; y < 10; ++y)
+            grey.zulSetPixel(x, y, 127);
+    EXPECT_EQ(findColumnCuts(grey, 1), std::vector<int>({23 + 27 / 5}));
+}
+
+TEST(LowInkLevel, TwoMeansWithClusterSizesFromOne)
+{
+    EXPECT_EQ(lowInkLevel({}), 0);
+    // Sizes counted from 0 would give (2 + 4) / 2 = 3.
+    EXPECT_EQ(lowInkLevel({2, 4, 100}), 2);
+    EXPECT_EQ(lowInkLevel({0, 0, 0, 7, 7, 7, 7, 7, 20, 20, 20, 20, 20, 20}), 1);
+}
+
+TEST(MarkZone, LaterOverlappingZonesSeeTheRedMarksAsInk)
+{
+    ZULImage page(120, 40, 24, true);
+    // Two ink blocks that a second zone at (40, 5, 30, 10) sees at its
+    // columns [2,6) and [22,26).
+    for (int y = 5; y < 15; ++y)
+        for (int x : {42, 43, 44, 45, 62, 63, 64, 65})
+            page.zulSetColorPixel(x, y, 0, 0, 0);
+    const ZoneBox second{40, 5, 30, 10};
+    ZULImage line;
+    page.zulSubImage(line, second.col, second.row, second.width, second.height);
+    EXPECT_EQ(findColumnCuts(line, 1), std::vector<int>({6 + 16 / 5}));
+
+    // A first zone cut at column 50 of the page leaves a red line there.
+    markZone(page, ZoneBox{0, 0, 100, 20}, {50});
+    page.zulSubImage(line, second.col, second.row, second.width, second.height);
+    EXPECT_EQ(findColumnCuts(line, 1), std::vector<int>({11 + 11 / 5}));
+
+    // The frame is red on all four sides.
+    const unsigned char* corner = page.zulGetRow(19) + 3 * 99;
+    EXPECT_EQ(corner[0], 255);
+    EXPECT_EQ(corner[1], 0);
+    EXPECT_EQ(page.zulGetRow(10)[0], 255);
+    EXPECT_EQ(page.zulGetRow(10)[1], 0);
+}
+
+}  // namespace
+}  // namespace tavo
