@@ -1,7 +1,10 @@
 #include "Dispatcher.h"
 
+#include "FinishingPass.h"
 #include "Merge.h"
+#include "Paw.h"
 #include "Report.h"
+#include "SoloPaw.h"
 #include "SplitWord.h"
 #include "Strings.h"
 #include "Verify.h"
@@ -110,10 +113,12 @@ void notBuilt(const std::vector<std::u16string>&, Report&) {}
 const std::vector<Command>& commandTable()
 {
     static const std::vector<Command> table = {
-        {u"-paw", 5, true, notBuilt},
+        {u"-paw", 5, true, [](const auto& a, Report& r) { runPaw(a[2], a[3], toWide(kTempFile), r); }},
         {u"-word", 5, true, notBuilt},
-        {u"-solopaw", 5, true, notBuilt},
-        {u"-updatepaw", 5, true, notBuilt},
+        {u"-solopaw", 5, true,
+         [](const auto& a, Report& r) { runSoloPaw(a[2], a[3], toWide(kTempFile), r); }},
+        {u"-updatepaw", 5, true,
+         [](const auto& a, Report& r) { runUpdatePaw(a[2], a[3], toWide(kTempFile), r); }},
         {u"-segword", 5, true, notBuilt},
         {u"-splitword", 5, true,
          [](const auto& a, Report& r) {
@@ -193,6 +198,8 @@ int dispatch(const std::vector<std::u16string>& args)
         Report report(toNarrow(sw));
         try {
             command.run(args, report);
+            if (command.usesTempFile)
+                finishPass(toWide(kTempFile), args[4]);
         } catch (const RuntimeFailure& failure) {
             std::cout << report.out() << std::flush;
             printErrors(report);
