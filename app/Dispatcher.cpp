@@ -1,13 +1,18 @@
 #include "Dispatcher.h"
 
+#include "DirectionEdits.h"
 #include "FinishingPass.h"
 #include "Merge.h"
+#include "Metadata.h"
 #include "Paw.h"
+#include "Replace.h"
 #include "Report.h"
 #include "SoloPaw.h"
 #include "SplitWord.h"
 #include "Strings.h"
 #include "Verify.h"
+#include "WordClasses.h"
+#include "WordFix.h"
 
 #include <cstdio>
 #include <exception>
@@ -126,7 +131,7 @@ const std::vector<Command>& commandTable()
                  a.size() > 5 ? readingModeFromSwitch(a[5]) : ReadingMode::Unnumbered;
              runSplitWord(a[2], a[3], toWide(kTempFile), mode, r);
          }},
-        {u"-meta", 4, false, notBuilt},
+        {u"-meta", 4, false, [](const auto& a, Report& r) { runMeta(a[2], a[3], r); }},
         {u"-merge", 5, false, [](const auto& a, Report& r) { runMerge(a[2], a[3], a[4], r); }},
         {u"-filter", 4, false, notBuilt},
         {u"-bin", 4, false, notBuilt},
@@ -136,13 +141,17 @@ const std::vector<Command>& commandTable()
         {u"-refine", 5, true, notBuilt},
         {u"-textline", 4, false, notBuilt},
         {u"-render", 5, false, notBuilt},
-        {u"-indic", 4, false, notBuilt},
-        {u"-shift", 6, false, notBuilt},
-        {u"-reverse", 4, false, notBuilt},
-        {u"-fix", 4, false, notBuilt},
-        {u"-replace", 4, false, notBuilt},
-        {u"-punc", 3, false, notBuilt},
-        {u"-digi", 3, false, notBuilt},
+        {u"-indic", 4, false, [](const auto& a, Report& r) { runIndic(a[2], a[3], r); }},
+        {u"-shift", 6, false,
+         [](const auto& a, Report& r) {
+             runShift(a[2], parseInt(toNarrow(a[4])), parseInt(toNarrow(a[5])), a[3], r);
+         }},
+        {u"-reverse", 4, false, [](const auto& a, Report& r) { runReverse(a[2], a[3], r); }},
+        {u"-fix", 4, false, [](const auto& a, Report& r) { runFix(a[2], a[3], r); }},
+        {u"-replace", 4, false,
+         [](const auto& a, Report& r) { runReplace(a[2], a[3], replacementListPath(a[0]), r); }},
+        {u"-punc", 3, false, [](const auto& a, Report& r) { runPunc(a[2], r); }},
+        {u"-digi", 3, false, [](const auto& a, Report& r) { runDigi(a[2], r); }},
         {u"-verify", 4, false,
          [](const auto& a, Report& r) {
              runVerify(a[2], a[3], r);
@@ -193,6 +202,10 @@ int dispatch(const std::vector<std::u16string>& args)
         }
         if (args.size() < command.minArgs) {
             std::cout << "not enough arguments" << std::flush;
+            return kExitArgumentError;
+        }
+        if (sw == u"-fix" && !isWordFileName(args[2])) {
+            std::cout << "invalid word file name: " << utf8FromWide(args[2]) << std::endl;
             return kExitArgumentError;
         }
         Report report(toNarrow(sw));

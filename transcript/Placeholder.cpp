@@ -1,1 +1,0 @@
-namespace tavo { int transcriptPlaceholder() { return 0; } }
