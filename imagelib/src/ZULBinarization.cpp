@@ -1,0 +1,3 @@
+#include "ZULBinarization.h"
+
+ZULBinarization::~ZULBinarization() = default;

@@ -1,0 +1,3 @@
+#include "ZULDataruns.h"
+
+ZULDataruns::~ZULDataruns() = default;

@@ -1,0 +1,84 @@
+#include "ZULEdgeMap.h"
+
+#include <cstdlib>
+
+#include "ZULException.h"
+
+namespace {
+
+constexpr const char* kSource = "..\\src\\ZULEdgeMap";
+constexpr int kLineNoData = 14;
+constexpr int kLineDepth = 16;
+
+void checkGray(const ZULImage& gray, const char* operation)
+{
+    if (!gray.zulHasImageData())
+        throw ZULException(5, std::string("<") + operation + "()> Image Data is NULL!", kSource, kLineNoData);
+    if (gray.zulGetBitsPerPixel() != 8)
+        throw ZULException(7, std::string("<") + operation + "()> A BYTE image expected", kSource, kLineDepth);
+}
+
+}  // namespace
+
+ZULImage zulBoxMean3x3(const ZULImage& gray)
+{
+    checkGray(gray, "zulBoxMean3x3");
+    const int width = gray.zulGetWidth();
+    const int height = gray.zulGetHeight();
+    const auto w = static_cast<std::size_t>(width);
+
+    // Horizontal sums of three pixels, kept for the three rows around y.
+    std::vector<int> across(3 * w);
+    auto rowSums = [&](int y) { return across.data() + static_cast<std::size_t>(y % 3) * w; };
+    auto sumRow = [&](int y) {
+        const unsigned char* in = gray.zulGetRow(y);
+        int* h = rowSums(y);
+        for (int x = 0; x < width; ++x)
+            h[x] = in[x] + (x > 0 ? in[x - 1] : 0) + (x + 1 < width ? in[x + 1] : 0);
+    };
+    sumRow(0);
+    ZULImage out(width, height, 8, true);
+    for (int y = 0; y < height; ++y) {
+        const int y0 = y > 0 ? y - 1 : y;
+        const int y1 = y + 1 < height ? y + 1 : y;
+        if (y1 > y)
+            sumRow(y1);
+        const int rows = y1 - y0 + 1;
+        const int* a = rowSums(y0);
+        const int* b = rows == 3 ? rowSums(y) : nullptr;
+        const int* c = y1 != y0 ? rowSums(y1) : nullptr;
+        unsigned char* o = out.zulGetRow(y);
+        for (int x = 0; x < width; ++x) {
+            const int columns = (x > 0 ? 2 : 1) + (x + 1 < width ? 1 : 0);
+            const int sum = a[x] + (b ? b[x] : 0) + (c ? c[x] : 0);
+            o[x] = static_cast<unsigned char>(sum / (rows * columns));
+        }
+    }
+    return out;
+}
+
+std::vector<std::int16_t> zulGradientMap(const ZULImage& gray)
+{
+    checkGray(gray, "zulGradientMap");
+    const int width = gray.zulGetWidth();
+    const int height = gray.zulGetHeight();
+    const auto w = static_cast<std::size_t>(width);
+    std::vector<std::int16_t> g(w * static_cast<std::size_t>(height), 0);
+    for (int y = 1; y + 1 < height; ++y) {
+        const unsigned char* up = gray.zulGetRow(y - 1);
+        const unsigned char* mid = gray.zulGetRow(y);
+        const unsigned char* down = gray.zulGetRow(y + 1);
+        std::int16_t* o = g.data() + static_cast<std::size_t>(y) * w;
+        for (int x = 1; x + 1 < width; ++x) {
+            const int nw = up[x - 1], n = up[x], ne = up[x + 1];
+            const int wv = mid[x - 1], e = mid[x + 1];
+            const int sw = down[x - 1], s = down[x], se = down[x + 1];
+            const int horizontal = std::abs(ne + 2 * e + se - nw - 2 * wv - sw);
+            const int vertical = std::abs(nw + 2 * n + ne - sw - 2 * s - se);
+            const int diagonalOne = std::abs(2 * se + e + s - 2 * nw - wv - n);
+            const int diagonalTwo = std::abs(2 * ne + e + n - 2 * sw - wv - s);
+            o[x] = static_cast<std::int16_t>(horizontal + vertical + diagonalOne + diagonalTwo);
+        }
+    }
+    return g;
+}

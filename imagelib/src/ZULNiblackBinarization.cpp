@@ -1,0 +1,97 @@
+#include "ZULNiblackBinarization.h"
+
+#include <cstring>
+#include <vector>
+
+#include "ZULEdgeMap.h"
+#include "ZULException.h"
+#include "ZULImage.h"
+#include "ZULImageConverter.h"
+#include "ZULLWConnectedComponents.h"
+#include "ZULLocalThreshold.h"
+
+namespace {
+
+constexpr const char* kSource = "..\\src\\ZULNiblackBinarization";
+constexpr int kLineNoData = 20;
+constexpr int kLargestSide = 800;
+
+int sizeCategory(int width, int height)
+{
+    if (width < 500 || height < 500)
+        return 1;
+    if (width < 1500 || height < 1500)
+        return 2;
+    return 3;
+}
+
+}  // namespace
+
+std::int64_t ZULNiblackBinarization::edgeStrength(const ZULLWComponent& component, const ZULImage& binary,
+                                                  const std::int16_t* gradient, std::int64_t whenEmpty)
+{
+    const int width = binary.zulGetWidth();
+    const int height = binary.zulGetHeight();
+    auto paper = [&](int x, int y) {
+        return x >= 0 && x < width && y >= 0 && y < height && binary.zulGetRow(y)[x] == 255;
+    };
+    std::int64_t sum = 0;
+    std::int64_t count = 0;
+    const std::size_t last = component.runs.size() - 1;
+    for (std::size_t i = 0; i < component.runs.size(); ++i) {
+        const ZULDataruns& run = component.runs[i];
+        const bool wholeRun = i == 0 || i == last;
+        const std::int16_t* g = gradient + static_cast<std::size_t>(run.row) * static_cast<std::size_t>(width);
+        for (int x = run.start; x < run.end; ++x) {
+            if (wholeRun || paper(x - 1, run.row) || paper(x + 1, run.row) || paper(x, run.row - 1) ||
+                paper(x, run.row + 1)) {
+                sum += g[x];
+                ++count;
+            }
+        }
+    }
+    return count == 0 ? whenEmpty : sum / count;
+}
+
+ZULImage& ZULNiblackBinarization::zulBinarizeImage(ZULImage& out, const ZULImage& src)
+{
+    if (!src.zulHasImageData())
+        throw ZULException(5, "<ZULNiblackBinarization::zulBinarizeImage()> Image Data is NULL!", kSource,
+                           kLineNoData);
+    // The grey working page: the source itself when it is 8-bit.
+    ZULImage converted;
+    const ZULImage* page = &src;
+    if (src.zulGetBitsPerPixel() == 1)
+        page = &ZULImageConverter::zulBit2Byte(converted, src);
+    else if (src.zulGetBitsPerPixel() == 24)
+        page = &ZULImageConverter::zulColor2Gray(converted, src);
+    const ZULImage& gray = *page;
+    if (src.zulGetBitsPerPixel() == 1 || src.zulGetBinaryState() == 1) {
+        ZULImage copy = gray;
+        copy.zulSetBinaryState(1);
+        out = std::move(copy);
+        return out;
+    }
+
+    ZULImage binary = zulLocalThreshold(gray, windowWidth, windowHeight, k, minStdDev);
+    const std::vector<std::int16_t> gradient = zulGradientMap(zulBoxMean3x3(gray));
+
+    ZULLWConnectedComponents components;
+    components.zulExtractComponents(binary);
+    const int c = sizeCategory(gray.zulGetWidth(), gray.zulGetHeight());
+    components.zulFilterByWidth(c, kLargestSide);
+    components.zulFilterByHeight(c, kLargestSide);
+    components.zulFilterLarger(c, c);
+
+    ZULImage canvas(gray.zulGetWidth(), gray.zulGetHeight(), 8, true);
+    for (int index : components.zulSelection()) {
+        const ZULLWComponent& component = components.zulComponents()[static_cast<std::size_t>(index)];
+        if (edgeStrength(component, binary, gradient.data(), minEdgeStrength + std::int64_t{1}) < minEdgeStrength)
+            continue;
+        for (const ZULDataruns& run : component.runs)
+            std::memset(canvas.zulGetRow(run.row) + run.start, 0, static_cast<std::size_t>(run.length()));
+    }
+    canvas.zulSetBinaryState(1);
+    out = std::move(canvas);
+    return out;
+}
