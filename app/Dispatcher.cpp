@@ -13,6 +13,7 @@
 #include "Verify.h"
 #include "WordClasses.h"
 #include "WordFix.h"
+#include "Words.h"
 
 #include <cstdio>
 #include <exception>
@@ -119,12 +120,13 @@ const std::vector<Command>& commandTable()
 {
     static const std::vector<Command> table = {
         {u"-paw", 5, true, [](const auto& a, Report& r) { runPaw(a[2], a[3], toWide(kTempFile), r); }},
-        {u"-word", 5, true, notBuilt},
+        {u"-word", 5, true, [](const auto& a, Report& r) { runWord(a[2], a[3], toWide(kTempFile), r); }},
         {u"-solopaw", 5, true,
          [](const auto& a, Report& r) { runSoloPaw(a[2], a[3], toWide(kTempFile), r); }},
         {u"-updatepaw", 5, true,
          [](const auto& a, Report& r) { runUpdatePaw(a[2], a[3], toWide(kTempFile), r); }},
-        {u"-segword", 5, true, notBuilt},
+        {u"-segword", 5, true,
+         [](const auto& a, Report& r) { runSegWord(a[2], a[3], toWide(kTempFile), r); }},
         {u"-splitword", 5, true,
          [](const auto& a, Report& r) {
              const ReadingMode mode =
