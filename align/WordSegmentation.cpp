@@ -65,7 +65,8 @@ std::vector<std::u16string> splitWords(const ZULImage& page, const std::u16strin
 
     const std::u16string words = normaliseSpaces(getAttribute(u" contents", zoneLine));
     const std::vector<int> splits = splitList(offsets, zone.width);
-    const std::u16string text = u" " + reverseAsciiTokens(words + u" ");
+    std::u16string text(1, u' ');
+    text += reverseAsciiTokens(words + u' ');
     const std::vector<size_t> spaces = spacePositions(text);
 
     const size_t S = splits.size();
