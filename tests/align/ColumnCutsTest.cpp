@@ -96,7 +96,11 @@ TEST(LowInkLevel, TwoMeansWithClusterSizesFromOne)
     EXPECT_EQ(lowInkLevel({}), 0);
     // Sizes counted from 0 would give (2 + 4) / 2 = 3.
     EXPECT_EQ(lowInkLevel({2, 4, 100}), 2);
-    EXPECT_EQ(lowInkLevel({0, 0, 0, 7, 7, 7, 7, 7, 20, 20, 20, 20, 20, 20}), 1);
+    // 25 white columns, 5 of a joining stroke and 30 of ink: (5 x 7) / 31.
+    std::vector<int> profile(25, 0);
+    profile.insert(profile.end(), 5, 7);
+    profile.insert(profile.end(), 30, 20);
+    EXPECT_EQ(lowInkLevel(profile), 1);
 }
 
 TEST(MarkZone, LaterOverlappingZonesSeeTheRedMarksAsInk)
