@@ -370,7 +370,12 @@ void CTextFileRead::collectUtf8(std::u16string& line)
         if (p < end) {
             if (*p == kCr || *p == kLf)
                 return;
-            appendCodePoint(line, nextUtf8());
+            if (kUtf8Extra[*p] == 1 && p + 1 < end && (p[1] & 0xC0) == 0x80) {  // Arabic letters
+                line += static_cast<char16_t>(((p[0] & 0x1F) << 6) | (p[1] & 0x3F));
+                position_ += 2;
+            } else {
+                appendCodePoint(line, nextUtf8());
+            }
         }
     }
 }
@@ -434,10 +439,8 @@ CTextFileWrite::CTextFileWrite(const std::u16string& fileName, int encoding)
 
     static constexpr unsigned char kMarks[4][3] = {{}, {0xFE, 0xFF}, {0xFF, 0xFE}, {0xEF, 0xBB, 0xBF}};
     static constexpr int kMarkSizes[4] = {0, 2, 2, 3};
-    if (encoding_ >= 0 && encoding_ < 4) {
-        for (int i = 0; i < kMarkSizes[encoding_]; ++i)
-            putByte(kMarks[encoding_][i]);
-    }
+    if (encoding_ >= 0 && encoding_ < 4)
+        putBytes(kMarks[encoding_], static_cast<size_t>(kMarkSizes[encoding_]));
 }
 
 CTextFileWrite::~CTextFileWrite()
@@ -502,94 +505,136 @@ void CTextFileWrite::flushBuffer()
     }
 }
 
-inline void CTextFileWrite::putByte(unsigned char b)
+// Before a byte would make the buffer hold more than 1024 bytes, the full
+// buffer goes to the file, so the file grows 1024 bytes at a time.
+void CTextFileWrite::putBytes(const unsigned char* bytes, size_t count)
 {
-    if (position_ == kTextBufferSize - 1)
-        flushBuffer();
-    buffer_[++position_] = b;
-}
-
-void CTextFileWrite::putBytes(const char* bytes, size_t count)
-{
-    for (size_t i = 0; i < count; ++i)
-        putByte(static_cast<unsigned char>(bytes[i]));
-}
-
-// A high surrogate still waiting for its low half is written alone: three
-// bytes in UTF-8, the replacement byte in the code page.
-void CTextFileWrite::flushSurrogate()
-{
-    if (pendingHigh_ < 0)
-        return;
-    const int u = pendingHigh_;
-    pendingHigh_ = -1;
-    if (encoding_ == kCodePage) {
-        putByte(static_cast<unsigned char>(defaultChar_ ? defaultChar_ : '?'));
-        lostData_ = true;
-    } else {
-        putByte(static_cast<unsigned char>(0xE0 | ((u >> 12) & 0x0F)));
-        putByte(static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F)));
-        putByte(static_cast<unsigned char>(0x80 | (u & 0x3F)));
+    while (count > 0) {
+        if (position_ == kTextBufferSize - 1)
+            flushBuffer();
+        const size_t room = static_cast<size_t>(kTextBufferSize - 1 - position_);
+        const size_t n = count < room ? count : room;
+        std::memcpy(buffer_ + position_ + 1, bytes, n);
+        position_ += static_cast<int>(n);
+        bytes += n;
+        count -= n;
     }
 }
 
-void CTextFileWrite::putUnit(char16_t u)
+// The byte the code page writes for a character it lacks.
+unsigned char CTextFileWrite::replacementByte()
+{
+    lostData_ = true;
+    return static_cast<unsigned char>(defaultChar_ ? defaultChar_ : '?');
+}
+
+// A high surrogate still waiting for its low half, encoded alone: three
+// bytes in UTF-8, the replacement byte in the code page.
+int CTextFileWrite::encodePending(unsigned char* out)
+{
+    if (pendingHigh_ < 0)
+        return 0;
+    const int u = pendingHigh_;
+    pendingHigh_ = -1;
+    if (encoding_ == kCodePage) {
+        out[0] = replacementByte();
+        return 1;
+    }
+    out[0] = static_cast<unsigned char>(0xE0 | ((u >> 12) & 0x0F));
+    out[1] = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+    out[2] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+    return 3;
+}
+
+void CTextFileWrite::flushSurrogate()
+{
+    unsigned char bytes[4];
+    putBytes(bytes, static_cast<size_t>(encodePending(bytes)));
+}
+
+// Encodes one UTF-16 unit into out (at most 7 bytes: a pending high
+// surrogate written alone and this unit); returns the byte count.
+int CTextFileWrite::encodeUnit(char16_t u, unsigned char* out)
 {
     switch (encoding_) {
     case kUtf16BigEndian:
-        putByte(static_cast<unsigned char>(u >> 8));
-        putByte(static_cast<unsigned char>(u & 0xFF));
-        return;
+        out[0] = static_cast<unsigned char>(u >> 8);
+        out[1] = static_cast<unsigned char>(u & 0xFF);
+        return 2;
     case kUtf16LittleEndian:
-        putByte(static_cast<unsigned char>(u & 0xFF));
-        putByte(static_cast<unsigned char>(u >> 8));
-        return;
+        out[0] = static_cast<unsigned char>(u & 0xFF);
+        out[1] = static_cast<unsigned char>(u >> 8);
+        return 2;
     case kUtf8:
+        if (u < 0x80 && pendingHigh_ < 0) {
+            out[0] = static_cast<unsigned char>(u);
+            return 1;
+        }
+        break;
     case kCodePage:
         break;
     default:
-        return;  // an unknown encoding writes nothing
+        return 0;  // an unknown encoding writes nothing
     }
     if (pendingHigh_ >= 0 && isLowSurrogate(u)) {
         const int cp = 0x10000 + ((pendingHigh_ - 0xD800) << 10) + (u - 0xDC00);
         pendingHigh_ = -1;
         if (encoding_ == kCodePage) {
-            putByte(static_cast<unsigned char>(defaultChar_ ? defaultChar_ : '?'));
-            lostData_ = true;
-        } else {
-            putByte(static_cast<unsigned char>(0xF0 | (cp >> 18)));
-            putByte(static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F)));
-            putByte(static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F)));
-            putByte(static_cast<unsigned char>(0x80 | (cp & 0x3F)));
+            out[0] = replacementByte();
+            return 1;
         }
-        return;
+        out[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+        out[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+        out[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+        out[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        return 4;
     }
-    flushSurrogate();
+    int n = encodePending(out);
     if (isHighSurrogate(u)) {
         pendingHigh_ = u;
-        return;
+        return n;
     }
     if (encoding_ == kCodePage) {
         const int b = CodePageTables::get().toByte(u);
-        if (b < 0)
-            lostData_ = true;
-        putByte(static_cast<unsigned char>(b >= 0 ? b : defaultChar_ ? defaultChar_ : '?'));
+        out[n++] = b >= 0 ? static_cast<unsigned char>(b) : replacementByte();
     } else if (u < 0x80) {
-        putByte(static_cast<unsigned char>(u));
+        out[n++] = static_cast<unsigned char>(u);
     } else if (u < 0x800) {
-        putByte(static_cast<unsigned char>(0xC0 | (u >> 6)));
-        putByte(static_cast<unsigned char>(0x80 | (u & 0x3F)));
+        out[n++] = static_cast<unsigned char>(0xC0 | (u >> 6));
+        out[n++] = static_cast<unsigned char>(0x80 | (u & 0x3F));
     } else {
-        putByte(static_cast<unsigned char>(0xE0 | ((u >> 12) & 0x0F)));
-        putByte(static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F)));
-        putByte(static_cast<unsigned char>(0x80 | (u & 0x3F)));
+        out[n++] = static_cast<unsigned char>(0xE0 | ((u >> 12) & 0x0F));
+        out[n++] = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+        out[n++] = static_cast<unsigned char>(0x80 | (u & 0x3F));
     }
+    return n;
 }
 
+// Encodes into a local block and hands it to the buffer in pieces.
 void CTextFileWrite::putWide(const char16_t* text, size_t count)
 {
-    for (size_t i = 0; i < count; ++i)
-        putUnit(text[i]);
+    constexpr int kBlock = 1024;
+    unsigned char block[kBlock + 8];
+    int filled = 0;
+    const bool utf8 = encoding_ == kUtf8;
+    for (size_t i = 0; i < count; ++i) {
+        const char16_t u = text[i];
+        if (utf8 && u < 0x800 && pendingHigh_ < 0) {  // the common case inline
+            if (u < 0x80) {
+                block[filled++] = static_cast<unsigned char>(u);
+            } else {
+                block[filled++] = static_cast<unsigned char>(0xC0 | (u >> 6));
+                block[filled++] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+            }
+        } else {
+            filled += encodeUnit(u, block + filled);
+        }
+        if (filled >= kBlock) {
+            putBytes(block, static_cast<size_t>(filled));
+            filled = 0;
+        }
+    }
+    putBytes(block, static_cast<size_t>(filled));
 }
 
 void CTextFileWrite::putNarrow(const char* text, size_t count)
@@ -599,7 +644,7 @@ void CTextFileWrite::putNarrow(const char* text, size_t count)
         ascii = static_cast<unsigned char>(text[i]) < 0x80;
     if (encoding_ == kCodePage || (ascii && encoding_ == kUtf8)) {
         flushSurrogate();
-        putBytes(text, count);
+        putBytes(reinterpret_cast<const unsigned char*>(text), count);
     } else {
         const std::u16string wide = wideFromUtf8(std::string_view(text, count));
         putWide(wide.data(), wide.size());
@@ -624,8 +669,8 @@ void CTextFileWrite::writeText(const std::string& text) { putNarrow(text.data(),
 
 void CTextFileWrite::writeEndLine()
 {
-    putUnit(kCr);
-    putUnit(kLf);
+    static constexpr char16_t kLineEnd[] = {kCr, kLf};
+    putWide(kLineEnd, 2);
 }
 
 }  // namespace tavo

@@ -106,9 +106,10 @@ public:
     void setDefaultChar(char c) { defaultChar_ = c; }
 
 private:
-    void putByte(unsigned char b);
-    void putBytes(const char* bytes, size_t count);
-    void putUnit(char16_t unit);
+    void putBytes(const unsigned char* bytes, size_t count);
+    int encodeUnit(char16_t unit, unsigned char* out);
+    int encodePending(unsigned char* out);
+    unsigned char replacementByte();
     void putWide(const char16_t* text, size_t count);
     void putNarrow(const char* text, size_t count);
     void flushBuffer();
