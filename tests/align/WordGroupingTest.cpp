@@ -54,6 +54,21 @@ TEST(GroupWords, TwoWordsOfOneAndTwoPaws)
     EXPECT_FALSE(isRed(page, 60, 14));
 }
 
+TEST(GroupWords, AWordBoundaryOnTheWordsOwnInkIsNotOneOfItsCuts)
+{
+    // The second PAW reaches the word boundary at line column 100, so the
+    // boundary lies strictly inside the second word's ink box.
+    ZULImage page = threePawPage();
+    fillBlock(page, 10 + 90, 15, 10 + 100, 34, 0);
+    const auto lines =
+        groupWords(page, pawLine(u"50,100", kPaw1 + u" " + kPaw2 + u" " + kPaw3, u"0 "));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(u"col=\"110\" row=\"15\" width=\"40\" height=\"20\" offsets=\"\""),
+              std::u16string::npos);
+    EXPECT_NE(lines[1].find(u"col=\"20\" row=\"15\" width=\"91\" height=\"20\" offsets=\"40\""),
+              std::u16string::npos);
+}
+
 TEST(GroupWords, LatinContentsAreTakenInReverse)
 {
     ZULImage page = threePawPage();
