@@ -1,0 +1,239 @@
+#include "ZULJPEGImage.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <jpeglib.h>
+#include <jerror.h>
+#include <memory>
+
+#include "ZULAtomicFile.h"
+#include "ZULException.h"
+#include "ZULFileSupport.h"
+#include "ZULImageConverter.h"
+
+namespace {
+
+constexpr const char* kSource = "..\\src\\ZULJPEGImage";
+constexpr const char* kLoad = "ZULJPEGImage::zulLoadImage()";
+constexpr const char* kSave = "ZULJPEGImage::zulSaveImage()";
+constexpr int kQuality = 95;
+// Memory libjpeg may take for its own buffers (progressive files keep all
+// coefficients).
+constexpr long kLibraryMemory = 1L << 30;
+// Pixels allocated before any row is decoded; larger images grow as their
+// rows arrive, so a short file claiming a huge size costs little.
+constexpr std::size_t kFirstAllocation = std::size_t{64} << 20;
+
+// libjpeg sees the first member; the rest is ours.
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    const std::string* name;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void onJpegError(j_common_ptr info)
+{
+    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+    (*info->err->format_message)(info, errors->message);
+    std::longjmp(errors->jump, 1);
+}
+
+// Warnings are printed; a file that ends early is an error.
+void onJpegMessage(j_common_ptr info, int level)
+{
+    if (level >= 0) {
+        return;
+    }
+    if (info->err->msg_code == JWRN_JPEG_EOF) {
+        onJpegError(info);
+    }
+    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+    if (info->err->num_warnings++ == 0) {
+        char text[JMSG_LENGTH_MAX];
+        (*info->err->format_message)(info, text);
+        ZULFileSupport::zulPrintDiagnostic(*errors->name, text);
+    }
+}
+
+void installErrors(JpegErrors& errors, const std::string& name)
+{
+    jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = onJpegError;
+    errors.manager.emit_message = onJpegMessage;
+    errors.name = &name;
+    errors.message[0] = '\0';
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Everything a decode touches lives here, in the caller's frame, so that it
+// is intact after a long jump.
+struct JpegInput {
+    jpeg_decompress_struct info{};
+    JpegErrors errors{};
+    std::FILE* file = nullptr;
+    std::size_t fileSize = 0;
+    ZULImage::Buffer pixels;
+    std::size_t capacity = 0;
+    std::size_t rowBytes = 0;
+};
+
+void growPixels(JpegInput& in, std::size_t needed, std::size_t total)
+{
+    const std::size_t capacity = std::min(total, std::max(needed, 2 * in.capacity));
+    ZULImage::Buffer larger = ZULFileSupport::zulAllocate(capacity);
+    if (!larger) {
+        throw ZULException(13, ZULFileSupport::zulText(kLoad, "Could not allocate enough memory for the image"),
+                           kSource, __LINE__);
+    }
+    if (in.pixels) {
+        std::memcpy(larger.get(), in.pixels.get(), in.capacity);
+    }
+    in.pixels = std::move(larger);
+    in.capacity = capacity;
+}
+
+// False when libjpeg failed (its message is in in.errors.message).
+bool decode(JpegInput& in)
+{
+    if (setjmp(in.errors.jump) != 0) {
+        return false;
+    }
+    jpeg_stdio_src(&in.info, in.file);
+    jpeg_read_header(&in.info, TRUE);
+    ZULFileSupport::zulCheckSize(in.info.image_width, in.info.image_height, kSource, kLoad);
+    if (in.info.jpeg_color_space == JCS_GRAYSCALE) {
+        in.info.out_color_space = JCS_GRAYSCALE;
+    } else if (in.info.jpeg_color_space == JCS_YCbCr || in.info.jpeg_color_space == JCS_RGB) {
+        in.info.out_color_space = JCS_RGB;
+    } else {
+        throw ZULException(8, ZULFileSupport::zulText(kLoad, "Only gray and RGB JPEG files are supported"), kSource,
+                           __LINE__);
+    }
+    jpeg_start_decompress(&in.info);
+    in.rowBytes = static_cast<std::size_t>(in.info.output_width) * in.info.output_components;
+    const std::size_t total = in.rowBytes * in.info.output_height;
+    growPixels(in, std::min(total, std::max(kFirstAllocation, in.fileSize * 512)), total);
+    while (in.info.output_scanline < in.info.output_height) {
+        const std::size_t end = (in.info.output_scanline + std::size_t{1}) * in.rowBytes;
+        if (end > in.capacity) {
+            growPixels(in, end, total);
+        }
+        JSAMPROW row = in.pixels.get() + in.info.output_scanline * in.rowBytes;
+        jpeg_read_scanlines(&in.info, &row, 1);
+    }
+    jpeg_finish_decompress(&in.info);
+    return true;
+}
+
+struct JpegOutput {
+    jpeg_compress_struct info{};
+    JpegErrors errors{};
+    std::FILE* file = nullptr;
+    const ZULImage* image = nullptr;
+};
+
+bool encode(JpegOutput& out)
+{
+    if (setjmp(out.errors.jump) != 0) {
+        return false;
+    }
+    const ZULImage& image = *out.image;
+    jpeg_stdio_dest(&out.info, out.file);
+    out.info.image_width = static_cast<JDIMENSION>(image.zulGetWidth());
+    out.info.image_height = static_cast<JDIMENSION>(image.zulGetHeight());
+    const bool color = image.zulGetBitsPerPixel() == 24;
+    out.info.input_components = color ? 3 : 1;
+    out.info.in_color_space = color ? JCS_RGB : JCS_GRAYSCALE;
+    jpeg_set_defaults(&out.info);
+    jpeg_set_quality(&out.info, kQuality, TRUE);
+    jpeg_start_compress(&out.info, TRUE);
+    for (int y = 0; y < image.zulGetHeight(); ++y) {
+        // libjpeg only reads the rows it is given.
+        JSAMPROW row = const_cast<unsigned char*>(image.zulGetRow(y));
+        jpeg_write_scanlines(&out.info, &row, 1);
+    }
+    jpeg_finish_compress(&out.info);
+    return true;
+}
+
+}  // namespace
+
+ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
+{
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return ZULImage();
+    }
+    auto in = std::make_unique<JpegInput>();
+    in->file = file.get();
+    in->fileSize = static_cast<std::size_t>(std::max<std::int64_t>(ZULFileSupport::zulFileSize(path), 0));
+    installErrors(in->errors, path);
+    in->info.err = &in->errors.manager;
+    jpeg_create_decompress(&in->info);
+    in->info.mem->max_memory_to_use = kLibraryMemory;
+    struct Destroy {
+        jpeg_decompress_struct* info;
+        ~Destroy() { jpeg_destroy_decompress(info); }
+    } destroy{&in->info};
+    if (!decode(*in)) {
+        ZULFileSupport::zulPrintDiagnostic(path, in->errors.message);
+        throw ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, __LINE__);
+    }
+    ZULImage image;
+    const int bits = in->info.output_components == 3 ? 24 : 8;
+    image.zulSetImageHead(static_cast<int>(in->info.output_width), static_cast<int>(in->info.output_height), bits,
+                          0.0f, 0.0f, 1);
+    image.zulSetImageData(std::move(in->pixels));
+    image.zulSetFromFile(1);
+    return image;
+}
+
+void ZULJPEGImage::zulSaveImage(const std::string& path, const ZULImage& image) const
+{
+    if (!image.zulHasImageData()) {
+        throw ZULException(5, ZULFileSupport::zulText(kSave, "Image Data is NULL!"), kSource, __LINE__);
+    }
+    const int bits = image.zulGetBitsPerPixel();
+    if (bits != 1 && bits != 8 && bits != 24) {
+        throw ZULException(8, ZULFileSupport::zulText(kSave, "Only 1, 8 and 24 bit images can be written"), kSource,
+                           __LINE__);
+    }
+    ZULImageConverter::ImagePtr gray;
+    if (bits == 1) {
+        gray = ZULImageConverter::zulCreateConvertedImage(&image, ZULImageConverter::kGray);
+        if (!gray) {
+            throw ZULException(13, ZULFileSupport::zulText(kSave, "Could not convert the image to gray"), kSource,
+                               __LINE__);
+        }
+    }
+    ZULAtomicFile output(path, kSource, kSave);
+    FilePtr file(std::fopen(output.zulTempPath().c_str(), "wb"));
+    if (!file) {
+        throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not open for writing"), kSource, __LINE__);
+    }
+    auto out = std::make_unique<JpegOutput>();
+    out->file = file.get();
+    out->image = gray ? gray.get() : &image;
+    installErrors(out->errors, path);
+    out->info.err = &out->errors.manager;
+    jpeg_create_compress(&out->info);
+    struct Destroy {
+        jpeg_compress_struct* info;
+        ~Destroy() { jpeg_destroy_compress(info); }
+    } destroy{&out->info};
+    if (!encode(*out)) {
+        ZULFileSupport::zulPrintDiagnostic(path, out->errors.message);
+        throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__);
+    }
+    if (std::fclose(file.release()) != 0) {
+        throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__);
+    }
+    output.zulCommit();
+}

@@ -1,0 +1,24 @@
+// JPEG files through libjpeg: gray (1 component) and RGB colour.
+//
+// libjpeg's errors end the call through a long jump back to it; its warnings
+// and errors go to standard error prefixed with the file's name.  A file that
+// ends early is an error, not a half-filled image.
+#pragma once
+
+#include <string>
+
+#include "ZULImage.h"
+
+class ZULJPEGImage {
+public:
+    // 8-bit for a gray file, 24-bit for a colour one; a file that does not
+    // open gives an image without pixels.  Raises code 4 when libjpeg cannot
+    // decode the file, 8 for a colour space other than gray, YCbCr or RGB,
+    // 13 when the pixels cannot be allocated.
+    ZULImage zulLoadImage(const std::string& path) const;
+
+    // Baseline, quality 95; 1-bit images are written as gray.  Written beside
+    // path and renamed over it when complete; raises code 1 when the file
+    // cannot be written, 5 without pixels, 8 for another depth.
+    void zulSaveImage(const std::string& path, const ZULImage& image) const;
+};

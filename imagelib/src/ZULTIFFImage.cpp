@@ -1,0 +1,376 @@
+#include "ZULTIFFImage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+#include "ZULAtomicFile.h"
+#include "ZULException.h"
+#include "ZULFileSupport.h"
+
+namespace {
+
+constexpr const char* kSource = "..\\src\\ZULTIFFImage";
+constexpr const char* kLoad = "ZULTIFFImage::zulLoadImage()";
+constexpr const char* kLoadAtPage = "ZULTIFFImage::zulLoadImageAtPage()";
+constexpr const char* kSave = "ZULTIFFImage::zulSaveImage()";
+constexpr const char* kNoMemory =
+    "<ZULTIFFImage::zulLoadImage()> Could not allocate enough memory for the uncompressed image";
+constexpr const char* kNoPaletteMemory =
+    "<ZULTIFFImage::zulLoadImage()> Could not allocate enough memory for the palette_raw_data image";
+constexpr const char* kStripError = "<ZULTIFFImage::zulLoadImage()> Read error on input strip";
+constexpr float kDefaultResolution = 200.0f;
+
+// Where libtiff's messages about one file go, and whether an error came.
+struct TiffContext {
+    std::string name;
+    bool failed = false;
+};
+
+void printTiffMessage(TiffContext& context, const char* module, const char* format, va_list args)
+{
+    char text[1024];
+    std::vsnprintf(text, sizeof text, format, args);
+    std::string message;
+    if (module != nullptr && *module != '\0' && context.name != module) {
+        message = std::string(module) + ": ";
+    }
+    message += text;
+    ZULFileSupport::zulPrintDiagnostic(context.name, message);
+}
+
+int onTiffWarning(TIFF*, void* user, const char* module, const char* format, va_list args)
+{
+    printTiffMessage(*static_cast<TiffContext*>(user), module, format, args);
+    return 1;
+}
+
+int onTiffError(TIFF*, void* user, const char* module, const char* format, va_list args)
+{
+    auto& context = *static_cast<TiffContext*>(user);
+    context.failed = true;
+    printTiffMessage(context, module, format, args);
+    return 1;
+}
+
+// TIFFOpen with this file's message handlers.
+TIFF* openTiff(const std::string& path, const char* mode, TiffContext& context)
+{
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, onTiffError, &context);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, onTiffWarning, &context);
+    TIFF* tiff = TIFFOpenExt(path.c_str(), mode, options);
+    TIFFOpenOptionsFree(options);
+    return tiff;
+}
+
+using TiffHandle = std::unique_ptr<TIFF, decltype(&TIFFClose)>;
+
+[[noreturn]] void fail(int code, const char* text, int line) { throw ZULException(code, text, kSource, line); }
+
+// Resolution fields and unit of the current page.
+void readResolution(TIFF* tiff, float& x, float& y, std::uint8_t& inches)
+{
+    if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x) == 0) {
+        x = kDefaultResolution;
+    }
+    if (TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y) == 0) {
+        y = kDefaultResolution;
+    }
+    std::uint16_t unit = RESUNIT_NONE;
+    TIFFGetField(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+    inches = unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER ? 1 : 0;
+    if (unit == RESUNIT_CENTIMETER) {
+        // Truncated, so 118.11 dots per centimetre gives 299.
+        const auto toInch = [](float value) {
+            const double converted = std::trunc(static_cast<double>(value) * 2.54);
+            return converted >= 0.0 && converted < 2.0e9 ? static_cast<float>(converted) : 0.0f;
+        };
+        x = toInch(x);
+        y = toInch(y);
+    }
+}
+
+// Most bytes one stored byte can decode to under a compression scheme; the
+// CCITT codings need at least one bit per row.
+std::uint64_t expansionLimit(TIFF* tiff, std::uint16_t compression)
+{
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return 1;
+    case COMPRESSION_PACKBITS:
+        return 64;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return 1100;
+    case COMPRESSION_LZW:
+        return 4096;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+        return 8 * static_cast<std::uint64_t>(std::max<tmsize_t>(TIFFScanlineSize(tiff), 1));
+    default:
+        return 65536;
+    }
+}
+
+// Refuses a page whose stored data cannot hold the pixels its header claims.
+void checkStoredData(TIFF* tiff)
+{
+    const bool tiled = TIFFIsTiled(tiff) != 0;
+    const std::uint32_t pieces = tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    const std::uint64_t pieceSize =
+        static_cast<std::uint64_t>(tiled ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff));
+    std::uint64_t stored = 0;
+    for (std::uint32_t i = 0; i < pieces; ++i) {
+        stored += TIFFGetStrileByteCount(tiff, i);
+    }
+    const std::int64_t fileSize = static_cast<std::int64_t>(TIFFGetSizeProc(tiff)(TIFFClientdata(tiff)));
+    if (fileSize >= 0) {
+        stored = std::min(stored, static_cast<std::uint64_t>(fileSize));
+    }
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetField(tiff, TIFFTAG_COMPRESSION, &compression);
+    const long double capacity = static_cast<long double>(stored) * expansionLimit(tiff, compression);
+    const long double raw = static_cast<long double>(pieceSize) * pieces;
+    if (raw > capacity) {
+        throw ZULException(4, ZULFileSupport::zulText(kLoad, "File is too short for its image size"), kSource,
+                           __LINE__);
+    }
+}
+
+// Reads every strip into buffer (size bytes), one after another.
+void readStrips(TIFF* tiff, unsigned char* buffer, std::size_t size, int errorLine)
+{
+    const tmsize_t stripSize = TIFFStripSize(tiff);
+    const std::uint32_t strips = TIFFNumberOfStrips(tiff);
+    std::size_t filled = 0;
+    for (std::uint32_t s = 0; s < strips && filled < size; ++s) {
+        const tmsize_t want = std::min<tmsize_t>(stripSize, static_cast<tmsize_t>(size - filled));
+        const tmsize_t got = TIFFReadEncodedStrip(tiff, s, buffer + filled, want);
+        if (got < 0) {
+            fail(4, kStripError, errorLine);
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    if (filled < size) {
+        fail(4, kStripError, errorLine);
+    }
+}
+
+ZULImage::Buffer allocate(std::size_t size, const char* text, int line)
+{
+    ZULImage::Buffer buffer = ZULFileSupport::zulAllocate(size);
+    if (!buffer) {
+        fail(13, text, line);
+    }
+    return buffer;
+}
+
+ZULImage::Buffer readPalettePage(TIFF* tiff, std::uint32_t width, std::uint32_t height)
+{
+    const std::size_t pixels = static_cast<std::size_t>(width) * height;
+    std::uint16_t* red = nullptr;
+    std::uint16_t* green = nullptr;
+    std::uint16_t* blue = nullptr;
+    ZULImage::Buffer indices = allocate(pixels, kNoPaletteMemory, 223);
+    ZULImage::Buffer rgb = allocate(3 * pixels, kNoPaletteMemory, 227);
+    if (TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue) == 0) {
+        fail(1, "<ZULTIFFImage::zulLoadImage()> Cannot find color map information", 232);
+    }
+    readStrips(tiff, indices.get(), pixels, 243);
+    unsigned char* out = rgb.get();
+    for (std::size_t i = 0; i < pixels; ++i, out += 3) {
+        const unsigned index = indices[i];
+        out[0] = static_cast<unsigned char>(red[index] * 255U / 65535U);
+        out[1] = static_cast<unsigned char>(green[index] * 255U / 65535U);
+        out[2] = static_cast<unsigned char>(blue[index] * 255U / 65535U);
+    }
+    return rgb;
+}
+
+ZULImage::Buffer readRgbaPage(TIFF* tiff, std::uint32_t width, std::uint32_t height)
+{
+    char reason[1024] = "";
+    if (TIFFRGBAImageOK(tiff, reason) == 0) {
+        ZULFileSupport::zulPrintDiagnostic(TIFFFileName(tiff), reason);
+        fail(3, "<ZULTIFFImage::zulLoadImage()> Unsupported tiff type", 145);
+    }
+    const std::size_t pixels = static_cast<std::size_t>(width) * height;
+    std::unique_ptr<std::uint32_t[]> raster(new (std::nothrow) std::uint32_t[pixels]);
+    if (!raster) {
+        fail(13, kNoMemory, 155);
+    }
+    ZULImage::Buffer rgb = allocate(3 * pixels, kNoMemory, 155);
+    if (TIFFReadRGBAImageOriented(tiff, width, height, raster.get(), ORIENTATION_TOPLEFT, 1) == 0) {
+        throw ZULException(4, ZULFileSupport::zulText(kLoad, "Could not read the page as RGBA"), kSource,
+                           __LINE__);
+    }
+    unsigned char* out = rgb.get();
+    for (std::size_t i = 0; i < pixels; ++i, out += 3) {
+        const std::uint32_t value = raster[i];
+        out[0] = static_cast<unsigned char>(TIFFGetR(value));
+        out[1] = static_cast<unsigned char>(TIFFGetG(value));
+        out[2] = static_cast<unsigned char>(TIFFGetB(value));
+    }
+    return rgb;
+}
+
+}  // namespace
+
+ZULImage ZULTIFFImage::zulLoadImage(TIFF* tiff, int page) const
+{
+    if (page < 1) {
+        fail(15, "<ZULTIFFImage::zulLoadImage()> Page number can't be 0 (zero).", 26);
+    }
+    for (int i = 1; i < page; ++i) {
+        if (TIFFReadDirectory(tiff) == 0) {
+            fail(15, "<ZULTIFFImage::zulLoadImage()> Invalid page number", 40);
+        }
+    }
+    float xResolution = 0.0f;
+    float yResolution = 0.0f;
+    std::uint8_t inches = 1;
+    readResolution(tiff, xResolution, yResolution, inches);
+
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint16_t bitsPerSample = 1;
+    std::uint16_t samples = 1;
+    std::uint16_t planar = PLANARCONFIG_CONTIG;
+    std::uint16_t photometric = 0;
+    if (TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width) == 0) {
+        fail(12, "<ZULTIFFImage::zulLoadImage()> Image does not define its width", 97);
+    }
+    if (TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height) == 0) {
+        fail(12, "<ZULTIFFImage::zulLoadImage()> Image does not define its height", 101);
+    }
+    TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    // A page without the tag has its pixels contiguous, as TIFF defines.
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    if (planar != PLANARCONFIG_CONTIG && planar != PLANARCONFIG_SEPARATE) {
+        fail(12, "<ZULTIFFImage::zulLoadImage()> Either undefined or unsupported TIFFTAG_PLANARCONFIG", 109);
+    }
+    TIFFGetField(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) == 0) {
+        fail(12, "<ZULTIFFImage::zulLoadImage()> Image has an undefined photometric interpretation", 123);
+    }
+    ZULFileSupport::zulCheckSize(width, height, kSource, kLoad);
+    checkStoredData(tiff);
+
+    const bool strips = TIFFIsTiled(tiff) == 0 && planar == PLANARCONFIG_CONTIG && samples == 1;
+    const bool gray = photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
+    int bits = 24;
+    ZULImage::Buffer pixels;
+    if (strips && gray && (bitsPerSample == 1 || bitsPerSample == 8)) {
+        bits = bitsPerSample;
+        const std::size_t size = static_cast<std::size_t>(ZULImageHead::zulRowBytes(width, bits)) * height;
+        pixels = allocate(size, kNoMemory, 148);
+        readStrips(tiff, pixels.get(), size, 187);
+        if (photometric == PHOTOMETRIC_MINISWHITE) {
+            unsigned char* data = pixels.get();
+            for (std::size_t i = 0; i < size; ++i) {
+                data[i] = static_cast<unsigned char>(~data[i]);
+            }
+        }
+    } else if (strips && photometric == PHOTOMETRIC_PALETTE && bitsPerSample == 8) {
+        pixels = readPalettePage(tiff, width, height);
+    } else {
+        pixels = readRgbaPage(tiff, width, height);
+    }
+
+    ZULImage image;
+    image.zulSetImageHead(static_cast<int>(width), static_cast<int>(height), bits, xResolution, yResolution,
+                          inches);
+    image.zulSetImageData(std::move(pixels));
+    image.zulSetColorType(bits == 1 ? 1 : bits == 8 ? 2 : 3);
+    image.zulSetFromFile(1);
+    return image;
+}
+
+ZULImage ZULTIFFImage::zulLoadImageAtPage(const std::string& path, int page) const
+{
+    if (page <= 0) {
+        fail(15, "<ZULTIFFImage::zulLoadImageAtPage()> Page number can't be 0 (zero).", 303);
+    }
+    const int probe = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (probe < 0) {
+        return ZULImage();
+    }
+    ::close(probe);
+    TiffContext context{path};
+    TiffHandle tiff(openTiff(path, "r", context), TIFFClose);
+    if (!tiff) {
+        throw ZULException(4, ZULFileSupport::zulText(kLoadAtPage, "Not a readable TIFF file"), kSource, __LINE__);
+    }
+    return zulLoadImage(tiff.get(), page);
+}
+
+void ZULTIFFImage::zulSaveImage(TIFF* tiff, const ZULImage& image, int compression) const
+{
+    const int bits = image.zulGetBitsPerPixel();
+    if (bits == 1 && (compression == COMPRESSION_LZW || compression == COMPRESSION_OJPEG ||
+                      compression == COMPRESSION_JPEG || compression == COMPRESSION_PACKBITS ||
+                      compression == COMPRESSION_DEFLATE)) {
+        fail(8, "<ZULTIFFImage::zulSaveImage()> Requested compression type not supported for binary tiff images",
+             384);
+    }
+    if ((bits == 8 || bits == 24) && (compression == COMPRESSION_CCITTRLE ||
+                                      compression == COMPRESSION_CCITTFAX3 || compression == COMPRESSION_CCITTFAX4)) {
+        fail(8,
+             "<ZULTIFFImage::zulSaveImage()> Requested compression type not supported for grayscale and color "
+             "tiff images",
+             390);
+    }
+    if (bits != 1 && bits != 8 && bits != 24) {
+        throw ZULException(8, ZULFileSupport::zulText(kSave, "Only 1, 8 and 24 bit images can be written"), kSource,
+                           __LINE__);
+    }
+    if (!image.zulHasImageData()) {
+        throw ZULException(5, ZULFileSupport::zulText(kSave, "Image Data is NULL!"), kSource, __LINE__);
+    }
+    const float x = image.zulGetXResolution();
+    const float y = image.zulGetYResolution();
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.zulGetWidth()));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.zulGetHeight()));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, bits);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, compression);
+    if (bits == 24) {
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+    } else {
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    }
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, image.zulGetResolutionInInches() != 0 ? RESUNIT_INCH : RESUNIT_NONE);
+    TIFFSetField(tiff, TIFFTAG_XRESOLUTION, static_cast<double>(x == 0.0f ? kDefaultResolution : x));
+    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, static_cast<double>(y == 0.0f ? kDefaultResolution : y));
+    // libtiff leaves the caller's bytes alone at these depths.
+    auto* data = const_cast<unsigned char*>(image.zulGetImageData());
+    if (TIFFWriteEncodedStrip(tiff, 0, data, static_cast<tmsize_t>(image.zulGetImageDataSize())) < 0) {
+        throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__);
+    }
+}
+
+void ZULTIFFImage::zulSaveImage(const std::string& path, const ZULImage& image) const
+{
+    ZULAtomicFile output(path, nullptr, kSave);
+    TiffContext context{path};
+    {
+        TiffHandle tiff(openTiff(output.zulTempPath(), "w", context), TIFFClose);
+        if (!tiff) {
+            throw ZULException(1, "<ZULTIFFImage::zulSaveImage()> Could not open for writing");
+        }
+        zulSaveImage(tiff.get(), image, image.zulGetBitsPerPixel() == 1 ? COMPRESSION_CCITTFAX4 : COMPRESSION_PACKBITS);
+        if (TIFFFlush(tiff.get()) == 0 || context.failed) {
+            throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__);
+        }
+    }
+    output.zulCommit();
+}
