@@ -201,10 +201,12 @@ TEST(Replace, MatchesTheObviousCascadeOnRandomRules)
 
 TEST(Replace, CascadeAndLaterRuleSeesEarlierResult)
 {
-    Replacer replacer({{u"aa", u"a"}, {u"ab", u"X"}, {u"b", u"c"}});
-    std::u16string line = u"aaaab b";
+    Replacer replacer({{u"aa", u"a"}, {u"xy", u"a"}, {u"ab", u"X"}, {u"b", u"c"}});
+    std::u16string line = u"aaaxyb b";
     replacer.apply(line);
-    EXPECT_EQ(line, u"X c");  // aaaab -> ab (rule 1) -> X (rule 2 finds what rule 1 made)
+    // aaaxyb -> axyb (rule 1 cascades) -> aab (rule 2) -> aX (rule 3 finds what
+    // rule 2 made; rule 1 does not run again) -> and rule 4 turns b into c.
+    EXPECT_EQ(line, u"aX c");
     EXPECT_TRUE(replacer.refused().empty());
 }
 
