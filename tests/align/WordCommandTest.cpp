@@ -42,6 +42,9 @@ std::string crlf(const std::vector<std::string>& lines)
     return text;
 }
 
+// temp.xml ends with a line end, which the finishing pass reads as one more
+// empty line.
+const std::string kFinalEmptyLine = "\r\n";
 const std::string kDecl = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 const std::string kPage =
     "<DL_PAGE tavo_type=\"DL_PAGE\" src=\"page.ppm\" pageID=\"1\" width=\"200\" height=\"60\">";
@@ -85,7 +88,8 @@ TEST(WordCommand, WritesOneZonePerWord)
                                    "contents=\"" + kPaw1 + "\" > </DL_ZONE>",
                            kHead + "col=\"20\" row=\"15\" width=\"75\" height=\"20\" offsets=\"40\" "
                                    "contents=\"" + kPaw2 + " " + kPaw3 + "\" > </DL_ZONE>",
-                           "<!-- other zone types are copied -->", "</DL_PAGE>"}));
+                           "<!-- other zone types are copied -->", "</DL_PAGE>"}) +
+                  kFinalEmptyLine);
 }
 
 TEST(SegWordCommand, WritesWordCutsAndThenSplitsIntoWords)
@@ -102,7 +106,8 @@ TEST(SegWordCommand, WritesWordCutsAndThenSplitsIntoWords)
                            kHead + "col=\"10\" row=\"5\" width=\"150\" height=\"40\" offsets=\"90\" "
                                    "contents=\"" + kPaw1 + " " + kPaw2 + kPaw3 +
                                "\" status=\"OK\" > </DL_ZONE>",
-                           "</DL_PAGE>"}));
+                           "</DL_PAGE>"}) +
+                  kFinalEmptyLine);
 }
 
 TEST(WordCommands, ZonesOutsideThePageAreCopiedAndReported)
