@@ -125,7 +125,9 @@ TEST(ZULImageTest, PixelAccessChecksInTheirOrder)
                    "ZULImage:484: <ZULImage::zulSetPixel()> Binary or Gray Scale FORMAT is needed in zulSetPixel");
 
     ZULImage gray(4, 3, 8, true);
-    for (const auto& [x, y] : {std::pair{4, 0}, std::pair{0, 3}, std::pair{-1, 0}, std::pair{0, -1}}) {
+    for (const auto& point : {std::pair{4, 0}, std::pair{0, 3}, std::pair{-1, 0}, std::pair{0, -1}}) {
+        const int x = point.first;
+        const int y = point.second;
         expectZulError([&] { gray.zulSetPixel(x, y, 0); }, 7, "ZULImage:492: <ZULImage::zulSetPixel()> Out Of Bound!!");
         expectZulError([&] { gray.zulGetPixelValue(x, y); }, 7,
                        "ZULImage:526: <ZULImage::zulGetPixelValue()> Out Of Bound!!");
