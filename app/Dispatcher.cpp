@@ -1,5 +1,6 @@
 #include "Dispatcher.h"
 
+#include "BinarizeCommands.h"
 #include "DirectionEdits.h"
 #include "FinishingPass.h"
 #include "Merge.h"
@@ -136,9 +137,16 @@ const std::vector<Command>& commandTable()
         {u"-meta", 4, false, [](const auto& a, Report& r) { runMeta(a[2], a[3], r); }},
         {u"-merge", 5, false, [](const auto& a, Report& r) { runMerge(a[2], a[3], a[4], r); }},
         {u"-filter", 4, false, notBuilt},
-        {u"-bin", 4, false, notBuilt},
-        {u"-niblack", 4, false, notBuilt},
-        {u"-keepline", 4, false, notBuilt},
+        {u"-bin", 4, false,
+         [](const auto& a, Report& r) {
+             runBin(static_cast<int>(a.size()), a[2], a[3], a.size() > 4 ? a[4] : std::u16string(), r);
+         }},
+        {u"-niblack", 4, false,
+         [](const auto& a, Report& r) {
+             runNiblack(static_cast<int>(a.size()), a[2], a[3], a.size() > 4 ? a[4] : std::u16string(), r);
+         }},
+        {u"-keepline", 4, false,
+         [](const auto& a, Report& r) { runKeepline(static_cast<int>(a.size()), a[2], a[3], r); }},
         {u"-shrink", 5, true, notBuilt},
         {u"-refine", 5, true, notBuilt},
         {u"-textline", 4, false, notBuilt},
