@@ -16,10 +16,16 @@
 #include "WordFix.h"
 #include "Words.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <string_view>
 
 namespace tavo {
@@ -106,6 +112,30 @@ int checkTempFileArguments(const std::vector<std::u16string>& args)
     }
     return kExitOk;
 }
+
+// Runs in one working folder share "temp.xml".  While a temporary-file
+// command runs, from its start until the finishing pass has written the
+// output, it holds an exclusive lock on the working folder, so concurrent
+// runs in one folder take turns instead of mixing their files.
+class WorkingFolderLock {
+public:
+    WorkingFolderLock() : fd_(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (fd_ >= 0)
+            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~WorkingFolderLock()
+    {
+        if (fd_ >= 0)
+            close(fd_);  // closing the descriptor releases the lock
+    }
+    WorkingFolderLock(const WorkingFolderLock&) = delete;
+    WorkingFolderLock& operator=(const WorkingFolderLock&) = delete;
+
+private:
+    int fd_;
+};
 
 struct Command {
     std::u16string_view name;
@@ -219,6 +249,9 @@ int dispatch(const std::vector<std::u16string>& args)
             return kExitArgumentError;
         }
         Report report(toNarrow(sw));
+        std::optional<WorkingFolderLock> lock;
+        if (command.usesTempFile)
+            lock.emplace();
         try {
             command.run(args, report);
             if (command.usesTempFile)
