@@ -100,11 +100,14 @@ BmpHeader readHeader(ZULIOStream& stream)
 
 void checkDepthAndCompression(const BmpHeader& header)
 {
+    constexpr std::uint32_t kJpegData = 4;
+    constexpr std::uint32_t kPngData = 5;
     if (header.bits == 4) {
         throw ZULException(8, "<ZULBMPImage::zulLoadImage()> ZULBMP does not  support 4 bits", kSource,
                            kLineFourBits);
     }
-    if (header.bits != 1 && header.bits != 8 && header.bits != 24) {
+    const bool embedded = header.compression == kJpegData || header.compression == kPngData;
+    if (header.bits != 1 && header.bits != 8 && header.bits != 24 && !embedded) {
         throw ZULException(8,
                            ZULFileSupport::zulText(kLoad, "ZULBMP does not support " +
                                                               std::to_string(header.bits) + " bits"),
