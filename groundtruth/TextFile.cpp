@@ -95,6 +95,8 @@ CTextFileRead::CTextFileRead(const std::u16string& fileName) : CTextFileBase(kUt
         return;
     }
     detectEncoding();
+    if (readFailed_)  // nothing could be read: as good as not opened
+        close();
 }
 
 void CTextFileRead::close()

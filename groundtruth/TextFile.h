@@ -49,8 +49,8 @@ protected:
 
 class CTextFileRead : public CTextFileBase {
 public:
-    // A file that cannot be opened, or a folder, reads as no lines and
-    // isOpen() is false.
+    // A file that cannot be opened or read from its start, or a folder,
+    // reads as no lines and isOpen() is false.
     explicit CTextFileRead(const std::u16string& fileName);
 
     // The next line without its line end; false once the file is exhausted.
@@ -58,7 +58,7 @@ public:
     // one final empty line, an empty file one empty line.
     bool readLine(std::u16string& line);
 
-    // A read error ended the file early.
+    // A read error after the start ended the file early.
     bool readFailed() const { return readFailed_; }
 
     void close() override;

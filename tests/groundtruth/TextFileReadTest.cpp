@@ -59,13 +59,17 @@ TEST(TextFileRead, LineEnds)
     EXPECT_EQ(readBytes(dir, std::string("a\0b", 3)).lines, (Lines{std::u16string(u"a\0b", 3)}));
 }
 
-TEST(TextFileRead, MissingFileAndFolderReadAsNoLines)
+TEST(TextFileRead, UnreadableFilesReadAsNoLines)
 {
     TempDir dir;
     auto r = readLines(dir / "absent.txt");
     EXPECT_FALSE(r.open);
     EXPECT_TRUE(r.lines.empty());
     r = readLines(dir.path());
+    EXPECT_FALSE(r.open);
+    EXPECT_TRUE(r.lines.empty());
+    // Opens, but the first read fails (EIO): not one empty line.
+    r = readLines("/proc/self/mem");
     EXPECT_FALSE(r.open);
     EXPECT_TRUE(r.lines.empty());
 }
