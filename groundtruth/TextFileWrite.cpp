@@ -157,7 +157,7 @@ void CTextFileWrite::putBytes(const unsigned char* bytes, size_t count)
             flushBuffer();
         const size_t room = static_cast<size_t>(kTextBufferSize - 1 - position_);
         const size_t n = count < room ? count : room;
-        std::memcpy(buffer_ + position_ + 1, bytes, n);
+        std::memcpy(buffer_ + (position_ + 1), bytes, n);
         position_ += static_cast<int>(n);
         bytes += n;
         count -= n;
