@@ -31,6 +31,13 @@ std::u16string tablePath(std::u16string_view folder, std::u16string_view name)
     return path;
 }
 
+// A table saved with a UTF-8 byte-order mark keeps it out of its first key.
+std::string_view withoutByteOrderMark(std::string_view row)
+{
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    return row.substr(0, kMark.size()) == kMark ? row.substr(kMark.size()) : row;
+}
+
 // Calls visit with each row of the table (line end removed) until it returns
 // true.  A table that cannot be opened has no rows.
 void forEachRow(std::u16string_view folder, std::u16string_view name,
@@ -44,6 +51,7 @@ void forEachRow(std::u16string_view folder, std::u16string_view name,
     if (!file)
         return;
     std::string row;
+    bool firstRow = true;
     char block[4096];
     bool afterCr = false;
     size_t got = 0;
@@ -56,8 +64,9 @@ void forEachRow(std::u16string_view folder, std::u16string_view name,
             }
             afterCr = c == '\r';
             if (c == '\r' || c == '\n') {
-                if (visit(row))
+                if (visit(firstRow ? withoutByteOrderMark(row) : row))
                     return;
+                firstRow = false;
                 row.clear();
             } else {
                 row += c;
@@ -65,7 +74,7 @@ void forEachRow(std::u16string_view folder, std::u16string_view name,
         }
     }
     if (!row.empty())
-        visit(row);
+        visit(firstRow ? withoutByteOrderMark(row) : row);
 }
 
 std::optional<int> rowKey(const std::vector<std::string>& fields)

@@ -7,7 +7,6 @@
 #include "TextFile.h"
 #include "WholeAttribute.h"
 
-#include <climits>
 #include <cstdio>
 #include <optional>
 

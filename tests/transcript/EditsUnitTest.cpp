@@ -69,7 +69,7 @@ TEST(MetaTables, WriterAndDocumentRows)
     writeFile(dir / "Writers.csv",
               "id,name,x,origin,age\r\nabc,n,x,Nowhere\r\n12,Ann,x,Tunis\r\n"
               "13,Bo,x,Rabat,30,f,\"uni\",yes\r\n12,Late,x,Oran\r\n");
-    writeFile(dir / "Docs.csv", "3,d,\n4,d,letter");
+    writeFile(dir / "Docs.csv", "\xEF\xBB\xBF" "3,d,\n4,d,letter");
     const std::u16string folder = dir.path().u16string();
     EXPECT_EQ(writerAttributes(12, folder),
               u"origin = \"Tunis\" age = \"UNKNOWN\" gender = \"UNKNOWN\" "
