@@ -1,0 +1,8 @@
+// libFuzzer target: the PNG reader on arbitrary bytes.
+#include "FuzzInput.h"
+#include "ZULPNGImage.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return fuzzOneReader(data, size, [](const std::string& path) { return ZULPNGImage().zulLoadImage(path); });
+}
