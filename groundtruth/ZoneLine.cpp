@@ -7,6 +7,7 @@ namespace {
 constexpr char16_t kQuote = u'"';
 constexpr char16_t kSpace = u' ';
 constexpr char16_t kTab = u'\t';
+constexpr char16_t kFullStop = u'.';
 constexpr auto npos = std::u16string_view::npos;
 
 // Replacement work a rule may do on one line before it is taken for a rule

@@ -8,19 +8,19 @@
 
 namespace tavo {
 
-// Character classes (UTF-16 code units).
+// Character classes (UTF-16 code units): the Arabic range, which
+// isArabicText widens by the full stop, and the kept characters.
 constexpr char16_t kArabicFirst = 0x0621;
 constexpr char16_t kArabicLast = 0x0669;
-constexpr char16_t kFullStop = 0x002E;
 constexpr char16_t kKeptAsciiLast = 0x007F;
 constexpr char16_t kKeptArabicFirst = 0x0600;
 constexpr char16_t kKeptArabicLast = 0x06FF;
-constexpr char16_t kEnDash = 0x2013;
+constexpr char16_t kKeptEnDash = 0x2013;
 
 inline bool isArabicChar(char16_t c) { return c >= kArabicFirst && c <= kArabicLast; }
 inline bool isKeptChar(char16_t c)
 {
-    return c <= kKeptAsciiLast || (c >= kKeptArabicFirst && c <= kKeptArabicLast) || c == kEnDash;
+    return c <= kKeptAsciiLast || (c >= kKeptArabicFirst && c <= kKeptArabicLast) || c == kKeptEnDash;
 }
 
 // Value of the first occurrence of name anywhere in the line (plain,
