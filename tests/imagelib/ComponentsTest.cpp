@@ -1,12 +1,17 @@
 // The run labeller and the component list: run extraction, 8-connectivity,
 // merge order, finishing order, filters and rendering.
+#include "ZULException.h"
 #include "ZULImage.h"
 #include "ZULLWConnectedComponents.h"
 #include "ZULRunLabeller.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -310,6 +315,59 @@ TEST(Labeller, RecyclesLabelsOverManyRowsOfMergingAndEndingStrokes)
     const ZULImage page = picture(rows);
     expectSameAsFloodFill(page);
     EXPECT_EQ(extract(page).size(), 300u * 10u);
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__has_feature)
+#define TAVO_CAN_LIMIT_MEMORY 1
+#elif defined(__has_feature)
+#if !__has_feature(address_sanitizer)
+#define TAVO_CAN_LIMIT_MEMORY 1
+#endif
+#endif
+
+// Address space in use, from /proc/self/statm.
+long addressSpaceBytes()
+{
+    long pages = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld", &pages) != 1)
+            pages = 0;
+        std::fclose(f);
+    }
+    return pages * sysconf(_SC_PAGESIZE);
+}
+
+TEST(Labeller, RunningOutOfMemoryRaisesAndLeavesTheListAlone)
+{
+#ifndef TAVO_CAN_LIMIT_MEMORY
+    GTEST_SKIP() << "address-space limits do not work under the address sanitizer";
+#else
+    // In a child process whose address space cannot grow by the 2 MB that the
+    // packed copy of this page needs.
+    ZULImage page(4000, 4000, 8, true);
+    page.zulGetRow(10)[10] = 0;
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const rlim_t limit = static_cast<rlim_t>(addressSpaceBytes() + (1 << 20));
+        const rlimit cap{limit, limit};
+        if (setrlimit(RLIMIT_AS, &cap) != 0)
+            _exit(4);
+        ZULLWConnectedComponents cc;
+        try {
+            cc.zulExtractComponents(page);
+            _exit(1);
+        } catch (const ZULException& e) {
+            _exit(e.zulGetErrorCode() == 13 && cc.zulGetComponentCount() == 0 ? 0 : 2);
+        } catch (...) {
+            _exit(3);
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no failure, 2: wrong code or list changed, 3: other exception";
+#endif
 }
 
 // Components 1 x 1, 3 x 3, 3 x 2 and 5 x 4 at known places.
