@@ -5,6 +5,7 @@
 #include "FinishingPass.h"
 #include "Merge.h"
 #include "Metadata.h"
+#include "PageDocument.h"
 #include "Paw.h"
 #include "Replace.h"
 #include "Report.h"
@@ -179,7 +180,13 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runKeepline(static_cast<int>(a.size()), a[2], a[3], r); }},
         {u"-shrink", 5, true, notBuilt},
         {u"-refine", 5, true, notBuilt},
-        {u"-textline", 4, false, notBuilt},
+        {u"-textline", 4, false,
+         [](const auto& a, Report& r) {
+             if (a.size() == 4)
+                 writePageDocument(a[2], a[3], 0, r);
+             else if (a.size() == 5)
+                 writePageDocument(a[2], a[3], parseInt(toNarrow(a[4])), r);
+         }},
         {u"-render", 5, false, notBuilt},
         {u"-indic", 4, false, [](const auto& a, Report& r) { runIndic(a[2], a[3], r); }},
         {u"-shift", 6, false,

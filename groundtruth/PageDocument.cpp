@@ -1,0 +1,81 @@
+#include "PageDocument.h"
+
+#include <vector>
+
+#include "GroundTruthNames.h"
+#include "Strings.h"
+#include "TextFile.h"
+#include "TextLines.h"
+#include "ZULException.h"
+#include "ZULImage.h"
+#include "ZULImageConverter.h"
+#include "ZoneLine.h"
+
+namespace tavo {
+
+namespace {
+
+ZULImage loadColourPage(const std::string& path, Report& report)
+{
+    ZULImage page;
+    try {
+        if (!page.zulLoadImage(path))
+            report.fail(path, "cannot load image");
+        ZULImage colour;
+        switch (page.zulGetBitsPerPixel()) {
+        case 1:
+            ZULImageConverter::zulBit2Color(colour, page);
+            return colour;
+        case 8:
+            ZULImageConverter::zulGray2Color(colour, page);
+            return colour;
+        case 24:
+            return page;
+        default:
+            break;
+        }
+    } catch (const ZULException& error) {
+        report.fail(path, std::string("cannot load image: ") + error.what());
+    }
+    report.fail(path, "unsupported image depth " + intToText(page.zulGetBitsPerPixel()) + " bits");
+}
+
+std::string attribute(const char* name, int value)
+{
+    return std::string(name) + "=\"" + intToText(value) + '"';
+}
+
+std::string zoneLine(const ZULRectShape& box)
+{
+    return "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" " + attribute("col", box.x) + ' ' +
+           attribute("row", box.y) + ' ' + attribute("width", box.width) + ' ' +
+           attribute("height", box.height) + " offsets=\"\" contents=\"\" segmentation=\"word\" > </DL_ZONE>\r\n";
+}
+
+}  // namespace
+
+void writePageDocument(const std::u16string& image, const std::u16string& output, int parameter,
+                       Report& report)
+{
+    const std::string path = utf8FromWide(image);
+    const ZULImage page = loadColourPage(path, report);
+    const std::vector<ZULRectShape> lines = detectTextLines(page, parameter);
+
+    // The name goes into attribute values escaped, so that a quote or an
+    // ampersand in it cannot break the document; the page line carries its
+    // UTF-8 form.
+    const std::u16string source = escapeXml(image);
+    CTextFileWrite out(output, kUtf8);
+    out.writeText("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n");
+    out.writeText("<TAVO xmlns=\"" + std::string(kGroundTruthNamespace) + "\" version=\"1.0\">\r\n");
+    out.writeText(u"<DL_DOCUMENT src=\"" + source + u"\" docTag=\"xml\" NrOfPages=\"1\">\r\n");
+    out.writeText("<DL_PAGE tavo_type=\"DL_PAGE\" src=\"" + utf8FromWide(source) + "\" pageID=\"1\" " +
+                  attribute("width", page.zulGetWidth()) + ' ' + attribute("height", page.zulGetHeight()) +
+                  ">\r\n");
+    for (const ZULRectShape& box : lines)
+        out.writeText(zoneLine(box));
+    out.writeText("\t\t</DL_PAGE>\r\n\t</DL_DOCUMENT>\r\n</TAVO>");
+    out.close();
+}
+
+}  // namespace tavo

@@ -1,0 +1,91 @@
+// Cleaning the page for line detection, its row profile and the line bands.
+#include <cstdint>
+#include <cstring>
+
+#include "InkClustering.h"
+#include "TextLines.h"
+#include "ZULGlobalBinarization.h"
+#include "ZULLWConnectedComponents.h"
+
+namespace tavo {
+
+namespace {
+
+constexpr int kBinarizeLevel = 128;  // grey below this is ink
+constexpr int kLargestBlob = 70;     // components this wide or high are not text
+constexpr int kBorderMargin = 80;    // ink this near the border is not text
+constexpr int kMeanReach = 10;       // the row mean spans 10 rows either side
+
+}  // namespace
+
+ZULImage cleanPageForLines(const ZULImage& page)
+{
+    if (!page.zulHasImageData())
+        return ZULImage();
+    const int width = page.zulGetWidth();
+    const int height = page.zulGetHeight();
+
+    ZULImage binary;
+    ZULGlobalBinarization(kBinarizeLevel).zulBinarizeImage(binary, page);
+    ZULLWConnectedComponents components;
+    components.zulExtractComponents(binary);
+    components.zulFilterSmaller(kLargestBlob, kLargestBlob);
+    components.zulFilterByColumns(kBorderMargin, width - kBorderMargin);
+    components.zulFilterByRows(kBorderMargin, height - kBorderMargin);
+
+    // Rendering the selection and copying it onto a white page of full size
+    // leaves exactly the kept components' runs black, so the runs are
+    // written straight into the page.
+    ZULImage cleaned(width, height, 8, true);
+    for (const int index : components.zulSelection()) {
+        for (const ZULDataruns& run : components.zulComponents()[static_cast<size_t>(index)].runs)
+            std::memset(cleaned.zulGetRow(run.row) + run.start, 0, static_cast<size_t>(run.length()));
+    }
+    cleaned.zulSetBinaryState(1);
+    return cleaned;
+}
+
+std::vector<int> rowInkProfile(const ZULImage& cleaned)
+{
+    std::vector<int> profile(static_cast<size_t>(cleaned.zulHasImageData() ? cleaned.zulGetHeight() : 0));
+    const int width = cleaned.zulGetWidth();
+    for (size_t y = 0; y < profile.size(); ++y) {
+        const unsigned char* row = cleaned.zulGetRow(static_cast<int>(y));
+        int ink = 0;
+        for (int x = 0; x < width; ++x)
+            ink += row[x] < kBinarizeLevel;
+        profile[y] = ink;
+    }
+    return profile;
+}
+
+// A band opens where the mean of the 21 rows around a row (those inside the
+// page) rises above the quiet level T and closes where it falls below T.
+// On a page whose quiet rows hold no ink at all T is 0 and no mean can fall
+// below it, so there a band closes where the mean falls back to 0.
+std::vector<int> lineBands(std::span<const int> rowProfile)
+{
+    const int height = static_cast<int>(rowProfile.size());
+    const int quiet = lowInkLevel(rowProfile);
+    std::vector<std::int64_t> sums(rowProfile.size() + 1, 0);  // sums[y] = rows 0..y-1
+    for (int y = 0; y < height; ++y)
+        sums[static_cast<size_t>(y) + 1] = sums[static_cast<size_t>(y)] + rowProfile[static_cast<size_t>(y)];
+
+    std::vector<int> bands;
+    for (int y = 0; y < height; ++y) {
+        const int first = y - kMeanReach < 0 ? 0 : y - kMeanReach;
+        const int last = y + kMeanReach >= height ? height - 1 : y + kMeanReach;
+        const std::int64_t mean =
+            (sums[static_cast<size_t>(last) + 1] - sums[static_cast<size_t>(first)]) / (last - first + 1);
+        const bool open = bands.size() % 2 == 1;
+        if (!open && mean > quiet)
+            bands.push_back(y);
+        else if (open && (mean < quiet || (quiet == 0 && mean == 0)))
+            bands.push_back(y);
+    }
+    if (bands.size() % 2 == 1)
+        bands.pop_back();  // a band that never ends gives no line
+    return bands;
+}
+
+}  // namespace tavo
