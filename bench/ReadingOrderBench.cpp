@@ -62,8 +62,8 @@ void BM_Verify(benchmark::State& state)
     std::string source;
     for (long i : shuffledOrder(n)) {
         page += "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"" + std::to_string(i) +
-                "\" segmentation=\"word\" col=\"10\" row=\"" + std::to_string(i) +
-                "\" width=\"40\" height=\"30\" contents=\"" + word(i) + "\" offsets=\"\"";
+            "\" segmentation=\"word\" col=\"10\" row=\"" + std::to_string(i) +
+            "\" width=\"40\" height=\"30\" contents=\"" + word(i) + "\" offsets=\"\"";
         if (i < n)
             page += " nextZoneID=\"" + std::to_string(i + 1) + "\"";
         page += " status=\"OK\"> </DL_ZONE>\r\n";
@@ -92,8 +92,10 @@ void BM_Merge(benchmark::State& state)
     std::string text;
     for (long i : shuffledOrder(n))
         page += "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" segmentation=\"word\" col=\"10\" "
-                "row=\"" + std::to_string(i % 5000) + "\" width=\"400\" height=\"30\" contents=\"\" "
-                "status=\"OK\"> </DL_ZONE>\r\n";
+                "row=\"" +
+            std::to_string(i % 5000) +
+            "\" width=\"400\" height=\"30\" contents=\"\" "
+            "status=\"OK\"> </DL_ZONE>\r\n";
     page += kTail;
     for (long i = 1; i <= n; ++i)
         text += "  " + word(i) + " & " + word(i + 1) + "\r\n";
@@ -111,7 +113,15 @@ void BM_Merge(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * n);
 }
 
-BENCHMARK(BM_Verify)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
-BENCHMARK(BM_Merge)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_Verify)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_Merge)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 }  // namespace

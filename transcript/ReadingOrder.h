@@ -6,24 +6,30 @@
 #include "Report.h"
 #include "ZoneDocument.h"
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tavo {
 
-// The single chain of a file.  Maps are keyed by the ids that occur, so a
-// hostile id such as 2000000000 costs one entry, not a table of that size.
+// The single chain of a file.  Links are kept sorted by the ids that occur,
+// so a hostile id such as 2000000000 costs one entry, not a table of that
+// size, and a lookup is a binary search.
 struct ReadingOrder {
+    struct Link {
+        int id = 0;
+        int next = 0;  // nextZoneID; 0 ends the chain
+        std::u16string line;
+    };
+
     int head = 0;
-    std::map<int, int> successor;          // id -> nextZoneID, 0 ends the chain
-    std::map<int, std::u16string> lines;   // id -> its zone line
+    std::vector<Link> links;  // ascending ids, one per id: the last zone with it
 
     // 0 for an id without a zone or with no successor.
     int next(int id) const;
     // The empty line for an id that no zone has.
     const std::u16string& line(int id) const;
+    const Link* find(int id) const;
 };
 
 // Reads `id` (as a whole attribute), `nextZoneID` and `status` of every zone
@@ -32,7 +38,6 @@ struct ReadingOrder {
 // the report ("Extra in Stream", one "Multiple Reading Orders" line per head
 // in ascending order, "No Reading Order Found" or "Cycle Found in Reading
 // Order") and nullopt is returned.  n log n in the number of zones.
-std::optional<ReadingOrder> checkReadingOrder(const std::vector<DocumentZone>& zones,
-                                              Report& report);
+std::optional<ReadingOrder> checkReadingOrder(std::vector<DocumentZone> zones, Report& report);
 
 }  // namespace tavo

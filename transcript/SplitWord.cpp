@@ -3,8 +3,8 @@
 #include "Paw.h"
 #include "Strings.h"
 #include "Words.h"
-#include "ZoneLine.h"
 #include "ZULImage.h"
+#include "ZoneLine.h"
 
 #include <algorithm>
 #include <optional>
@@ -91,8 +91,8 @@ void runSplitWord(const std::u16string& image, const std::u16string& inXml,
     const LineSplitter split = [&page](const std::u16string& line) {
         return splitWords(page, line);
     };
-    writeZoneDocument(splitDocumentWords(std::move(*input), split, mode, utf8FromWide(inXml), report),
-                      outXml);
+    writeZoneDocument(
+        splitDocumentWords(std::move(*input), split, mode, utf8FromWide(inXml), report), outXml);
 }
 
 }  // namespace tavo

@@ -14,7 +14,7 @@
 namespace tavo {
 
 enum class ReadingMode : int {
-    Unnumbered = 0,   // word zones keep the splitter's attributes
+    Unnumbered = 0,  // word zones keep the splitter's attributes
     RightToLeft = 1,  // -readorderRL: the splitter's order within a line
     LeftToRight = 2,  // -readorderLR: each line's words reversed
 };

@@ -70,18 +70,17 @@ void walkReadingOrder(const ReadingOrder& order, const std::vector<std::u16strin
     }
 }
 
-void runVerify(const std::u16string& wordsXml, const std::u16string& sourceText,
-               Report& report)
+void runVerify(const std::u16string& wordsXml, const std::u16string& sourceText, Report& report)
 {
     const std::vector<std::u16string> words = readSourceWords(sourceText);
     if (words.empty()) {
         report.printLine("cannot open source txt");
         return;
     }
-    const std::optional<ZoneDocument> document = loadZoneDocument(wordsXml);
+    std::optional<ZoneDocument> document = loadZoneDocument(wordsXml);
     if (!document)
         report.fail(utf8FromWide(wordsXml), "cannot open ground-truth file");
-    const std::optional<ReadingOrder> order = checkReadingOrder(document->zones, report);
+    const std::optional<ReadingOrder> order = checkReadingOrder(std::move(document->zones), report);
     if (order)
         walkReadingOrder(*order, words, report);
 }

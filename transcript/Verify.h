@@ -25,7 +25,6 @@ void walkReadingOrder(const ReadingOrder& order, const std::vector<std::u16strin
 // The command: an empty or unreadable source text prints "cannot open source
 // txt" without reading the words file; a words file that cannot be opened is
 // a RuntimeFailure.
-void runVerify(const std::u16string& wordsXml, const std::u16string& sourceText,
-               Report& report);
+void runVerify(const std::u16string& wordsXml, const std::u16string& sourceText, Report& report);
 
 }  // namespace tavo

@@ -21,7 +21,7 @@ struct ZoneDocument {
     std::vector<std::u16string> headerLines;
     std::vector<DocumentZone> zones;
     std::vector<std::u16string> footerLines;
-    int pageWidth = 0;   // from the DL_PAGE line; 0 when the file has none
+    int pageWidth = 0;  // from the DL_PAGE line; 0 when the file has none
     int pageHeight = 0;
 };
 

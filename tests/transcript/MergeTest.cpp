@@ -18,24 +18,26 @@ TEST(Merge, BlankLinesDoNotCountAndLeadingWhiteSpaceGoes)
 {
     const std::vector<std::u16string> raw = {u"", u" \t\r", u"\t  first  ", u"a<b & \"c\"", u"\n"};
     EXPECT_EQ(tavo::mergeTextLines(raw),
-              (std::vector<std::u16string>{u"first  ", u"a&lt;b &amp; &quot;c&quot;"}));
+              (std::vector<std::u16string> {u"first  ", u"a&lt;b &amp; &quot;c&quot;"}));
 }
 
 TEST(MergeCommand, FiveZonesAndFourLinesWarnFillTheTopFourInRowOrder)
 {
     TempDir dir;
     // Zones listed out of row order; the one at row 500 gets no text.
-    writeFile(dir / "in.xml", pageFile({lineZone(300, "old3"), lineZone(100, "old1"),
-                                        lineZone(500, "old5"), lineZone(200, "old2"),
-                                        lineZone(400, "old4")}));
-    writeFile(dir / "text.txt", "\xEF\xBB\xBF" "one\r\n\r\n   \r\n  two\r\nthree<\r\nfour \r\n");
+    writeFile(dir / "in.xml",
+              pageFile({lineZone(300, "old3"), lineZone(100, "old1"), lineZone(500, "old5"),
+                        lineZone(200, "old2"), lineZone(400, "old4")}));
+    writeFile(dir / "text.txt",
+              "\xEF\xBB\xBF"
+              "one\r\n\r\n   \r\n  two\r\nthree<\r\nfour \r\n");
     const auto r = runTool({"-merge", "text.txt", "in.xml", "out.xml"}, dir.path());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Warning : Text line = 4 XML line = 5\n");
 
-    std::string expected = "\xEF\xBB\xBF" + pageFile({lineZone(100, "one"), lineZone(200, "two"),
-                                                      lineZone(300, "three&lt;"),
-                                                      lineZone(400, "four "), lineZone(500, "old5")});
+    std::string expected = "\xEF\xBB\xBF" +
+        pageFile({lineZone(100, "one"), lineZone(200, "two"), lineZone(300, "three&lt;"),
+                  lineZone(400, "four "), lineZone(500, "old5")});
     expected += "\r\n";  // the final empty line read after the last line end
     EXPECT_EQ(readFile(dir / "out.xml"), expected);
 }
@@ -61,7 +63,7 @@ TEST(MergeCommand, InputsThatCannotBeOpenedFailWithoutWriting)
     TempDir dir;
     writeFile(dir / "in.xml", pageFile({lineZone(1, "x")}));
     writeFile(dir / "text.txt", "x");
-    for (const auto& args : {std::vector<std::string>{"-merge", "none.txt", "in.xml", "out.xml"},
+    for (const auto& args : {std::vector<std::string> {"-merge", "none.txt", "in.xml", "out.xml"},
                              {"-merge", "text.txt", "none.xml", "out.xml"}}) {
         const auto r = runTool(args, dir.path());
         EXPECT_EQ(r.status, 2) << args[1];

@@ -16,7 +16,7 @@ inline std::string wordZone(const std::string& id, const std::string& next,
     if (!id.empty())
         line += " id=\"" + id + "\"";
     line += " segmentation=\"word\" col=\"0\" row=\"0\" width=\"5\" height=\"5\" contents=\"" +
-            contents + "\"";
+        contents + "\"";
     if (!next.empty())
         line += " nextZoneID=\"" + next + "\"";
     if (!status.empty())
@@ -27,9 +27,10 @@ inline std::string wordZone(const std::string& id, const std::string& next,
 // A line zone at the given row.
 inline std::string lineZone(int row, const std::string& contents)
 {
-    return "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" segmentation=\"word\" col=\"10\" row=\"" +
-           std::to_string(row) + "\" width=\"50\" height=\"20\" contents=\"" + contents +
-           "\"> </DL_ZONE>";
+    const std::string head =
+        "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" segmentation=\"word\" col=\"10\" ";
+    return head + "row=\"" + std::to_string(row) + "\" width=\"50\" height=\"20\" contents=\"" +
+        contents + "\"> </DL_ZONE>";
 }
 
 inline const std::string kPageHead =

@@ -1,8 +1,8 @@
 // -splitword numbering: ids across the page, nextZoneID links, the two
 // orders within a line, and lines the splitter refuses.
+#include "SplitWord.h"
 #include "OrderFixtures.h"
 #include "RunTool.h"
-#include "SplitWord.h"
 #include "Strings.h"
 #include "Words.h"
 #include "ZoneLine.h"
@@ -33,7 +33,8 @@ std::vector<std::u16string> fakeSplit(const std::u16string& line)
             end = contents.size();
         words.push_back(toWide("<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" "
                                "segmentation=\"word\" contents=\"" +
-                               contents.substr(start, end - start) + "\" offsets=\"\"> </DL_ZONE>"));
+                               contents.substr(start, end - start) +
+                               "\" offsets=\"\"> </DL_ZONE>"));
         start = end + 1;
     }
     return words;
@@ -41,7 +42,7 @@ std::vector<std::u16string> fakeSplit(const std::u16string& line)
 
 struct Split {
     tavo::ZoneDocument document;
-    tavo::Report report{"-splitword"};
+    tavo::Report report {"-splitword"};
 };
 
 Split split(const std::vector<std::string>& lines, ReadingMode mode)
@@ -118,7 +119,8 @@ TEST(SplitWord, LeftToRightReversesEachLineAndBottomUpZonesAreNumberedTopDown)
 
 TEST(SplitWord, UnnumberedKeepsTheSplittersAttributes)
 {
-    const auto r = split({lineWithStatus(20, "b", "OK"), lineZone(10, "a")}, ReadingMode::Unnumbered);
+    const auto r =
+        split({lineWithStatus(20, "b", "OK"), lineZone(10, "a")}, ReadingMode::Unnumbered);
     ASSERT_EQ(r.document.zones.size(), 2u);
     EXPECT_EQ(r.document.zones[0].text, fakeSplit(toWide(lineZone(10, "a")))[0]);
     EXPECT_EQ(id(r.document.zones[1]), "None");
@@ -129,8 +131,8 @@ TEST(SplitWord, RefusedLinesStayUnchangedUnnumberedAndTheChainEndsOnARealZone)
 {
     const std::string refusedTop = lineZone(5, "REFUSE");
     const std::string refusedBottom = lineZone(99, "REFUSE");
-    const auto r = split({"<TAVO>", refusedBottom, lineZone(50, "a b"), refusedTop},
-                         ReadingMode::RightToLeft);
+    const auto r =
+        split({"<TAVO>", refusedBottom, lineZone(50, "a b"), refusedTop}, ReadingMode::RightToLeft);
     const auto& zones = r.document.zones;
     ASSERT_EQ(zones.size(), 4u);
     EXPECT_EQ(zones[0].text, toWide(refusedTop));
@@ -142,7 +144,8 @@ TEST(SplitWord, RefusedLinesStayUnchangedUnnumberedAndTheChainEndsOnARealZone)
 
     EXPECT_EQ(r.report.unchangedZones(), 2);
     ASSERT_EQ(r.report.errors().size(), 2u);
-    EXPECT_EQ(r.report.errors()[0], "-splitword: in.xml:4: zone copied unchanged: outside the page");
+    EXPECT_EQ(r.report.errors()[0],
+              "-splitword: in.xml:4: zone copied unchanged: outside the page");
     EXPECT_EQ(r.report.errors()[1].rfind("-splitword: in.xml:2: ", 0), 0u);
 }
 
@@ -170,9 +173,9 @@ std::vector<std::string> commandZones()
 {
     auto zone = [](int col, int row, const std::string& contents) {
         return "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" segmentation=\"word\" col=\"" +
-               std::to_string(col) + "\" row=\"" + std::to_string(row) +
-               "\" width=\"100\" height=\"20\" offsets=\"50\" contents=\"" + contents +
-               "\" status=\"OK\"> </DL_ZONE>";
+            std::to_string(col) + "\" row=\"" + std::to_string(row) +
+            "\" width=\"100\" height=\"20\" offsets=\"50\" contents=\"" + contents +
+            "\" status=\"OK\"> </DL_ZONE>";
     };
     return {zone(10, 40, "\u0628 \u0627"), zone(10, 10, "\u0645 \u0646"), zone(150, 60, "x y")};
 }
@@ -189,7 +192,7 @@ CommandRun runSplitWordCommand(const std::vector<std::string>& extra)
     tavotest::writeFile(dir / "in.xml", ordertest::pageFile(commandZones()));
     std::vector<std::string> args = {"-splitword", "page.ppm", "in.xml", "out.xml"};
     args.insert(args.end(), extra.begin(), extra.end());
-    CommandRun run{tavotest::runTool(args, dir.path()), {}};
+    CommandRun run {tavotest::runTool(args, dir.path()), {}};
     if (!std::filesystem::exists(dir / "out.xml"))
         return run;
     const std::u16string text = tavo::wideFromUtf8(tavotest::readFile(dir / "out.xml"));
@@ -249,8 +252,8 @@ TEST(SplitWordCommand, PageThatCannotBeLoadedWritesNothing)
     tavotest::TempDir dir;
     tavotest::writeFile(dir / "page.ppm", "P6\n200 80\n255\nshort");
     tavotest::writeFile(dir / "in.xml", ordertest::pageFile(commandZones()));
-    const auto r = tavotest::runTool({"-splitword", "page.ppm", "in.xml", "out.xml", "-readorderRL"},
-                                     dir.path());
+    const auto r = tavotest::runTool(
+        {"-splitword", "page.ppm", "in.xml", "out.xml", "-readorderRL"}, dir.path());
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err.rfind("tavoalign: -splitword: page.ppm: ", 0), 0u) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "out.xml"));

@@ -1,9 +1,9 @@
 // -verify: the chain walk against the source words, in process and through
 // the built program.
+#include "Verify.h"
 #include "OrderFixtures.h"
 #include "RunTool.h"
 #include "Strings.h"
-#include "Verify.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ std::string verify(const std::vector<std::string>& zones, const std::string& sou
 TEST(Verify, SourceWordsSplitAtEveryWhiteSpaceKind)
 {
     EXPECT_EQ(tavo::splitSourceWords(u" a\tb\r\nc\v\fd  "),
-              (std::vector<std::u16string>{u"a", u"b", u"c", u"d"}));
+              (std::vector<std::u16string> {u"a", u"b", u"c", u"d"}));
     EXPECT_TRUE(tavo::splitSourceWords(u" \t ").empty());
 }
 
@@ -61,9 +61,9 @@ TEST(Verify, ChainShorterThanTheTextIsIncompleteAtItsLastZone)
 
 TEST(Verify, FirstMismatchIsNamedAndComparisonIsExact)
 {
-    EXPECT_EQ(verify({wordZone("1", "2", "a"), wordZone("2", "3", "B"), wordZone("3", "", "x")},
-                     "a b c"),
-              "Zone 2 : Content Mismatch \n");
+    EXPECT_EQ(
+        verify({wordZone("1", "2", "a"), wordZone("2", "3", "B"), wordZone("3", "", "x")}, "a b c"),
+        "Zone 2 : Content Mismatch \n");
 }
 
 TEST(Verify, ExtraZonesWithoutNextStandAnywhere)
@@ -94,17 +94,19 @@ TEST(Verify, ChainLoopingBackEndsWithTheSourceText)
 
 TEST(Verify, HugeIdsAreWalkedLikeSmallOnes)
 {
-    EXPECT_EQ(verify({wordZone("2000000000", "2000000001", "a"), wordZone("2000000001", "", "b")},
-                     "a b"),
-              "99999\n");
+    EXPECT_EQ(
+        verify({wordZone("2000000000", "2000000001", "a"), wordZone("2000000001", "", "b")}, "a b"),
+        "99999\n");
 }
 
 TEST(VerifyCommand, PrintsTheVerdictThenMinusOne)
 {
     TempDir dir;
-    writeFile(dir / "w.xml", pageFile({wordZone("1", "2", "a"), wordZone("2", "3", "b"),
-                                      wordZone("3", "", "c")}));
-    writeFile(dir / "s.txt", "\xEF\xBB\xBF" "a b c\r\n");
+    writeFile(dir / "w.xml",
+              pageFile({wordZone("1", "2", "a"), wordZone("2", "3", "b"), wordZone("3", "", "c")}));
+    writeFile(dir / "s.txt",
+              "\xEF\xBB\xBF"
+              "a b c\r\n");
     const auto r = runTool({"-verify", "w.xml", "s.txt"}, dir.path());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "99999\n-1\n");

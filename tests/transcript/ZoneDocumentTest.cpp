@@ -1,9 +1,9 @@
 // Loading, sorting and writing ground-truth files as zone documents.
+#include "ZoneDocument.h"
 #include "OrderFixtures.h"
 #include "Report.h"
 #include "RunTool.h"
 #include "Strings.h"
-#include "ZoneDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -38,9 +38,9 @@ TEST(ZoneDocument, SecondRunOfZonesJoinsTheZonesAndWhatLiesBetweenGoesToTheFoote
     const auto a = ordertest::lineZone(10, "a");
     const auto b = ordertest::lineZone(20, "b");
     const auto c = ordertest::lineZone(30, "c");
-    const ZoneDocument doc = tavo::zoneDocumentFromLines(wideLines(
-        {"<?xml?>", "<TAVO>", kPage, a, b, "<!-- note -->", "<DL_ZONE tavo_type=\"OTHER\"/>", c,
-         "</DL_PAGE>", ""}));
+    const ZoneDocument doc = tavo::zoneDocumentFromLines(
+        wideLines({"<?xml?>", "<TAVO>", kPage, a, b, "<!-- note -->",
+                   "<DL_ZONE tavo_type=\"OTHER\"/>", c, "</DL_PAGE>", ""}));
     EXPECT_EQ(doc.headerLines, wideLines({"<?xml?>", "<TAVO>", kPage}));
     EXPECT_EQ(zoneTexts(doc), wideLines({a, b, c}));
     EXPECT_EQ(doc.zones[0].lineNumber, 4);
@@ -68,7 +68,8 @@ TEST(ZoneDocument, SortByRowIsStableAndIgnoresColumns)
 {
     // Listed bottom-up, with two pairs of equal rows in file order.
     const auto low = ordertest::lineZone(300, "low");
-    const auto midA = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" col=\"900\" row=\"200\" contents=\"A\">";
+    const auto midA =
+        "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" col=\"900\" row=\"200\" contents=\"A\">";
     const auto midB = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" col=\"1\" row=\"200\" contents=\"B\">";
     const auto top = ordertest::lineZone(100, "top");
     const auto noRow = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" contents=\"none\">";
@@ -91,8 +92,7 @@ TEST(ZoneDocument, SortByRowAgreesWithRepeatedSmallestSelection)
     // Reference: pick the remaining line with the smallest row, earliest first.
     std::vector<std::pair<int, std::string>> remaining;
     for (const auto& line : lines)
-        remaining.emplace_back(
-            tavo::parseInt(line.substr(line.find("row=\"") + 5)), line);
+        remaining.emplace_back(tavo::parseInt(line.substr(line.find("row=\"") + 5)), line);
     std::vector<std::string> expected;
     while (!remaining.empty()) {
         size_t best = 0;
@@ -114,15 +114,16 @@ TEST(ZoneDocument, WritesHeaderZonesFooterAsUtf8WithCrLf)
     doc.footerLines = {u"</TAVO>"};
     const std::string name = (dir / "out.xml").string();
     tavo::writeZoneDocument(doc, toWide(name));
-    EXPECT_EQ(tavotest::readFile(name),
-              "\xEF\xBB\xBF<TAVO>\r\n<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" contents=\"\xD8\xA7\">\r\n"
-              "</TAVO>\r\n");
+    EXPECT_EQ(
+        tavotest::readFile(name),
+        "\xEF\xBB\xBF<TAVO>\r\n<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" contents=\"\xD8\xA7\">\r\n"
+        "</TAVO>\r\n");
 
     const auto loaded = tavo::loadZoneDocument(toWide(name));
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(loaded->zones.size(), 1u);
     EXPECT_EQ(loaded->zones[0].text, doc.zones[0].text);
-    EXPECT_EQ(loaded->footerLines, (std::vector<std::u16string>{u"</TAVO>", u""}));
+    EXPECT_EQ(loaded->footerLines, (std::vector<std::u16string> {u"</TAVO>", u""}));
 }
 
 TEST(ZoneDocument, MissingInputAndUnwritableOutput)
