@@ -325,6 +325,7 @@ TEST(Labeller, RecyclesLabelsOverManyRowsOfMergingAndEndingStrokes)
 #endif
 #endif
 
+#ifdef TAVO_CAN_LIMIT_MEMORY
 // Address space in use, from /proc/self/statm.
 long addressSpaceBytes()
 {
@@ -336,6 +337,7 @@ long addressSpaceBytes()
     }
     return pages * sysconf(_SC_PAGESIZE);
 }
+#endif
 
 TEST(Labeller, RunningOutOfMemoryRaisesAndLeavesTheListAlone)
 {
