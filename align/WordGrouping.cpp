@@ -48,8 +48,8 @@ std::u16string wordZoneLine(const WordZone& word)
 std::vector<std::u16string> groupWords(ZULImage& page, const std::u16string& zoneLine)
 {
     const ZoneBox zone = readZoneBox(zoneLine);
-    const ZULImage greyLine = cutGreyZone(page, zone);
-    const int lineWidth = greyLine.zulGetWidth();
+    checkZone(page, zone);  // refused when outside the page, offsets or not
+    const int lineWidth = zone.width;
 
     std::vector<int> boundaries = parseIntList(toNarrow(getAttribute(u" woffsets", zoneLine)));
     std::sort(boundaries.begin(), boundaries.end());
@@ -90,7 +90,7 @@ std::vector<std::u16string> groupWords(ZULImage& page, const std::u16string& zon
                                     std::to_string(before) + " and " +
                                     std::to_string(boundaries[i]));
         }
-        const ZULRectShape ink = inkBox(cutColumns(greyLine, left, right));
+        const ZULRectShape ink = inkBox(cutGreyColumns(page, zone, left, right));
 
         WordZone word;
         word.box = ZULRectShape(zone.col + left + ink.x, zone.row + ink.y, ink.width, ink.height);

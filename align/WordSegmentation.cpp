@@ -15,6 +15,8 @@
 #include "ZoneImage.h"
 #include "ZoneLine.h"
 
+#include "ZULException.h"
+
 #include <algorithm>
 
 namespace tavo {
@@ -36,9 +38,14 @@ std::u16string segmentWordLine(ZULImage& page, const std::u16string& zoneLine)
 {
     const std::u16string words = normaliseSpaces(getAttribute(u"contents", zoneLine));
     const ZoneBox zone = readZoneBox(zoneLine);
-    const ZULImage lineImage = cutZone(page, zone);
-
-    std::vector<int> cuts = findColumnCuts(lineImage, countSpaces(caretsToSpaces(words)));
+    // The line image is read in place on the page rather than copied out.
+    checkZone(page, zone);
+    std::vector<int> cuts;
+    try {
+        cuts = findZoneCuts(page, zone, countSpaces(caretsToSpaces(words)));
+    } catch (const ZULException& e) {
+        throw UnprocessableZone(e.what());
+    }
     std::sort(cuts.begin(), cuts.end());
     markZone(page, zone, cuts);
 
@@ -57,7 +64,7 @@ std::u16string segmentWordLine(ZULImage& page, const std::u16string& zoneLine)
 std::vector<std::u16string> splitWords(const ZULImage& page, const std::u16string& zoneLine)
 {
     const ZoneBox zone = readZoneBox(zoneLine);
-    const ZULImage greyLine = cutGreyZone(page, zone);
+    checkZone(page, zone);  // refused when outside the page, offsets or not
 
     const std::u16string offsets = getAttribute(u" offsets", zoneLine);
     if (offsets.empty())
@@ -75,7 +82,7 @@ std::vector<std::u16string> splitWords(const ZULImage& page, const std::u16strin
     for (size_t w = 1; w < wordCount; ++w) {
         const int left = splits[S - w - 1];
         const int right = splits[S - w];
-        ZULImage word = cutColumns(greyLine, left, right);
+        ZULImage word = cutGreyColumns(page, zone, left, right);
         removeSpecks(word);
         const ZULRectShape ink = inkBox(word);
 

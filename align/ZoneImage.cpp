@@ -19,49 +19,36 @@ std::string boxText(const ZoneBox& box)
 
 }  // namespace
 
-ZULImage cutZone(const ZULImage& page, const ZoneBox& box)
+void checkZone(const ZULImage& page, const ZoneBox& box)
 {
+    if (!page.zulHasImageData())
+        throw UnprocessableZone(boxText(box) + ": the page has no pixels");
     if (!zoneFitsPage(box, page.zulGetWidth(), page.zulGetHeight())) {
         throw UnprocessableZone(boxText(box) + " lies outside the page of " +
                                 std::to_string(page.zulGetWidth()) + " x " +
                                 std::to_string(page.zulGetHeight()) + " pixels");
     }
-    try {
-        ZULImage zone;
-        page.zulSubImage(zone, box.col, box.row, box.width, box.height);
-        return zone;
-    } catch (const ZULException& e) {
-        throw UnprocessableZone(boxText(box) + ": " + e.what());
-    }
 }
 
-ZULImage cutGreyZone(const ZULImage& page, const ZoneBox& box)
+ZULImage cutGreyColumns(const ZULImage& page, const ZoneBox& box, int left, int right)
 {
-    ZULImage zone = cutZone(page, box);
-    if (!zone.zulHasImageData())
-        throw UnprocessableZone(boxText(box) + " holds no pixels");
-    try {
-        ZULImage grey;
-        ZULImageConverter::zulColor2Gray(grey, zone);
-        return grey;
-    } catch (const ZULException& e) {
-        throw UnprocessableZone(boxText(box) + ": " + e.what());
-    }
-}
-
-ZULImage cutColumns(const ZULImage& greyLine, int left, int right)
-{
-    if (left < 0 || right < left || right >= greyLine.zulGetWidth()) {
+    if (left < 0 || right < left || right >= box.width) {
         throw UnprocessableZone("word columns " + std::to_string(left) + " to " +
                                 std::to_string(right) + " lie outside the line of width " +
-                                std::to_string(greyLine.zulGetWidth()));
+                                std::to_string(box.width));
     }
+    checkZone(page, box);
+    if (box.height <= 0)
+        throw UnprocessableZone(boxText(box) + " holds no pixels");
+    const ZoneBox columns{box.col + left, box.row, right - left + 1, box.height};
     try {
-        ZULImage word;
-        greyLine.zulSubImage(word, left, 0, right - left + 1, greyLine.zulGetHeight());
-        return word;
+        ZULImage colour;
+        page.zulSubImage(colour, columns.col, columns.row, columns.width, columns.height);
+        ZULImage grey;
+        ZULImageConverter::zulColor2Gray(grey, colour);
+        return grey;
     } catch (const ZULException& e) {
-        throw UnprocessableZone(e.what());
+        throw UnprocessableZone(boxText(columns) + ": " + e.what());
     }
 }
 

@@ -6,17 +6,16 @@
 
 namespace tavo {
 
-// The zone's rectangle of the page, in the page's depth.  Throws
-// UnprocessableZone when the box is not a sub-image of the page (negative
-// corner or size, past the right or bottom edge) or the image library
-// refuses it (a page without pixels).
-ZULImage cutZone(const ZULImage& page, const ZoneBox& box);
+// Throws UnprocessableZone when the box is not a sub-image of the page
+// (negative corner or size, past the right or bottom edge) or the page has
+// no pixels.
+void checkZone(const ZULImage& page, const ZoneBox& box);
 
-// cutZone reduced to 8-bit grey.  A zone of no pixels is refused too.
-ZULImage cutGreyZone(const ZULImage& page, const ZoneBox& box);
-
-// The columns left..right (inclusive) of a grey line image, all its rows.
-// Throws UnprocessableZone when they do not lie inside the line.
-ZULImage cutColumns(const ZULImage& greyLine, int left, int right);
+// Columns left..right (inclusive, relative to box.col) of the zone, all its
+// rows, as 8-bit grey: the same pixels as cutting the zone, reducing it to
+// grey and cutting those columns, without the intermediate copies.  Throws
+// UnprocessableZone when the columns do not lie inside the zone or the zone
+// cannot be cut from the page.
+ZULImage cutGreyColumns(const ZULImage& page, const ZoneBox& box, int left, int right);
 
 }  // namespace tavo
