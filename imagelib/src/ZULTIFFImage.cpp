@@ -251,9 +251,8 @@ ZULImage ZULTIFFImage::zulLoadImage(TIFF* tiff, int page) const
         fail(12, "<ZULTIFFImage::zulLoadImage()> Image does not define its height", 101);
     }
     TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
-    // A page without the tag has its pixels contiguous, as TIFF defines.
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
-    if (planar != PLANARCONFIG_CONTIG && planar != PLANARCONFIG_SEPARATE) {
+    if (TIFFGetField(tiff, TIFFTAG_PLANARCONFIG, &planar) == 0 ||
+        (planar != PLANARCONFIG_CONTIG && planar != PLANARCONFIG_SEPARATE)) {
         fail(12, "<ZULTIFFImage::zulLoadImage()> Either undefined or unsupported TIFFTAG_PLANARCONFIG", 109);
     }
     TIFFGetField(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
