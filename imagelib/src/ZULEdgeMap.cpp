@@ -33,8 +33,11 @@ ZULImage zulBoxMean3x3(const ZULImage& gray)
     auto sumRow = [&](int y) {
         const unsigned char* in = gray.zulGetRow(y);
         int* h = rowSums(y);
-        for (int x = 0; x < width; ++x)
-            h[x] = in[x] + (x > 0 ? in[x - 1] : 0) + (x + 1 < width ? in[x + 1] : 0);
+        h[0] = in[0] + (width > 1 ? in[1] : 0);
+        for (int x = 1; x + 1 < width; ++x)
+            h[x] = in[x - 1] + in[x] + in[x + 1];
+        if (width > 1)
+            h[width - 1] = in[width - 2] + in[width - 1];
     };
     sumRow(0);
     ZULImage out(width, height, 8, true);
@@ -48,11 +51,21 @@ ZULImage zulBoxMean3x3(const ZULImage& gray)
         const int* b = rows == 3 ? rowSums(y) : nullptr;
         const int* c = y1 != y0 ? rowSums(y1) : nullptr;
         unsigned char* o = out.zulGetRow(y);
-        for (int x = 0; x < width; ++x) {
+        auto at = [&](int x) { return a[x] + (b ? b[x] : 0) + (c ? c[x] : 0); };
+        auto clipped = [&](int x) {
             const int columns = (x > 0 ? 2 : 1) + (x + 1 < width ? 1 : 0);
-            const int sum = a[x] + (b ? b[x] : 0) + (c ? c[x] : 0);
-            o[x] = static_cast<unsigned char>(sum / (rows * columns));
+            o[x] = static_cast<unsigned char>(at(x) / (rows * columns));
+        };
+        clipped(0);
+        if (rows == 3) {  // the common case, with a constant divisor
+            for (int x = 1; x + 1 < width; ++x)
+                o[x] = static_cast<unsigned char>((a[x] + b[x] + c[x]) / 9);
+        } else {
+            for (int x = 1; x + 1 < width; ++x)
+                clipped(x);
         }
+        if (width > 1)
+            clipped(width - 1);
     }
     return out;
 }

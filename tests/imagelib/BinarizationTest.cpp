@@ -272,6 +272,25 @@ TEST(EdgeMap, BoxMeanClipsAtTheBorders)
     EXPECT_EQ(mean.zulGetRow(1)[2], 0);
 }
 
+TEST(EdgeMap, BoxMeanMatchesClippedWindowsOnAnyShape)
+{
+    std::mt19937 rng(5);
+    for (auto [w, h] : {std::pair{1, 1}, {1, 6}, {6, 1}, {2, 2}, {9, 7}}) {
+        ZULImage page(w, h, 8, true);
+        for (size_t i = 0; i < page.zulGetImageDataSize(); ++i)
+            page.zulGetImageData()[i] = static_cast<unsigned char>(rng() % 256);
+        const ZULImage mean = zulBoxMean3x3(page);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                int sum = 0, n = 0;
+                for (int yy = std::max(0, y - 1); yy <= std::min(h - 1, y + 1); ++yy)
+                    for (int xx = std::max(0, x - 1); xx <= std::min(w - 1, x + 1); ++xx, ++n)
+                        sum += page.zulGetRow(yy)[xx];
+                ASSERT_EQ(mean.zulGetRow(y)[x], sum / n) << w << "x" << h << " at " << x << "," << y;
+            }
+    }
+}
+
 TEST(EdgeMap, GradientSumsAllFourDirections)
 {
     ZULImage page = grayPage(3, 3, 0);
