@@ -2,7 +2,7 @@
 // its transcription, reproducibly from a seed.
 //
 //   make_example_page [--seed N] [--lines L] [--width W] [--height H]
-//                     [--font "KacstPen 28"] [--preview page.png] page.tif page.txt
+//                     [--font "KacstPen 16"] [--preview page.png] page.tif page.txt
 //
 // Words are laid out right to left one at a time, with a small random lift
 // and size change per word and word gaps clearly wider than the gaps
@@ -41,12 +41,20 @@ const char* const kWords[] = {
 };
 constexpr int kWordCount = sizeof(kWords) / sizeof(kWords[0]);
 
+// Words built from letters that do not join the letter after them, so that
+// they break into small pieces; each line starts and ends with one, as
+// hand-written lines often start and end with short words.
+const char* const kShortPieceWords[] = {
+    "دار", "ورد", "زاد", "أرز", "دور", "رأى", "إذا", "أداء", "وداد", "زوار", "درر", "أدوار",
+};
+constexpr int kShortPieceWordCount = sizeof(kShortPieceWords) / sizeof(kShortPieceWords[0]);
+
 struct Options {
     unsigned seed = 1;
-    int lines = 10;
+    int lines = 14;
     int width = 2480;
     int height = 1754;
-    std::string font = "KacstPen 28";
+    std::string font = "KacstPen 16";
     std::string image;
     std::string text;
     std::string preview;  // optional PNG of the page
@@ -161,8 +169,12 @@ int main(int argc, char** argv)
         const double baseline = top + pitch * line + pitch * 0.7;
         double right = o.width - margin - uniform(0, 40);
         std::string text;
-        for (;;) {
-            const char* word = kWords[uniform(0, kWordCount - 1)];
+        for (bool last = false; !last;) {
+            // The last word of the line when little room is left.
+            last = right - margin < 420;
+            const bool edge = text.empty() || last;
+            const char* word = edge ? kShortPieceWords[uniform(0, kShortPieceWordCount - 1)]
+                                    : kWords[uniform(0, kWordCount - 1)];
             PangoFontDescription* font = pango_font_description_copy(baseFont);
             const int size = pango_font_description_get_size(baseFont);
             pango_font_description_set_size(font, size * uniform(92, 108) / 100);
