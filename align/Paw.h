@@ -30,10 +30,6 @@ std::u16string markPaws(std::u16string_view text);
 // Whether letter x joins the character y that follows it.
 bool joinsNext(char16_t x, char16_t y);
 
-// k cut columns of a (colour or grey) line image: the left fifth of the k
-// widest white gaps, or the even split W*i/(k+1) when there are fewer gaps.
-// Empty when the image has no rows, k <= 0 or k >= width.  Not sorted.
-std::vector<int> findColumnCuts(const ZULImage& lineImage, int k);
 
 // The lower centre of a two-means clustering of a column profile.
 int lowInkLevel(const std::vector<int>& profile);
@@ -59,6 +55,17 @@ struct ZoneBox {
     int height = 0;
 };
 ZoneBox readZoneBox(std::u16string_view line);
+
+// k cut columns of a line image (1-, 8- or 24-bit; a pixel is ink when its
+// grey value is below 128): the left fifth of the k widest white gaps, or
+// the even split W*i/(k+1) when there are fewer gaps.  Empty when the image
+// has no rows, k <= 0 or k >= width.  Not sorted.
+std::vector<int> findColumnCuts(const ZULImage& lineImage, int k);
+
+// findColumnCuts of the line image that zulSubImage would cut from the page
+// at box, read in place without copying it.  Raises ZULException when the
+// box is not a valid sub-image of a page with pixels.
+std::vector<int> findZoneCuts(const ZULImage& page, const ZoneBox& box, int k);
 
 // Whether the box can be cut from a page of the given size: non-negative
 // corner and, as the PAW commands require, strictly inside the page (a zone

@@ -86,15 +86,12 @@ ZoneResult cutZone(PawVariant variant, ZULImage& page, std::u16string_view line)
                         std::to_string(box.height) + " is not inside the page " +
                         std::to_string(pageWidth) + "x" + std::to_string(pageHeight)};
 
-    ZULImage lineImage;  // a zone without pixels has no cuts
-    if (box.width > 0 && box.height > 0)
-        page.zulSubImage(lineImage, box.col, box.row, box.width, box.height);
-
+    // The line image is read in place rather than cut out and converted.
     std::optional<std::vector<int>> cuts;
     if (variant == PawVariant::UpdatePaw)
         cuts = existingCuts(line);
     if (!cuts)
-        cuts = findColumnCuts(lineImage, countSpaces(caretsToSpaces(marked)));
+        cuts = findZoneCuts(page, box, countSpaces(caretsToSpaces(marked)));
     std::sort(cuts->begin(), cuts->end());
     markZone(page, box, *cuts);
 

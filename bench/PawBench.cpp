@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -54,20 +55,31 @@ public:
     std::u16string out() const { return tavo::toWide((dir_ / "temp.xml").string()); }
 
 private:
-    // PAW-like blocks of 20 to 60 columns with gaps of 8 to 30 between them.
+    // Handwriting-like PAWs of 20 to 60 columns with gaps of 8 to 30: a
+    // baseline stroke and two or three upright strokes each, about a fifth
+    // of the line box in ink.
     void writePage() const
     {
         ZULImage page(kPageWidth, kPageHeight, 8, true);
         std::mt19937 random(7);
-        std::uniform_int_distribution<int> blockWidth(20, 60), gapWidth(8, 30), inkTop(5, 30);
+        std::uniform_int_distribution<int> pawWidth(20, 60), gapWidth(8, 30), strokeTop(5, 40),
+            strokes(2, 3);
+        auto fill = [&page](int left, int top, int right, int bottom) {
+            for (int y = top; y < bottom; ++y)
+                for (int x = left; x < right; ++x)
+                    page.zulGetRow(y)[x] = 30;
+        };
         for (int line = 0; line < kLines; ++line) {
             const int row = kFirstLineRow + line * kLinePitch;
+            const int baseline = row + 60;
             for (int x = kLineLeft + 10; x < kLineLeft + kLineWidth - 70;) {
-                const int width = blockWidth(random);
-                const int top = row + inkTop(random);
-                for (int y = top; y < row + kLineHeight - 10; ++y)
-                    for (int c = x; c < x + width; ++c)
-                        page.zulGetRow(y)[c] = (c + y) % 7 == 0 ? 255 : 20;
+                const int width = pawWidth(random);
+                fill(x, baseline, x + width, baseline + 6);
+                const int n = strokes(random);
+                for (int i = 0; i < n; ++i) {
+                    const int left = x + i * (width - 5) / std::max(1, n - 1);
+                    fill(left, row + strokeTop(random), left + 5, baseline);
+                }
                 x += width + gapWidth(random);
             }
         }
@@ -107,6 +119,19 @@ void BM_LoadWorkingPage(benchmark::State& state)
     }
 }
 BENCHMARK(BM_LoadWorkingPage)->Unit(benchmark::kMillisecond);
+
+// The column cuts of the 25 lines alone, on a page already in memory.
+void BM_ZoneCuts(benchmark::State& state)
+{
+    tavo::Report report("-paw");
+    const ZULImage page = tavo::loadWorkingPage(benchPage().page(), report);
+    for (auto _ : state)
+        for (int line = 0; line < kLines; ++line) {
+            const tavo::ZoneBox box{kLineLeft, kFirstLineRow + line * kLinePitch, kLineWidth, kLineHeight};
+            benchmark::DoNotOptimize(tavo::findZoneCuts(page, box, 29));
+        }
+}
+BENCHMARK(BM_ZoneCuts)->Unit(benchmark::kMillisecond);
 
 void BM_Paw(benchmark::State& state)
 {

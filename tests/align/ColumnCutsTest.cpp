@@ -3,6 +3,7 @@
 
 #include "Paw.h"
 
+#include "ZULException.h"
 #include "ZULImage.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,28 @@ TEST(FindColumnCuts, ReadsGreyLineImages)
         for (int y = 0; y < 10; ++y)
             grey.zulSetPixel(x, y, 127);
     EXPECT_EQ(findColumnCuts(grey, 1), std::vector<int>({23 + 27 / 5}));
+}
+
+TEST(FindColumnCuts, ReadsBinaryLineImages)
+{
+    ZULImage bits(100, 10, 1, true);
+    for (int x : {20, 21, 22, 50, 51})
+        for (int y = 0; y < 10; ++y)
+            bits.zulSetPixel(x, y, 0);
+    EXPECT_EQ(findColumnCuts(bits, 1), std::vector<int>({23 + 27 / 5}));
+}
+
+TEST(FindZoneCuts, ReadsTheZoneInPlaceAsItsSubImage)
+{
+    ZULImage page = drawLine(120, 30, {{10, 20, 30}, {45, 50, 30}, {90, 100, 30}});
+    const ZoneBox box{5, 2, 100, 20};
+    ZULImage line;
+    page.zulSubImage(line, box.col, box.row, box.width, box.height);
+    EXPECT_EQ(findZoneCuts(page, box, 2), findColumnCuts(line, 2));
+    EXPECT_EQ(findZoneCuts(page, box, 2), std::vector<int>({45 + 40 / 5, 15 + 25 / 5}));
+    EXPECT_THROW(findZoneCuts(page, ZoneBox{21, 0, 100, 20}, 1), ZULException);
+    EXPECT_THROW(findZoneCuts(page, ZoneBox{-1, 0, 10, 20}, 1), ZULException);
+    EXPECT_TRUE(findZoneCuts(page, ZoneBox{200, 0, 10, 0}, 1).empty());  // no rows: no cuts
 }
 
 TEST(LowInkLevel, TwoMeansWithClusterSizesFromOne)
