@@ -5,8 +5,11 @@
 
 #include "ZULException.h"
 #include "ZULImage.h"
+#include "ZULImageConverter.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace tavo {
 namespace {
@@ -99,6 +102,48 @@ TEST(FindColumnCuts, ReadsBinaryLineImages)
         for (int y = 0; y < 10; ++y)
             bits.zulSetPixel(x, y, 0);
     EXPECT_EQ(findColumnCuts(bits, 1), std::vector<int>({23 + 27 / 5}));
+}
+
+TEST(FindColumnCuts, ColourPixelsCountAsTheirGreyValue)
+{
+    // Bands of mostly dark and mostly light pixels in random colours; the
+    // colour line must cut exactly as its grey conversion does.
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> byte(0, 255), dark(0, 140), light(110, 255);
+    const int width = 203, height = 17;
+    ZULImage colour(width, height, 24, true);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool inkBand = (x / 13) % 3 == 1;
+            auto& pick = y % 5 == 0 ? byte : inkBand ? dark : light;
+            colour.zulSetColorPixel(x, y, static_cast<std::uint8_t>(pick(random)),
+                                    static_cast<std::uint8_t>(pick(random)),
+                                    static_cast<std::uint8_t>(pick(random)));
+        }
+    colour.zulSetColorPixel(0, 0, 255, 0, 0);  // red is grey 76: ink
+    ZULImage grey;
+    ZULImageConverter::zulColor2Gray(grey, colour);
+    for (int k = 1; k < 8; ++k)
+        EXPECT_EQ(findColumnCuts(colour, k), findColumnCuts(grey, k)) << "k = " << k;
+    const ZoneBox box{3, 2, 190, 14};
+    ZULImage colourPart, greyPart;
+    colour.zulSubImage(colourPart, box.col, box.row, box.width, box.height);
+    grey.zulSubImage(greyPart, box.col, box.row, box.width, box.height);
+    EXPECT_EQ(findZoneCuts(colour, box, 5), findColumnCuts(greyPart, 5));
+    EXPECT_EQ(findColumnCuts(colourPart, 5), findColumnCuts(greyPart, 5));
+}
+
+TEST(FindColumnCuts, GreyOf128IsPaperAnd127Ink)
+{
+    // (6, 215, 0) weighs 127.999 and (1, 189, 147) exactly 128.
+    ZULImage line(40, 10, 24, true);
+    for (int y = 0; y < 10; ++y) {
+        for (int x : {5, 6, 7, 8, 9, 20, 21, 22, 23, 24})
+            line.zulSetColorPixel(x, y, 6, 215, 0);
+        for (int x = 10; x < 20; ++x)
+            line.zulSetColorPixel(x, y, 1, 189, 147);
+    }
+    EXPECT_EQ(findColumnCuts(line, 1), std::vector<int>({12}));
 }
 
 TEST(FindZoneCuts, ReadsTheZoneInPlaceAsItsSubImage)
