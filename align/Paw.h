@@ -30,7 +30,6 @@ std::u16string markPaws(std::u16string_view text);
 // Whether letter x joins the character y that follows it.
 bool joinsNext(char16_t x, char16_t y);
 
-
 // The lower centre of a two-means clustering of a column profile.
 int lowInkLevel(const std::vector<int>& profile);
 
@@ -67,9 +66,9 @@ std::vector<int> findColumnCuts(const ZULImage& lineImage, int k);
 // box is not a valid sub-image of a page with pixels.
 std::vector<int> findZoneCuts(const ZULImage& page, const ZoneBox& box, int k);
 
-// Whether the box can be cut from a page of the given size: non-negative
-// corner and, as the PAW commands require, strictly inside the page (a zone
-// ending on the last column or row + 1 is refused).
+// The strict page test of -paw: non-negative corner and size, and
+// col + width < page width, row + height < page height (a zone that ends on
+// the page's right or bottom edge is refused).
 bool zoneInsidePage(const ZoneBox& box, int pageWidth, int pageHeight);
 
 // Whether the box is a valid sub-image of the page: non-negative corner and
