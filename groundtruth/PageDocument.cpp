@@ -8,36 +8,28 @@
 #include "TextLines.h"
 #include "ZULException.h"
 #include "ZULImage.h"
-#include "ZULImageConverter.h"
 #include "ZoneLine.h"
 
 namespace tavo {
 
 namespace {
 
-ZULImage loadColourPage(const std::string& path, Report& report)
+// The page as loaded.  Detection binarises a page of any of the three depths
+// exactly as it would its 24-bit working copy, and nothing is drawn on the
+// page, so no colour copy is made.
+ZULImage loadPage(const std::string& path, Report& report)
 {
     ZULImage page;
     try {
         if (!page.zulLoadImage(path))
             report.fail(path, "cannot load image");
-        ZULImage colour;
-        switch (page.zulGetBitsPerPixel()) {
-        case 1:
-            ZULImageConverter::zulBit2Color(colour, page);
-            return colour;
-        case 8:
-            ZULImageConverter::zulGray2Color(colour, page);
-            return colour;
-        case 24:
-            return page;
-        default:
-            break;
-        }
     } catch (const ZULException& error) {
         report.fail(path, std::string("cannot load image: ") + error.what());
     }
-    report.fail(path, "unsupported image depth " + intToText(page.zulGetBitsPerPixel()) + " bits");
+    const int depth = page.zulGetBitsPerPixel();
+    if (depth != 1 && depth != 8 && depth != 24)
+        report.fail(path, "unsupported image depth " + intToText(depth) + " bits");
+    return page;
 }
 
 std::string attribute(const char* name, int value)
@@ -58,7 +50,7 @@ void writePageDocument(const std::u16string& image, const std::u16string& output
                        Report& report)
 {
     const std::string path = utf8FromWide(image);
-    const ZULImage page = loadColourPage(path, report);
+    const ZULImage page = loadPage(path, report);
     const std::vector<ZULRectShape> lines = detectTextLines(page, parameter);
 
     // The name goes into attribute values escaped, so that a quote or an

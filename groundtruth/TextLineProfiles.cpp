@@ -1,6 +1,5 @@
 // Cleaning the page for line detection, its row profile and the line bands.
 #include <cstdint>
-#include <cstring>
 
 #include "InkClustering.h"
 #include "TextLines.h"
@@ -18,10 +17,10 @@ constexpr int kMeanReach = 10;       // the row mean spans 10 rows either side
 
 }  // namespace
 
-ZULImage cleanPageForLines(const ZULImage& page)
+PageInk cleanPageInk(const ZULImage& page)
 {
     if (!page.zulHasImageData())
-        return ZULImage();
+        return PageInk();
     const int width = page.zulGetWidth();
     const int height = page.zulGetHeight();
 
@@ -32,32 +31,12 @@ ZULImage cleanPageForLines(const ZULImage& page)
     components.zulFilterSmaller(kLargestBlob, kLargestBlob);
     components.zulFilterByColumns(kBorderMargin, width - kBorderMargin);
     components.zulFilterByRows(kBorderMargin, height - kBorderMargin);
-
-    // Rendering the selection and copying it onto a white page of full size
-    // leaves exactly the kept components' runs black, so the runs are
-    // written straight into the page.
-    ZULImage cleaned(width, height, 8, true);
-    for (const int index : components.zulSelection()) {
-        for (const ZULDataruns& run : components.zulComponents()[static_cast<size_t>(index)].runs)
-            std::memset(cleaned.zulGetRow(run.row) + run.start, 0, static_cast<size_t>(run.length()));
-    }
-    cleaned.zulSetBinaryState(1);
-    return cleaned;
+    return PageInk::fromComponents(width, height, components.zulComponents(), components.zulSelection());
 }
 
-std::vector<int> rowInkProfile(const ZULImage& cleaned)
-{
-    std::vector<int> profile(static_cast<size_t>(cleaned.zulHasImageData() ? cleaned.zulGetHeight() : 0));
-    const int width = cleaned.zulGetWidth();
-    for (size_t y = 0; y < profile.size(); ++y) {
-        const unsigned char* row = cleaned.zulGetRow(static_cast<int>(y));
-        int ink = 0;
-        for (int x = 0; x < width; ++x)
-            ink += row[x] < kBinarizeLevel;
-        profile[y] = ink;
-    }
-    return profile;
-}
+// Rendering the kept components and copying them onto a white page of full
+// size leaves exactly their runs black.
+ZULImage cleanPageForLines(const ZULImage& page) { return cleanPageInk(page).render(); }
 
 // A band opens where the mean of the 21 rows around a row (those inside the
 // page) rises above the quiet level T and closes where it falls below T.

@@ -10,43 +10,18 @@ namespace tavo {
 
 namespace {
 
-constexpr unsigned char kInkBelow = 128;
 constexpr int kSmallestSide = 10;  // boxes narrower or lower than this are noise
-
-void addRowInk(const unsigned char* row, std::vector<int>& columns)
-{
-    const size_t width = columns.size();
-    for (size_t x = 0; x < width; ++x)
-        columns[x] += row[x] < kInkBelow;
-}
-
-int rowInk(const unsigned char* row, int first, int last)
-{
-    int ink = 0;
-    for (int x = first; x <= last; ++x)
-        ink += row[x] < kInkBelow;
-    return ink;
-}
 
 }  // namespace
 
-std::vector<LineBox> bandBoxes(const ZULImage& cleaned, std::span<const int> bands)
+std::vector<LineBox> bandBoxes(const PageInk& ink, std::span<const int> bands)
 {
     std::vector<LineBox> boxes;
-    if (!cleaned.zulHasImageData())
-        return boxes;
-    const int width = cleaned.zulGetWidth();
-    const int height = cleaned.zulGetHeight();
-    std::vector<int> columns(static_cast<size_t>(width));
+    const int width = ink.width();
     for (size_t i = 0; i + 1 < bands.size(); i += 2) {
-        const int top = std::max(bands[i], 0);
-        const int bottom = std::min(bands[i + 1], height);  // exclusive
-        if (top >= bottom)
-            continue;
-        std::fill(columns.begin(), columns.end(), 0);
-        for (int y = top; y < bottom; ++y)
-            addRowInk(cleaned.zulGetRow(y), columns);
-
+        const int top = bands[i];
+        const int bottom = bands[i + 1];  // exclusive
+        const std::vector<int> columns = ink.columnProfile(top, bottom);
         const int threshold = inkThreshold(columns);
         int left = 0;
         while (left < width && columns[static_cast<size_t>(left)] <= threshold)
@@ -54,17 +29,15 @@ std::vector<LineBox> bandBoxes(const ZULImage& cleaned, std::span<const int> ban
         int right = width - 1;  // the scan from the right stops before column 0
         while (right > 0 && columns[static_cast<size_t>(right)] <= threshold)
             --right;
-        if (left == width || right == 0)
+        if (left >= width || right <= 0)
             continue;
 
         // The ink counted reaches one row below the band and one column past
         // the box's width, as far as the page goes.
-        int ink = 0;
+        int count = ink.inkInRow(bottom, left, right);
         for (int x = left; x <= right; ++x)
-            ink += columns[static_cast<size_t>(x)];
-        if (bottom < height)
-            ink += rowInk(cleaned.zulGetRow(bottom), left, right);
-        boxes.push_back({left, top, right - left, bottom - top, ink});
+            count += columns[static_cast<size_t>(x)];
+        boxes.push_back({left, top, right - left, bottom - top, count});
     }
     return boxes;
 }
@@ -95,10 +68,10 @@ std::vector<LineBox> rankLineBoxes(std::vector<LineBox> boxes, int parameter)
 
 std::vector<ZULRectShape> detectTextLines(const ZULImage& page, int parameter)
 {
-    const ZULImage cleaned = cleanPageForLines(page);
-    const std::vector<int> bands = lineBands(rowInkProfile(cleaned));
+    const PageInk ink = cleanPageInk(page);
+    const std::vector<int> bands = lineBands(ink.rowProfile());
     std::vector<ZULRectShape> lines;
-    for (const LineBox& b : rankLineBoxes(bandBoxes(cleaned, bands), parameter))
+    for (const LineBox& b : rankLineBoxes(bandBoxes(ink, bands), parameter))
         lines.emplace_back(b.col, b.row, b.width, b.height);
     return lines;
 }

@@ -17,6 +17,7 @@
 #include <span>
 #include <vector>
 
+#include "PageInk.h"
 #include "ZULImage.h"
 #include "ZULRectShape.h"
 
@@ -30,23 +31,28 @@ struct LineBox {
     int inkCount = 0;  // ink of rows row..row+height and columns col..col+width
 };
 
+// The page may be 1, 8 or 24 bits deep: the 24-bit working copy of a page
+// binarises to exactly the same ink as the page itself (its grey values are
+// the page's), so detection needs no colour copy.  A page without pixels
+// has no ink and no lines.
+
 // 8-bit page of the same size: white except for the black pixels of the
-// kept components.  A page without pixels gives an image without pixels.
+// kept components.
 ZULImage cleanPageForLines(const ZULImage& page);
 
 std::vector<ZULRectShape> detectTextLines(const ZULImage& page, int parameter);
 
-// The steps of detectTextLines, on the cleaned page.
+// The steps of detectTextLines.
 
-// Ink pixels (value below 128) of every row.
-std::vector<int> rowInkProfile(const ZULImage& cleaned);
+// The ink of the cleaned page.
+PageInk cleanPageInk(const ZULImage& page);
 
 // Boundary list: alternately the first row of a band and the row that ends
 // it; a band still open after the last row is left out.
 std::vector<int> lineBands(std::span<const int> rowProfile);
 
 // One box per band whose column profile has ink above its threshold.
-std::vector<LineBox> bandBoxes(const ZULImage& cleaned, std::span<const int> bands);
+std::vector<LineBox> bandBoxes(const PageInk& ink, std::span<const int> bands);
 
 // Drops small boxes, ranks the rest by ink and cuts the list.
 std::vector<LineBox> rankLineBoxes(std::vector<LineBox> boxes, int parameter);

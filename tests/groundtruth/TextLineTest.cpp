@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 using tavo::LineBox;
@@ -25,7 +26,7 @@ ZULImage colour(const ZULImage& gray)
 int inkPixels(const ZULImage& page)
 {
     int ink = 0;
-    for (int v : tavo::rowInkProfile(page))
+    for (int v : tavo::PageInk::fromImage(page).rowProfile())
         ink += v;
     return ink;
 }
@@ -135,7 +136,7 @@ TEST(BandBoxes, TrimsToInkAndCountsOneRowAndColumnMore)
     fillBlock(page, 15, 15, 1, 1);   // the row below the band, inside the box
     fillBlock(page, 30, 15, 1, 1);   // the row below the band, beside the box
     fillBlock(page, 18, 16, 1, 1);   // two rows below the band
-    const std::vector<LineBox> boxes = tavo::bandBoxes(page, std::vector<int>{5, 15});
+    const std::vector<LineBox> boxes = tavo::bandBoxes(tavo::PageInk::fromImage(page), std::vector<int>{5, 15});
     ASSERT_EQ(boxes.size(), 1u);
     const LineBox& b = boxes[0];
     EXPECT_EQ(b.col, 10);
@@ -151,7 +152,7 @@ TEST(BandBoxes, ColumnThresholdTrimsFaintEdges)
     fillBlock(page, 20, 0, 20, 10);  // 10 ink rows per column
     fillBlock(page, 5, 0, 5, 2);     // faint columns left of the line
     fillBlock(page, 50, 9, 5, 1);    // and right of it
-    const std::vector<LineBox> boxes = tavo::bandBoxes(page, std::vector<int>{0, 10});
+    const std::vector<LineBox> boxes = tavo::bandBoxes(tavo::PageInk::fromImage(page), std::vector<int>{0, 10});
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].col, 20);
     EXPECT_EQ(boxes[0].width, 19);
@@ -161,15 +162,15 @@ TEST(BandBoxes, InkOnlyInColumnZeroGivesNoBox)
 {
     ZULImage page = whitePage(50, 20);
     fillBlock(page, 0, 0, 1, 10);
-    EXPECT_TRUE(tavo::bandBoxes(page, std::vector<int>{0, 10}).empty());
-    EXPECT_TRUE(tavo::bandBoxes(whitePage(50, 20), std::vector<int>{0, 10}).empty());
+    EXPECT_TRUE(tavo::bandBoxes(tavo::PageInk::fromImage(page), std::vector<int>{0, 10}).empty());
+    EXPECT_TRUE(tavo::bandBoxes(tavo::PageInk::fromImage(whitePage(50, 20)), std::vector<int>{0, 10}).empty());
 }
 
 TEST(BandBoxes, BandEndingAtTheLastRowCountsNoRowBelow)
 {
     ZULImage page = whitePage(40, 30);
     fillBlock(page, 10, 20, 15, 10);
-    const std::vector<LineBox> boxes = tavo::bandBoxes(page, std::vector<int>{20, 30});
+    const std::vector<LineBox> boxes = tavo::bandBoxes(tavo::PageInk::fromImage(page), std::vector<int>{20, 30});
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].inkCount, 150);
     EXPECT_EQ(boxes[0].height, 10);
@@ -214,6 +215,34 @@ TEST(RankLineBoxes, EqualInkKeepsTopRowFirst)
 {
     const std::vector<LineBox> boxes{{0, 300, 50, 20, 500}, {0, 100, 50, 20, 500}, {0, 200, 50, 20, 800}};
     EXPECT_EQ(rows(tavo::rankLineBoxes(boxes, -1)), (std::vector<int>{200, 100, 300}));
+}
+
+TEST(PageInk, ProfilesMatchPixelCounts)
+{
+    ZULImage page = whitePage(97, 41);
+    std::mt19937 random(3);
+    for (int i = 0; i < 300; ++i)
+        fillBlock(page, static_cast<int>(random() % 90), static_cast<int>(random() % 38),
+                  static_cast<int>(random() % 7) + 1, static_cast<int>(random() % 3) + 1);
+    fillBlock(page, 96, 0, 1, 41);  // ink in the last column
+    const tavo::PageInk ink = tavo::PageInk::fromImage(page);
+    const std::vector<int> columns = ink.columnProfile(5, 30);
+    ASSERT_EQ(columns.size(), 97u);
+    for (int x = 0; x < 97; ++x) {
+        int expected = 0;
+        for (int y = 5; y < 30; ++y)
+            expected += page.zulGetPixelValue(x, y) == 0;
+        EXPECT_EQ(columns[static_cast<size_t>(x)], expected) << "column " << x;
+    }
+    int inRow = 0;
+    for (int x = 20; x <= 60; ++x)
+        inRow += page.zulGetPixelValue(x, 17) == 0;
+    EXPECT_EQ(ink.inkInRow(17, 20, 60), inRow);
+    EXPECT_EQ(ink.inkInRow(41, 0, 96), 0);
+    const ZULImage rendered = ink.render();
+    ASSERT_EQ(rendered.zulGetImageDataSize(), page.zulGetImageDataSize());
+    EXPECT_TRUE(std::equal(page.zulGetImageData(), page.zulGetImageData() + page.zulGetImageDataSize(),
+                           rendered.zulGetImageData()));
 }
 
 TEST(CleanPageForLines, KeepsSmallComponentsInsideTheMargin)
@@ -299,4 +328,23 @@ TEST(DetectTextLines, BlobsRulesAndBorderInkChangeNothing)
         EXPECT_EQ(dirty[i].width, clean[i].width);
         EXPECT_EQ(dirty[i].height, clean[i].height);
     }
+}
+
+TEST(DetectTextLines, PageAndItsColourCopyGiveTheSameLines)
+{
+    ZULImage page = whitePage(1000, 800);
+    drawLine(page, 150, 150, 15);
+    for (int i = 0; i < 15; ++i)
+        fillBlock(page, 150 + 40 * i, 350, 30, 50, static_cast<unsigned char>(i < 8 ? 120 + i : 128 + i));
+    const std::vector<ZULRectShape> gray = tavo::detectTextLines(page, -1);
+    const std::vector<ZULRectShape> fromColour = tavo::detectTextLines(colour(page), -1);
+    ASSERT_EQ(gray.size(), 2u);
+    ASSERT_EQ(fromColour.size(), 2u);
+    for (size_t i = 0; i < gray.size(); ++i) {
+        EXPECT_EQ(gray[i].x, fromColour[i].x);
+        EXPECT_EQ(gray[i].width, fromColour[i].width);
+    }
+    // Only the blocks of grey 120..127 are ink on the second line.
+    EXPECT_EQ(gray[1].x, 150);
+    EXPECT_EQ(gray[1].width, 40 * 7 + 29);
 }
