@@ -1,0 +1,114 @@
+#include "ShrinkRefine.h"
+
+#include "CutList.h"
+#include "InkBox.h"
+#include "LineRewrite.h"
+#include "Paw.h"
+#include "Strings.h"
+#include "Words.h"
+#include "ZoneLine.h"
+#include "ZoneRefine.h"
+
+#include "ZULException.h"
+#include "ZULGlobalBinarization.h"
+#include "ZULImageConverter.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace tavo {
+
+namespace {
+
+constexpr int kInkThreshold = 128;
+
+bool isWorkedOn(std::u16string_view line)
+{
+    return getAttribute(u"status", line) != u"MISSING";
+}
+
+void writeBox(std::u16string& line, const ZULRectShape& box)
+{
+    setAttribute(line, u"col", toWide(intToText(box.x)), false);
+    setAttribute(line, u"row", toWide(intToText(box.y)), false);
+    setAttribute(line, u"width", toWide(intToText(box.width)), false);
+    setAttribute(line, u"height", toWide(intToText(box.height)), false);
+}
+
+void refuseNegativeCorner(const ZoneBox& zone)
+{
+    if (zone.col < 0 || zone.row < 0)
+        throw UnprocessableZone("negative col or row");
+}
+
+std::u16string shrinkZone(const ZULImage& page, std::u16string line)
+{
+    const ZoneBox zone = readZoneBox(line);
+    refuseNegativeCorner(zone);
+    if (std::int64_t{zone.col} + zone.width >= page.zulGetWidth() ||
+        std::int64_t{zone.row} + zone.height >= page.zulGetHeight())
+        throw UnprocessableZone("zone reaches the right or bottom edge of the page");
+    ZULRectShape ink;
+    try {
+        ZULImage colour;
+        ZULImage grey;
+        page.zulSubImage(colour, zone.col, zone.row, zone.width, zone.height);
+        ink = inkBox(ZULImageConverter::zulColor2Gray(grey, colour));
+    } catch (const ZULException& error) {
+        throw UnprocessableZone(error.what());
+    }
+    writeBox(line, ZULRectShape(zone.col + ink.x, zone.row + ink.y, ink.width, ink.height));
+    return line;
+}
+
+std::u16string refineZone(const ZoneRefiner& refiner, std::u16string line)
+{
+    const ZoneBox zone = readZoneBox(line);
+    refuseNegativeCorner(zone);
+    ZULRectShape box(zone.col, zone.row, zone.width, zone.height);
+    std::vector<int> cuts = readZoneCuts(line);
+    try {
+        if (!refiner.refine(box, cuts))
+            throw UnprocessableZone("zone lies outside the page");
+    } catch (const ZULException& error) {
+        throw UnprocessableZone(error.what());
+    }
+    writeBox(line, box);
+    setAttribute(line, u" offsets", toWide(joinOffsets(cuts)), false);
+    return line;
+}
+
+}  // namespace
+
+void runShrink(const std::u16string& image, const std::u16string& inXml,
+               const std::u16string& outXml, Report& report)
+{
+    rewriteTextLineZones(image, inXml, outXml, report,
+                         [](ZULImage& page, const std::u16string& line) -> std::vector<std::u16string> {
+                             if (!isWorkedOn(line))
+                                 return {line};
+                             return {shrinkZone(page, line)};
+                         });
+}
+
+void runRefine(const std::u16string& image, const std::u16string& inXml,
+               const std::u16string& outXml, Report& report)
+{
+    // The page is binarised and its components found at the first zone, so
+    // a file without zones costs no more than copying it.
+    ZULImage binary;
+    std::optional<ZoneRefiner> refiner;
+    rewriteTextLineZones(
+        image, inXml, outXml, report,
+        [&](ZULImage& page, const std::u16string& line) -> std::vector<std::u16string> {
+            if (!isWorkedOn(line))
+                return {line};
+            if (!refiner) {
+                ZULGlobalBinarization(kInkThreshold).zulBinarizeImage(binary, page);
+                refiner.emplace(binary);
+            }
+            return {refineZone(*refiner, line)};
+        });
+}
+
+}  // namespace tavo
