@@ -5,10 +5,13 @@
 #include "FinishingPass.h"
 #include "Merge.h"
 #include "Metadata.h"
+#include "NoiseFilter.h"
 #include "PageDocument.h"
 #include "Paw.h"
+#include "RenderZones.h"
 #include "Replace.h"
 #include "Report.h"
+#include "ShrinkRefine.h"
 #include "SoloPaw.h"
 #include "SplitWord.h"
 #include "Strings.h"
@@ -145,9 +148,6 @@ struct Command {
     std::function<void(const std::vector<std::u16string>&, Report&)> run;
 };
 
-// Commands whose work is not built yet do nothing.
-void notBuilt(const std::vector<std::u16string>&, Report&) {}
-
 const std::vector<Command>& commandTable()
 {
     static const std::vector<Command> table = {
@@ -167,7 +167,13 @@ const std::vector<Command>& commandTable()
          }},
         {u"-meta", 4, false, [](const auto& a, Report& r) { runMeta(a[2], a[3], r); }},
         {u"-merge", 5, false, [](const auto& a, Report& r) { runMerge(a[2], a[3], a[4], r); }},
-        {u"-filter", 4, false, notBuilt},
+        {u"-filter", 4, false,
+         [](const auto& a, Report& r) {
+             const FilterResult result = runFilter(a[2], a[3], r);
+             r.print(utf8FromWide(a[2]) + " : ");
+             r.printLine(std::to_string(result.linesWritten));
+             r.printLine(result.noiseFound ? "Noisy characters cleaned" : "Found no noise");
+         }},
         {u"-bin", 4, false,
          [](const auto& a, Report& r) {
              runBin(static_cast<int>(a.size()), a[2], a[3], a.size() > 4 ? a[4] : std::u16string(), r);
@@ -178,8 +184,10 @@ const std::vector<Command>& commandTable()
          }},
         {u"-keepline", 4, false,
          [](const auto& a, Report& r) { runKeepline(static_cast<int>(a.size()), a[2], a[3], r); }},
-        {u"-shrink", 5, true, notBuilt},
-        {u"-refine", 5, true, notBuilt},
+        {u"-shrink", 5, true,
+         [](const auto& a, Report& r) { runShrink(a[2], a[3], toWide(kTempFile), r); }},
+        {u"-refine", 5, true,
+         [](const auto& a, Report& r) { runRefine(a[2], a[3], toWide(kTempFile), r); }},
         {u"-textline", 4, false,
          [](const auto& a, Report& r) {
              if (a.size() == 4)
@@ -187,7 +195,7 @@ const std::vector<Command>& commandTable()
              else if (a.size() == 5)
                  writePageDocument(a[2], a[3], parseInt(toNarrow(a[4])), r);
          }},
-        {u"-render", 5, false, notBuilt},
+        {u"-render", 5, false, [](const auto& a, Report& r) { runRender(a[2], a[3], a[4], r); }},
         {u"-indic", 4, false, [](const auto& a, Report& r) { runIndic(a[2], a[3], r); }},
         {u"-shift", 6, false,
          [](const auto& a, Report& r) {
