@@ -20,11 +20,14 @@ constexpr const char* kLoad = "ZULJPEGImage::zulLoadImage()";
 constexpr const char* kSave = "ZULJPEGImage::zulSaveImage()";
 constexpr int kQuality = 95;
 // Memory libjpeg may take for its own buffers (progressive files keep all
-// coefficients).
-constexpr long kLibraryMemory = 1L << 30;
-// Pixels allocated before any row is decoded; larger images grow as their
-// rows arrive, so a short file claiming a huge size costs little.
-constexpr std::size_t kFirstAllocation = std::size_t{64} << 20;
+// coefficients: about 210 MB for an A4 colour page at 600 dpi).
+constexpr long kLibraryMemory = 512L << 20;
+// Pixels allocated before any row is decoded: the whole image when the file
+// is large enough to hold it at a usual compression ratio, otherwise a part
+// that grows as rows arrive, so a short file claiming a huge size costs
+// little.
+constexpr std::size_t kFirstAllocation = std::size_t{4} << 20;
+constexpr std::size_t kUsualRatio = 64;
 
 // libjpeg sees the first member; the rest is ours.
 struct JpegErrors {
@@ -41,13 +44,14 @@ struct JpegErrors {
     std::longjmp(errors->jump, 1);
 }
 
-// Warnings are printed; a file that ends early is an error.
+// Warnings are printed; a file or a data segment that ends before the image
+// is complete is an error (libjpeg would fill the rest with gray).
 void onJpegMessage(j_common_ptr info, int level)
 {
     if (level >= 0) {
         return;
     }
-    if (info->err->msg_code == JWRN_JPEG_EOF) {
+    if (info->err->msg_code == JWRN_JPEG_EOF || info->err->msg_code == JWRN_HIT_MARKER) {
         onJpegError(info);
     }
     auto* errors = reinterpret_cast<JpegErrors*>(info->err);
@@ -119,7 +123,7 @@ bool decode(JpegInput& in)
     jpeg_start_decompress(&in.info);
     in.rowBytes = static_cast<std::size_t>(in.info.output_width) * in.info.output_components;
     const std::size_t total = in.rowBytes * in.info.output_height;
-    growPixels(in, std::min(total, std::max(kFirstAllocation, in.fileSize * 512)), total);
+    growPixels(in, std::min(total, std::max(kFirstAllocation, in.fileSize * kUsualRatio)), total);
     while (in.info.output_scanline < in.info.output_height) {
         const std::size_t end = (in.info.output_scanline + std::size_t{1}) * in.rowBytes;
         if (end > in.capacity) {
