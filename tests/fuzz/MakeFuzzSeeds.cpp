@@ -2,8 +2,10 @@
 // of every format and depth, in FOLDER/tiff, bmp, ppm, jpeg and png.
 #include <cstdio>
 #include <filesystem>
+#include <png.h>
 #include <string>
 #include <tiffio.h>
+#include <vector>
 
 #include "ZULImage.h"
 
@@ -43,6 +45,102 @@ void writeTwoPageTiff(const std::string& path)
     TIFFClose(tiff);
 }
 
+// One small page in each layout the strip reader leaves to the RGBA
+// interface or reads through the colour map.
+void writeLayoutTiffs(const std::filesystem::path& folder)
+{
+    std::vector<unsigned char> bytes(16 * 16 * 6);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<unsigned char>(i * 13);
+    }
+    std::vector<std::uint16_t> map(256);
+    for (int i = 0; i < 256; ++i) {
+        map[i] = static_cast<std::uint16_t>(i * 257);
+    }
+    const struct {
+        const char* name;
+        int bits;
+        int samples;
+        int photometric;
+        int planar;
+        bool tiled;
+        int compression;
+    } layouts[] = {
+        {"palette.tif", 8, 1, PHOTOMETRIC_PALETTE, PLANARCONFIG_CONTIG, false, COMPRESSION_ADOBE_DEFLATE},
+        {"tiled.tif", 8, 1, PHOTOMETRIC_MINISBLACK, PLANARCONFIG_CONTIG, true, COMPRESSION_NONE},
+        {"gray16.tif", 16, 1, PHOTOMETRIC_MINISWHITE, PLANARCONFIG_CONTIG, false, COMPRESSION_LZW},
+        {"planes.tif", 8, 3, PHOTOMETRIC_RGB, PLANARCONFIG_SEPARATE, false, COMPRESSION_NONE},
+        {"gray4.tif", 4, 1, PHOTOMETRIC_MINISBLACK, PLANARCONFIG_CONTIG, false, COMPRESSION_PACKBITS},
+    };
+    for (const auto& layout : layouts) {
+        TIFF* tiff = TIFFOpen((folder / layout.name).string().c_str(), "w");
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 16U);
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 16U);
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, layout.bits);
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, layout.samples);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, layout.photometric);
+        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, layout.planar);
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, layout.compression);
+        if (layout.photometric == PHOTOMETRIC_PALETTE) {
+            TIFFSetField(tiff, TIFFTAG_COLORMAP, map.data(), map.data(), map.data());
+        }
+        if (layout.tiled) {
+            TIFFSetField(tiff, TIFFTAG_TILEWIDTH, 16U);
+            TIFFSetField(tiff, TIFFTAG_TILELENGTH, 16U);
+            TIFFWriteEncodedTile(tiff, 0, bytes.data(), 256);
+        } else {
+            const tmsize_t plane = 16 * (16 * layout.bits / 8);
+            for (int s = 0; s < (layout.planar == PLANARCONFIG_SEPARATE ? layout.samples : 1); ++s) {
+                TIFFWriteEncodedStrip(tiff, static_cast<std::uint32_t>(s), bytes.data(),
+                                      layout.planar == PLANARCONFIG_SEPARATE ? plane : plane * layout.samples);
+            }
+        }
+        TIFFClose(tiff);
+    }
+}
+
+// PNG files the reader must transform: palette with transparency, 16-bit
+// gray with alpha, interlaced colour.
+void writeOtherPngs(const std::filesystem::path& folder)
+{
+    const struct {
+        const char* name;
+        int bitDepth;
+        int colourType;
+        int interlace;
+    } kinds[] = {
+        {"palette.png", 4, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE},
+        {"gray-alpha16.png", 16, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_INTERLACE_NONE},
+        {"interlaced.png", 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_ADAM7},
+    };
+    for (const auto& kind : kinds) {
+        // Palette indices 0 and 1 only; other kinds any bytes.
+        std::vector<unsigned char> row(12 * 2 * 4, kind.colourType == PNG_COLOR_TYPE_PALETTE ? 0x10 : 0x5A);
+        std::FILE* file = std::fopen((folder / kind.name).string().c_str(), "wb");
+        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        png_infop info = png_create_info_struct(png);
+        png_init_io(png, file);
+        png_set_IHDR(png, info, 12, 6, kind.bitDepth, kind.colourType, kind.interlace, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        png_color palette[2] = {{255, 0, 0}, {0, 0, 255}};
+        png_byte alpha[1] = {0};
+        if (kind.colourType == PNG_COLOR_TYPE_PALETTE) {
+            png_set_PLTE(png, info, palette, 2);
+            png_set_tRNS(png, info, alpha, 1, nullptr);
+        }
+        png_write_info(png, info);
+        const int passes = kind.interlace == PNG_INTERLACE_ADAM7 ? png_set_interlace_handling(png) : 1;
+        for (int pass = 0; pass < passes; ++pass) {
+            for (int y = 0; y < 6; ++y) {
+                png_write_row(png, row.data());
+            }
+        }
+        png_write_end(png, info);
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -66,5 +164,7 @@ int main(int argc, char** argv)
         }
     }
     writeTwoPageTiff((folder / "tiff" / "pages.tif").string());
+    writeLayoutTiffs(folder / "tiff");
+    writeOtherPngs(folder / "png");
     return 0;
 }

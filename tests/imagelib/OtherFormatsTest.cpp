@@ -103,12 +103,12 @@ TEST(JpegFile, DamagedFilesRaiseInsteadOfGivingHalfAnImage)
     EXPECT_FALSE(ZULJPEGImage().zulLoadImage((dir / "none.jpg").string()).zulHasImageData());
 }
 
-TEST(PngFile, PaletteAndSixteenBitFilesBecomeColourAndGray)
+TEST(PngFile, PaletteTransparencyAndSixteenBitFiles)
 {
     tavotest::TempDir dir;
     const std::string path = (dir / "p.png").string();
     // A palette file and a 16-bit gray file written with libpng directly.
-    const auto write = [&](int bitDepth, int colourType, const Bytes& row) {
+    const auto write = [&](int bitDepth, int colourType, const Bytes& row, bool transparent = false) {
         std::FILE* file = std::fopen(path.c_str(), "wb");
         png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
         png_infop info = png_create_info_struct(png);
@@ -116,8 +116,12 @@ TEST(PngFile, PaletteAndSixteenBitFilesBecomeColourAndGray)
         png_set_IHDR(png, info, 2, 1, bitDepth, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                      PNG_FILTER_TYPE_DEFAULT);
         png_color palette[2] = {{255, 0, 0}, {0, 0, 255}};
+        png_byte alpha[1] = {0};
         if (colourType == PNG_COLOR_TYPE_PALETTE) {
             png_set_PLTE(png, info, palette, 2);
+        }
+        if (transparent) {
+            png_set_tRNS(png, info, alpha, 1, nullptr);
         }
         png_write_info(png, info);
         png_write_row(png, row.data());
@@ -129,6 +133,10 @@ TEST(PngFile, PaletteAndSixteenBitFilesBecomeColourAndGray)
     const ZULImage colour(path);
     ASSERT_EQ(colour.zulGetBitsPerPixel(), 24);
     EXPECT_EQ(Bytes(colour.zulGetImageData(), colour.zulGetImageData() + 6), (Bytes{0, 0, 255, 255, 0, 0}));
+    // A transparent entry is composed over white.
+    write(8, PNG_COLOR_TYPE_PALETTE, {1, 0}, true);
+    const ZULImage composed(path);
+    EXPECT_EQ(Bytes(composed.zulGetImageData(), composed.zulGetImageData() + 6), (Bytes{0, 0, 255, 255, 255, 255}));
     write(16, PNG_COLOR_TYPE_GRAY, {0x12, 0x34, 0xFF, 0xFF});
     const ZULImage gray(path);
     ASSERT_EQ(gray.zulGetBitsPerPixel(), 8);
