@@ -1,1 +1,0 @@
-namespace tavo { int alignPlaceholder() { return 0; } }
