@@ -163,6 +163,22 @@ void readStrips(TIFF* tiff, unsigned char* buffer, std::size_t size, int errorLi
     }
 }
 
+// The fax decoders write only the pixels of a row, so in a 1-bit page whose
+// width is not a multiple of 8 the low bits of each row's last byte are left
+// as the buffer had them; they are set to 0, as the converter writes them.
+void clearRowPadding(unsigned char* pixels, std::uint32_t width, std::uint32_t height)
+{
+    const int rest = static_cast<int>(width % 8);
+    if (rest == 0) {
+        return;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(ZULImageHead::zulRowBytes(width, 1));
+    const auto keep = static_cast<unsigned char>(0xFF << (8 - rest));
+    for (std::size_t y = 0; y < height; ++y) {
+        pixels[y * rowBytes + rowBytes - 1] &= keep;
+    }
+}
+
 ZULImage::Buffer allocate(std::size_t size, const char* text, int line)
 {
     ZULImage::Buffer buffer = ZULFileSupport::zulAllocate(size);
@@ -276,6 +292,9 @@ ZULImage ZULTIFFImage::zulLoadImage(TIFF* tiff, int page) const
             for (std::size_t i = 0; i < size; ++i) {
                 data[i] = static_cast<unsigned char>(~data[i]);
             }
+        }
+        if (bits == 1) {
+            clearRowPadding(pixels.get(), width, height);
         }
     } else if (strips && photometric == PHOTOMETRIC_PALETTE && bitsPerSample == 8) {
         pixels = readPalettePage(tiff, width, height);

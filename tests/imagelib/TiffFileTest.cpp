@@ -93,6 +93,27 @@ TEST(TiffFile, MinIsWhiteLoadsLikeMinIsBlack)
     }
 }
 
+// The bits after the last pixel of a row are always 0, whatever the decoder
+// and the fresh buffer left there, so a page always loads to the same bytes.
+TEST(TiffFile, BinaryRowPaddingIsClear)
+{
+    tavotest::TempDir dir;
+    ZULImage page = randomImage(9, 40, 1, 12);
+    for (int y = 0; y < 40; ++y) {
+        page.zulGetRow(y)[1] |= 0x7F;
+    }
+    ASSERT_TRUE(page.zulSaveImage((dir / "g4.tif").string()));
+    const TiffPage white{9, 40, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4, {}, complement(imageBytes(page))};
+    writeTiff((dir / "white.tif").string(), {white});
+    for (const char* name : {"g4.tif", "white.tif"}) {
+        const ZULImage loaded((dir / name).string());
+        EXPECT_TRUE(samePixels(loaded, page)) << name;
+        for (int y = 0; y < 40; ++y) {
+            EXPECT_EQ(loaded.zulGetRow(y)[1] & 0x7F, 0) << name << " row " << y;
+        }
+    }
+}
+
 TEST(TiffFile, WriterUsesGroup4ForBinaryAndPackBitsOtherwise)
 {
     tavotest::TempDir dir;
