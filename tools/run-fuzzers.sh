@@ -1,6 +1,6 @@
 #!/bin/sh
 # Usage: tools/run-fuzzers.sh [SECONDS]
-# Builds the image reader fuzz targets with clang (libFuzzer, AddressSanitizer,
+# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) in build-fuzz, writes their seed files and runs
 # each target for SECONDS seconds (default 60).  Fails on any crash, leak,
 # sanitizer report, time-out or memory blow-up; the input that caused it is
@@ -9,14 +9,19 @@ set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 targets="tiff bmp ppm jpeg png"
+# Text files, zone lines, column cuts, word zones and reading order, each for
+# half the time of an image reader.
+command_targets="textfile zoneline columncuts words readingorder"
 
 cmake -S . -B build-fuzz -G Ninja -DTAVO_FUZZ=ON -DTAVO_TESTS=OFF -DTAVO_BENCH=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null
-cmake --build build-fuzz -j "$(nproc)" --target make_fuzz_seeds $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
+cmake --build build-fuzz -j "$(nproc)" --target make_fuzz_seeds make_command_fuzz_seeds \
+    $(for t in $targets $command_targets; do printf 'fuzz_%s ' "$t"; done)
 
 seeds=build-fuzz/fuzz-seeds
 rm -rf "$seeds"
 build-fuzz/tests/fuzz/make_fuzz_seeds "$seeds"
+build-fuzz/tests/fuzz/make_command_fuzz_seeds "$seeds"
 mkdir -p build-fuzz/fuzz-artifacts
 
 for t in $targets; do
@@ -26,6 +31,16 @@ for t in $targets; do
     ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         "build-fuzz/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=3072 \
+        -close_fd_mask=3 -print_final_stats=1 -artifact_prefix="build-fuzz/fuzz-artifacts/$t-" \
+        "$corpus" "$seeds/$t"
+done
+for t in $command_targets; do
+    echo "== fuzz_$t for $((seconds / 2))s"
+    corpus="build-fuzz/fuzz-corpus/$t"
+    mkdir -p "$corpus"
+    ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        "build-fuzz/tests/fuzz/fuzz_$t" -max_total_time="$((seconds / 2))" -timeout=25 -rss_limit_mb=3072 \
         -close_fd_mask=3 -print_final_stats=1 -artifact_prefix="build-fuzz/fuzz-artifacts/$t-" \
         "$corpus" "$seeds/$t"
 done
