@@ -58,6 +58,13 @@ void appendCodePoint(std::u16string& out, int cp)
     }
 }
 
+// CR or LF spelt in more than one byte (C0 8D, E0 80 8A, ...) would put a
+// line end inside a line, which a writer then turns into a real one.
+int notLineEnd(int decoded)
+{
+    return decoded == kCr || decoded == kLf ? kReplacement : decoded;
+}
+
 int openForReading(const std::string& name)
 {
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
@@ -197,9 +204,9 @@ int CTextFileRead::nextUtf8()
     }
     position_ += extra + 1;
     if (extra == 1)
-        return ((p[0] & 0x1F) << 6) | (p[1] & 0x3F);
+        return notLineEnd(((p[0] & 0x1F) << 6) | (p[1] & 0x3F));
     if (extra == 2)
-        return ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+        return notLineEnd(((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
     const int cp = ((p[0] & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
     return cp >= 0x10000 && cp <= 0x10FFFF ? cp : kReplacement;
 }
@@ -283,7 +290,7 @@ void CTextFileRead::collectUtf8(std::u16string& line)
             if (*p == kCr || *p == kLf)
                 return;
             if (kUtf8Extra[*p] == 1 && p + 1 < end && (p[1] & 0xC0) == 0x80) {  // Arabic letters
-                line += static_cast<char16_t>(((p[0] & 0x1F) << 6) | (p[1] & 0x3F));
+                line += static_cast<char16_t>(notLineEnd(((p[0] & 0x1F) << 6) | (p[1] & 0x3F)));
                 position_ += 2;
             } else {
                 appendCodePoint(line, nextUtf8());

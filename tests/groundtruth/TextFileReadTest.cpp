@@ -88,6 +88,17 @@ TEST(TextFileRead, MalformedUtf8GivesReplacementPerByte)
     EXPECT_EQ(readBytes(dir, "a\xE2\x80").lines, (Lines{u"a\uFFFD\uFFFD"}));
 }
 
+// An over-long CR or LF is no line end and never lands inside a line: the
+// line would be split in two when it is written back.
+TEST(TextFileRead, OverlongLineEndIsReplacement)
+{
+    TempDir dir;
+    EXPECT_EQ(readBytes(dir, "a\xC0\x8A" "b\xC0\x8D" "c\xE0\x80\x8A\r\nd").lines,
+              (Lines{u"a\uFFFDb\uFFFDc\uFFFD", u"d"}));
+    // Other over-long forms decode as before.
+    EXPECT_EQ(readBytes(dir, "\xC1\x8A\xC0\x80").lines, (Lines{std::u16string(u"J\0", 2)}));
+}
+
 TEST(TextFileRead, FourByteSequencesBecomeSurrogatePairs)
 {
     TempDir dir;
