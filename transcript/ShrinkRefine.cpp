@@ -5,6 +5,7 @@
 #include "LineRewrite.h"
 #include "Paw.h"
 #include "Strings.h"
+#include "TextFile.h"
 #include "Words.h"
 #include "ZoneLine.h"
 #include "ZoneRefine.h"
@@ -14,7 +15,6 @@
 #include "ZULImageConverter.h"
 
 #include <cstdint>
-#include <optional>
 
 namespace tavo {
 
@@ -61,6 +61,28 @@ std::u16string shrinkZone(const ZULImage& page, std::u16string line)
     return line;
 }
 
+// The page binarised at 128 as loaded.  Binarising its 24-bit working copy
+// instead gives the same pixels (a grey value spread over three equal
+// channels weighs back to itself, and 1-bit pages become 0 and 255 either
+// way) at the cost of two conversions of the whole page.
+ZULImage loadBinaryPage(const std::u16string& path, Report& report)
+{
+    const std::string name = utf8FromWide(path);
+    ZULImage page;
+    ZULImage binary;
+    try {
+        if (!page.zulLoadImage(name) || !page.zulHasImageData())
+            report.fail(name, "cannot load image");
+        ZULGlobalBinarization(kInkThreshold).zulBinarizeImage(binary, page);
+        binary.zulSetBinaryState(1);  // 1-bit pages come back expanded but not marked
+    } catch (const ZULException& error) {
+        report.fail(name, std::string("cannot load image: ") + error.what());
+    }
+    return binary;
+}
+
+// A zone the refiner cannot work on throws UnprocessableZone; line is then
+// left as it was.
 std::u16string refineZone(const ZoneRefiner& refiner, std::u16string line)
 {
     const ZoneBox zone = readZoneBox(line);
@@ -94,21 +116,28 @@ void runShrink(const std::u16string& image, const std::u16string& inXml,
 void runRefine(const std::u16string& image, const std::u16string& inXml,
                const std::u16string& outXml, Report& report)
 {
-    // The page is binarised and its components found at the first zone, so
-    // a file without zones costs no more than copying it.
-    ZULImage binary;
-    std::optional<ZoneRefiner> refiner;
-    rewriteTextLineZones(
-        image, inXml, outXml, report,
-        [&](ZULImage& page, const std::u16string& line) -> std::vector<std::u16string> {
-            if (!isWorkedOn(line))
-                return {line};
-            if (!refiner) {
-                ZULGlobalBinarization(kInkThreshold).zulBinarizeImage(binary, page);
-                refiner.emplace(binary);
+    const ZULImage binary = loadBinaryPage(image, report);
+    const ZoneRefiner refiner(binary);
+    const std::string inName = utf8FromWide(inXml);
+    CTextFileRead in(inXml);
+    if (!in.isOpen())
+        report.fail(inName, "cannot open file");
+    CTextFileWrite out(outXml, kUtf8);
+    std::u16string line;
+    for (long number = 1; in.readLine(line); ++number) {
+        if (isZoneLine(line) && isWorkedOn(line)) {
+            try {
+                line = refineZone(refiner, line);
+            } catch (const UnprocessableZone& error) {
+                report.zoneUnchanged(inName, number, error.what());
             }
-            return {refineZone(*refiner, line)};
-        });
+        }
+        out.writeText(line);
+        out.writeEndLine();
+    }
+    if (in.readFailed())
+        report.fail(inName, "read error");
+    out.close();
 }
 
 }  // namespace tavo

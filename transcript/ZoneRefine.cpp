@@ -19,6 +19,35 @@ int saturate(std::int64_t value)
     return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
 }
 
+// Whether the last two columns and rows of an 8-bit page hold no ink.
+bool edgesWhite(const ZULImage& page)
+{
+    const int width = page.zulGetWidth();
+    const int height = page.zulGetHeight();
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = page.zulGetRow(y);
+        if (y >= height - 2) {
+            if (!std::all_of(row, row + width, [](unsigned char v) { return v != 0; }))
+                return false;
+        } else if (row[width - 2] == 0 || row[width - 1] == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A region of a page; a region of a binary page is marked binary, so that
+// the component labeller does not scan it again to find out.
+ZULImage region(const ZULImage& page, bool binary, std::int64_t x, std::int64_t y, std::int64_t w,
+                std::int64_t h)
+{
+    ZULImage part;
+    page.zulSubImage(part, static_cast<int>(x), static_cast<int>(y), static_cast<int>(w), static_cast<int>(h));
+    if (binary)
+        part.zulSetBinaryState(1);
+    return part;
+}
+
 }  // namespace
 
 struct ZoneRefiner::Edges {
@@ -104,7 +133,8 @@ std::vector<int> adjustCuts(const std::vector<int>& cuts, std::vector<int> profi
     return moved;
 }
 
-ZoneRefiner::ZoneRefiner(const ZULImage& binaryPage) : page_(binaryPage)
+ZoneRefiner::ZoneRefiner(const ZULImage& binaryPage)
+    : page_(binaryPage), binary_(binaryPage.zulGetBitsPerPixel() == 8 && binaryPage.zulIsBinary())
 {
     // Every zone's search area ends two columns and two rows short of the
     // page's right and bottom edges and reaches 85 pixels past where a taken
@@ -112,11 +142,12 @@ ZoneRefiner::ZoneRefiner(const ZULImage& binaryPage) : page_(binaryPage)
     // columns and rows are exactly the ones the search areas would give.
     const int width = page_.zulGetWidth() - 2;
     const int height = page_.zulGetHeight() - 2;
-    if (!page_.zulHasImageData() || width <= 0 || height <= 0)
+    if (!binary_ || width <= 0 || height <= 0)
         return;
-    ZULImage inner;
-    page_.zulSubImage(inner, 0, 0, width, height);
-    components_.zulExtractComponents(inner);
+    if (edgesWhite(page_))
+        components_.zulExtractComponents(page_);  // the same components, without a copy
+    else
+        components_.zulExtractComponents(region(page_, binary_, 0, 0, width, height));
 
     const std::vector<ZULLWComponent>& all = components_.zulComponents();
     byTop_.resize(all.size());
@@ -164,9 +195,7 @@ bool ZoneRefiner::refine(ZULRectShape& box, std::vector<int>& cuts) const
     if (!page_.zulHasImageData() || !grown.clipTo(width, height))
         return false;
 
-    ZULImage area;
-    page_.zulSubImage(area, static_cast<int>(grown.left), static_cast<int>(grown.top),
-                      static_cast<int>(grown.right - grown.left), static_cast<int>(grown.bottom - grown.top));
+    ZULImage area = region(page_, binary_, grown.left, grown.top, grown.right - grown.left, grown.bottom - grown.top);
     removeSpecks(area);
     const ZULRectShape ink = inkBox(area);
     Edges fitted{grown.left + ink.x - kMargin, grown.top + ink.y - kMargin,

@@ -38,6 +38,7 @@ private:
     Edges grow(const ZULRectShape& box) const;
 
     const ZULImage& page_;
+    bool binary_;  // an 8-bit page of 0 and 255 only; any other has no components
     ZULLWConnectedComponents components_;
     std::vector<int> byTop_;  // component indices, ascending by top row
 };
