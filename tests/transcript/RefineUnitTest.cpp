@@ -64,6 +64,10 @@ TEST(ZoneRefine, TakesOnlyComponentsThatOverlapAndEndWithin15Pixels)
     // A mark 5 columns right of the zone, not overlapping it, is ignored.
     EXPECT_EQ(refined(page(300, 200, {{120, 60, 180, 70}, {205, 55, 210, 65}}), zone),
               (Box{119, 59, 63, 13}));
+    // The search stops two columns short of the right page edge: a mark
+    // reaching that edge, 16 columns past the zone, is taken as ending 14
+    // columns past it.
+    EXPECT_EQ(refined(page(300, 200, {{280, 185, 299, 188}}), {250, 180, 34, 10}), (Box{279, 184, 20, 6}));
 }
 
 TEST(ZoneRefine, RefinedBoxStaysOnThePage)
