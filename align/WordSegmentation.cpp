@@ -49,16 +49,18 @@ std::u16string segmentWordLine(ZULImage& page, const std::u16string& zoneLine)
     std::sort(cuts.begin(), cuts.end());
     markZone(page, zone, cuts);
 
-    std::u16string line = NewZoneLine()
-                              .add(u"col", zone.col)
-                              .add(u"row", zone.row)
-                              .add(u"width", zone.width)
-                              .add(u"height", zone.height)
-                              .add(u"offsets", toWide(joinOffsets(cuts)))
-                              .add(u"contents", caretsToSpaces(words))
-                              .finish();
-    setAttribute(line, u"status", getAttribute(u"status", zoneLine), true);
-    return line;
+    // The status goes right after contents, where appending it after the
+    // line's last quote puts it; appending by name would find a "status"
+    // inside contents and overwrite the end of the line.
+    return NewZoneLine()
+        .add(u"col", zone.col)
+        .add(u"row", zone.row)
+        .add(u"width", zone.width)
+        .add(u"height", zone.height)
+        .add(u"offsets", toWide(joinOffsets(cuts)))
+        .add(u"contents", caretsToSpaces(words))
+        .add(u"status", getAttribute(u"status", zoneLine))
+        .finish();
 }
 
 std::vector<std::u16string> splitWords(const ZULImage& page, const std::u16string& zoneLine)

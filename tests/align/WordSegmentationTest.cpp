@@ -136,6 +136,18 @@ TEST(SegmentWordLine, OneWordGetsNoCutAndAnEmptyStatus)
                   kWord1 + u"\" status=\"\" > </DL_ZONE>");
 }
 
+// A transcription holding the word "status" keeps the line whole: the
+// status is not written over the end of the line.
+TEST(SegmentWordLine, StatusInsideContentsLeavesTheLineWhole)
+{
+    ZULImage page = whitePage(100, 40);
+    const std::u16string in = kHead +
+        u"col=\"0\" row=\"0\" width=\"50\" height=\"20\" status=\"DONE\" contents=\"status\" > </DL_ZONE>";
+    EXPECT_EQ(segmentWordLine(page, in),
+              kHead + u"col=\"0\" row=\"0\" width=\"50\" height=\"20\" offsets=\"\" contents=\"status\" "
+                      u"status=\"DONE\" > </DL_ZONE>");
+}
+
 TEST(SegmentWordLine, ZoneOutsideThePageIsRefusedWithoutMarks)
 {
     ZULImage page = whitePage(100, 40);
