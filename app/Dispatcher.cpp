@@ -271,12 +271,8 @@ int dispatch(const std::vector<std::u16string>& args)
             command.run(args, report);
             if (command.usesTempFile)
                 finishPass(toWide(kTempFile), args[4]);
-        } catch (const RuntimeFailure& failure) {
-            std::cout << report.out() << std::flush;
-            printErrors(report);
-            std::cerr << "tavoalign: " << report.command() << ": " << failure.what() << std::endl;
-            return kExitRuntimeFailure;
         } catch (const std::exception& error) {
+            // RuntimeFailure, ZULException, bad_alloc: the command stopped.
             std::cout << report.out() << std::flush;
             printErrors(report);
             std::cerr << "tavoalign: " << report.command() << ": " << error.what() << std::endl;
