@@ -110,6 +110,7 @@ void wordSeeds(const fs::path& folder)
     write(folder, "split", joined(1, {"0", "0", "240", "64", "60,135,205", "", text(u"\u0628\u0627\u0628 \u0645\u062D \u062F\u0627\u0631 \u0628"), "EXTRA"}));
     write(folder, "splitbw", joined(5, {"8", "4", "220", "50", "62", "", "  one   two  ", ""}));
     write(folder, "segment", joined(2, {"3", "3", "230", "55", "", "", text(u"\u0628\u0627\u0628  \u0645\u062D   \u062F\u0627\u0631 "), "MISSING"}));
+    write(folder, "statusword", joined(2, {"0", "0", "100", "40", "", "", "status offsets", "DONE"}));
     write(folder, "outside", joined(3, {"-5", "0", "300", "64", "10", "0 ", "a b", ""}));
     write(folder, "raw", std::string(1, 8) + text(u"<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" col=\"1\" row=\"1\" width=\"100\" "
                                                    u"height=\"40\" offsets=\"40,90\" contents=\"a b c\" woffsets=\"0 1 \" > </DL_ZONE>"));
