@@ -7,17 +7,16 @@
 
 #include "ZULException.h"
 #include "ZULImage.h"
+#include "ZULInk.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <span>
 
 namespace tavo {
 
 namespace {
 
-constexpr int kInkBelow = 128;       // a grey value below this is ink
 constexpr int kMinColumnInk = 5;     // columns with less ink count as white
 constexpr int kThresholdAttempts = 20;
 
@@ -26,60 +25,9 @@ struct Gap {
     int end;    // first column after the gap
 };
 
-// grey = (299 r + 587 g + 114 b) / 1000 < 128 exactly when the weighted sum
-// is below 128 x 1000: no division and no grey copy per pixel.
-constexpr int kInkWeightedBelow = kInkBelow * 1000;
-
-bool isInk(const unsigned char* pixel)
-{
-    return 299 * pixel[0] + 587 * pixel[1] + 114 * pixel[2] < kInkWeightedBelow;
-}
-
-// Eight pixels (24 bytes) at a time: when every byte has its high bit set
-// no pixel can be ink (each channel is at least 128, and so is the grey
-// value); when no byte has it every pixel is ink.  Only mixed groups, the
-// edges of strokes and coloured marks, are weighed pixel by pixel.
-void addColourRow(const unsigned char* row, int width, std::vector<int>& counts)
-{
-    constexpr int kGroup = 8;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    int* count = counts.data();
-    int x = 0;
-    for (; x + kGroup <= width; x += kGroup) {
-        std::uint64_t words[3];
-        __builtin_prefetch(row + 3 * x + 768);
-        std::memcpy(words, row + 3 * x, sizeof words);
-        if ((words[0] & words[1] & words[2] & kHighBits) == kHighBits)
-            continue;
-        if (((words[0] | words[1] | words[2]) & kHighBits) == 0) {
-            for (int i = x; i < x + kGroup; ++i)
-                ++count[i];
-            continue;
-        }
-        for (int i = x; i < x + kGroup; ++i)
-            count[i] += isInk(row + 3 * i);
-    }
-    for (; x < width; ++x)
-        count[x] += isInk(row + 3 * x);
-}
-
-void addGreyRow(const unsigned char* row, int width, std::vector<int>& counts)
-{
-    for (int x = 0; x < width; ++x)
-        counts[static_cast<size_t>(x)] += row[x] < kInkBelow;
-}
-
-// A clear bit is black (grey 0), a set bit white.
-void addBitRow(const unsigned char* row, int left, int width, std::vector<int>& counts)
-{
-    for (int x = 0; x < width; ++x) {
-        const int bit = left + x;
-        counts[static_cast<size_t>(x)] += (row[bit >> 3] & (0x80 >> (bit & 7))) == 0;
-    }
-}
-
 // Dark pixels per column of the rectangle (left, top, width, height) of an
-// image of any of the three depths, read in place in one pass over its rows.
+// image of any of the three depths, read in place in one pass over its rows
+// (ZULInk: colour pixels are weighed without a grey copy, eight at a time).
 std::vector<int> columnProfile(const ZULImage& image, const ZoneBox& box)
 {
     if (!image.zulHasImageData())
@@ -88,15 +36,8 @@ std::vector<int> columnProfile(const ZULImage& image, const ZoneBox& box)
     if (bits != 1 && bits != 8 && bits != 24)
         throw ZULException(11, "<findColumnCuts()> only supports 1, 8, and 24 bits");
     std::vector<int> counts(static_cast<size_t>(box.width), 0);
-    for (int y = box.row; y < box.row + box.height; ++y) {
-        const unsigned char* row = image.zulGetRow(y);
-        if (bits == 24)
-            addColourRow(row + static_cast<std::ptrdiff_t>(box.col) * 3, box.width, counts);
-        else if (bits == 8)
-            addGreyRow(row + box.col, box.width, counts);
-        else
-            addBitRow(row, box.col, box.width, counts);
-    }
+    for (int y = box.row; y < box.row + box.height; ++y)
+        ZULInk::zulAddInkColumns(image.zulGetRow(y), bits, box.col, box.width, counts.data());
     return counts;
 }
 

@@ -90,7 +90,9 @@ std::vector<std::u16string> groupWords(ZULImage& page, const std::u16string& zon
                                     std::to_string(before) + " and " +
                                     std::to_string(boundaries[i]));
         }
-        const ZULRectShape ink = inkBox(cutGreyColumns(page, zone, left, right));
+        // The word's ink read in place on the working page: no copy and no
+        // grey conversion of its pixels.
+        const ZULRectShape ink = inkBox(page, zoneColumns(page, zone, left, right));
 
         WordZone word;
         word.box = ZULRectShape(zone.col + left + ink.x, zone.row + ink.y, ink.width, ink.height);

@@ -30,7 +30,7 @@ void checkZone(const ZULImage& page, const ZoneBox& box)
     }
 }
 
-ZULImage cutGreyColumns(const ZULImage& page, const ZoneBox& box, int left, int right)
+ZULRectShape zoneColumns(const ZULImage& page, const ZoneBox& box, int left, int right)
 {
     if (left < 0 || right < left || right >= box.width) {
         throw UnprocessableZone("word columns " + std::to_string(left) + " to " +
@@ -40,15 +40,20 @@ ZULImage cutGreyColumns(const ZULImage& page, const ZoneBox& box, int left, int 
     checkZone(page, box);
     if (box.height <= 0)
         throw UnprocessableZone(boxText(box) + " holds no pixels");
-    const ZoneBox columns{box.col + left, box.row, right - left + 1, box.height};
+    return ZULRectShape(box.col + left, box.row, right - left + 1, box.height);
+}
+
+ZULImage cutGreyColumns(const ZULImage& page, const ZoneBox& box, int left, int right)
+{
+    const ZULRectShape columns = zoneColumns(page, box, left, right);
     try {
         ZULImage colour;
-        page.zulSubImage(colour, columns.col, columns.row, columns.width, columns.height);
+        page.zulSubImage(colour, columns.x, columns.y, columns.width, columns.height);
         ZULImage grey;
         ZULImageConverter::zulColor2Gray(grey, colour);
         return grey;
     } catch (const ZULException& e) {
-        throw UnprocessableZone(boxText(columns) + ": " + e.what());
+        throw UnprocessableZone(boxText({columns.x, columns.y, columns.width, columns.height}) + ": " + e.what());
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "Paw.h"
 #include "ZULImage.h"
+#include "ZULRectShape.h"
 
 namespace tavo {
 
@@ -10,6 +11,11 @@ namespace tavo {
 // (negative corner or size, past the right or bottom edge) or the page has
 // no pixels.
 void checkZone(const ZULImage& page, const ZoneBox& box);
+
+// The page rectangle of columns left..right (inclusive, relative to
+// box.col) of the zone, all its rows.  Throws UnprocessableZone when the
+// columns do not lie inside the zone or the zone cannot be cut from the page.
+ZULRectShape zoneColumns(const ZULImage& page, const ZoneBox& box, int left, int right);
 
 // Columns left..right (inclusive, relative to box.col) of the zone, all its
 // rows, as 8-bit grey: the same pixels as cutting the zone, reducing it to

@@ -9,23 +9,27 @@ namespace {
 constexpr unsigned char kInkBelow = 128;
 }
 
-PageInk PageInk::fromComponents(int width, int height, const std::vector<ZULLWComponent>& all,
-                                std::span<const int> chosen)
+PageInk PageInk::fromLabelling(int width, int height, const ZULRunLabeller::Labelling& labelled,
+                              std::span<const int> chosen)
 {
     PageInk ink;
     ink.width_ = width;
     ink.height_ = height;
+    const auto runsOf = [&labelled](int index) {
+        const ZULRunLabeller::Box& box = labelled.components[static_cast<size_t>(index)];
+        return std::span(labelled.runs).subspan(static_cast<size_t>(box.firstRun), static_cast<size_t>(box.runCount));
+    };
     // Counting sort of the runs by row: count, accumulate, place.
     ink.rowStart_.assign(static_cast<size_t>(height) + 1, 0);
     for (const int index : chosen)
-        for (const ZULDataruns& run : all[static_cast<size_t>(index)].runs)
+        for (const ZULRunLabeller::Run& run : runsOf(index))
             ++ink.rowStart_[static_cast<size_t>(run.row) + 1];
     for (size_t y = 0; y < static_cast<size_t>(height); ++y)
         ink.rowStart_[y + 1] += ink.rowStart_[y];
     ink.runs_.resize(ink.rowStart_.back());
     std::vector<size_t> next(ink.rowStart_.begin(), ink.rowStart_.end() - 1);
     for (const int index : chosen)
-        for (const ZULDataruns& run : all[static_cast<size_t>(index)].runs)
+        for (const ZULRunLabeller::Run& run : runsOf(index))
             ink.runs_[next[static_cast<size_t>(run.row)]++] = {run.start, run.end};
     return ink;
 }

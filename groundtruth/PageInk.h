@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ZULImage.h"
-#include "ZULLWComponent.h"
+#include "ZULRunLabeller.h"
 
 namespace tavo {
 
@@ -22,10 +22,10 @@ public:
 
     PageInk() = default;
 
-    // The runs of the given components (which must lie on a width x height
-    // page and must not overlap).
-    static PageInk fromComponents(int width, int height, const std::vector<ZULLWComponent>& all,
-                                  std::span<const int> chosen);
+    // The runs of the chosen components of a labelling (which must lie on a
+    // width x height page).
+    static PageInk fromLabelling(int width, int height, const ZULRunLabeller::Labelling& labelled,
+                                 std::span<const int> chosen);
     // The pixels below 128 of an 8-bit page; any other page has no ink.
     static PageInk fromImage(const ZULImage& page);
 

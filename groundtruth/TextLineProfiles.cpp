@@ -3,14 +3,12 @@
 
 #include "InkClustering.h"
 #include "TextLines.h"
-#include "ZULGlobalBinarization.h"
-#include "ZULLWConnectedComponents.h"
+#include "ZULRunLabeller.h"
 
 namespace tavo {
 
 namespace {
 
-constexpr int kBinarizeLevel = 128;  // grey below this is ink
 constexpr int kLargestBlob = 70;     // components this wide or high are not text
 constexpr int kBorderMargin = 80;    // ink this near the border is not text
 constexpr int kMeanReach = 10;       // the row mean spans 10 rows either side
@@ -24,14 +22,21 @@ PageInk cleanPageInk(const ZULImage& page)
     const int width = page.zulGetWidth();
     const int height = page.zulGetHeight();
 
-    ZULImage binary;
-    ZULGlobalBinarization(kBinarizeLevel).zulBinarizeImage(binary, page);
-    ZULLWConnectedComponents components;
-    components.zulExtractComponents(binary);
-    components.zulFilterSmaller(kLargestBlob, kLargestBlob);
-    components.zulFilterByColumns(kBorderMargin, width - kBorderMargin);
-    components.zulFilterByRows(kBorderMargin, height - kBorderMargin);
-    return PageInk::fromComponents(width, height, components.zulComponents(), components.zulSelection());
+    // The components of the page binarised at 128, labelled from the page
+    // itself (no grey or binary copy, no allocation per component), kept as
+    // zulFilterSmaller(70, 70), zulFilterByColumns(80, width - 80) and
+    // zulFilterByRows(80, height - 80) keep them.
+    const ZULRunLabeller::Labelling labelled = ZULRunLabeller::zulLabelRuns(page);
+    std::vector<int> kept;
+    for (size_t i = 0; i < labelled.components.size(); ++i) {
+        const ZULRunLabeller::Box& c = labelled.components[i];
+        const bool small = c.right - c.left + 1 < kLargestBlob && c.bottom - c.top + 1 < kLargestBlob;
+        const bool inside = c.left >= kBorderMargin && c.right <= width - kBorderMargin && c.top >= kBorderMargin &&
+                            c.bottom <= height - kBorderMargin;
+        if (small && inside)
+            kept.push_back(static_cast<int>(i));
+    }
+    return PageInk::fromLabelling(width, height, labelled, kept);
 }
 
 // Rendering the kept components and copying them onto a white page of full

@@ -15,7 +15,8 @@ public:
     ZULDataruns& operator=(const ZULDataruns&) = default;
     ZULDataruns(ZULDataruns&&) = default;
     ZULDataruns& operator=(ZULDataruns&&) = default;
-    virtual ~ZULDataruns();
+    // Inline, so that a list of runs is released without a call per run.
+    virtual ~ZULDataruns() = default;
 
     std::int32_t length() const { return end - start; }
 

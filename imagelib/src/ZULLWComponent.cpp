@@ -4,8 +4,6 @@
 
 #include "ZULImage.h"
 
-ZULLWComponent::~ZULLWComponent() = default;
-
 ZULImage& ZULLWComponent::zulComponentImage(ZULImage& out) const
 {
     out = ZULImage(width(), height(), 8, true);

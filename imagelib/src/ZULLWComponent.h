@@ -19,7 +19,7 @@ public:
     ZULLWComponent& operator=(const ZULLWComponent&) = default;
     ZULLWComponent(ZULLWComponent&&) = default;
     ZULLWComponent& operator=(ZULLWComponent&&) = default;
-    virtual ~ZULLWComponent();
+    virtual ~ZULLWComponent() = default;
 
     std::int32_t width() const { return right - left + 1; }
     std::int32_t height() const { return bottom - top + 1; }

@@ -21,12 +21,15 @@ bool ZULLWConnectedComponents::zulExtractComponents(const ZULImage& image)
     if (!image.zulHasImageData() || image.zulGetBitsPerPixel() != 8 || !image.zulIsBinary())
         return false;
     try {
-        std::vector<ZULLWComponent> found =
-            ZULRunLabeller::zulLabel(image.zulGetImageData(), image.zulGetWidth(), image.zulGetHeight());
+        std::vector<ZULLWComponent> found = ZULRunLabeller::zulLabel(image);  // 0 is ink, 255 paper
         // Reserve first so that a failure leaves the list and selection as they were.
-        m_components.reserve(m_components.size() + found.size());
         m_selection.reserve(m_components.size() + found.size());
-        std::move(found.begin(), found.end(), std::back_inserter(m_components));
+        if (m_components.empty()) {
+            m_components.swap(found);
+        } else {
+            m_components.reserve(m_components.size() + found.size());
+            std::move(found.begin(), found.end(), std::back_inserter(m_components));
+        }
         zulSelectAll();
     } catch (const std::bad_alloc&) {
         throw ZULException(13, "<ZULLWConnectedComponents::zulExtractComponents()> Error. Out of memory",

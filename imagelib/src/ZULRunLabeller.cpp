@@ -1,39 +1,14 @@
 #include "ZULRunLabeller.h"
 
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <cstddef>
-#include <cstring>
 #include <limits>
 
+#include "ZULImage.h"
+#include "ZULInk.h"
+
 namespace {
-
-// The bit positions (0 = most significant) at which the pixel value changes
-// inside one byte, given the value of the bit before it.
-struct ChangeEntry {
-    std::uint8_t count = 0;
-    std::uint8_t pos[8] = {};
-};
-
-constexpr std::array<ChangeEntry, 512> makeChangeTable()
-{
-    std::array<ChangeEntry, 512> table{};
-    for (int before = 0; before < 2; ++before) {
-        for (int byte = 0; byte < 256; ++byte) {
-            ChangeEntry& entry = table[static_cast<std::size_t>(before * 256 + byte)];
-            int last = before;
-            for (int p = 0; p < 8; ++p) {
-                const int bit = (byte >> (7 - p)) & 1;
-                if (bit != last)
-                    entry.pos[entry.count++] = static_cast<std::uint8_t>(p);
-                last = bit;
-            }
-        }
-    }
-    return table;
-}
-
-constexpr std::array<ChangeEntry, 512> kChangeTable = makeChangeTable();
 
 using RowRun = ZULRunLabeller::RowRun;
 
@@ -43,7 +18,7 @@ class Labeller {
 public:
     void labelRow(std::int32_t y, std::vector<RowRun>& cur);
     void finishAll();
-    std::vector<ZULLWComponent> take() { return std::move(m_done); }
+    ZULRunLabeller::Labelling take() { return std::move(m_done); }
 
 private:
     static constexpr std::int32_t kClosed = -2;
@@ -80,7 +55,7 @@ private:
     std::vector<PooledRun> m_runs;
     std::int32_t m_freeRun = -1;
     std::vector<RowRun> m_prev;
-    std::vector<ZULLWComponent> m_done;
+    ZULRunLabeller::Labelling m_done;
 };
 
 std::int32_t Labeller::find(std::int32_t label)
@@ -155,15 +130,10 @@ void Labeller::absorb(std::int32_t absorber, std::int32_t absorbed)
 void Labeller::finish(std::int32_t label)
 {
     Component& c = m_components[label];
-    ZULLWComponent out;
-    out.top = c.top;
-    out.bottom = c.bottom;
-    out.left = c.left;
-    out.right = c.endMax - 1;
-    out.runs.reserve(static_cast<std::size_t>(c.runCount));
+    m_done.components.push_back({c.top, c.bottom, c.left, c.endMax - 1,
+                                 static_cast<std::int32_t>(m_done.runs.size()), c.runCount});
     for (std::int32_t i = c.head; i >= 0; i = m_runs[i].next)
-        out.runs.emplace_back(m_runs[i].row, m_runs[i].start, m_runs[i].end);
-    m_done.push_back(std::move(out));
+        m_done.runs.push_back({m_runs[i].row, m_runs[i].start, m_runs[i].end});
     m_runs[c.tail].next = m_freeRun;
     m_freeRun = c.head;
     c.lastRow = kClosed;
@@ -219,80 +189,72 @@ void Labeller::finishAll()
 
 }  // namespace
 
-void ZULRunLabeller::zulPackInkRow(const unsigned char* gray, int width, unsigned char* packed)
-{
-    const int whole = width / 8;
-    for (int b = 0; b < whole; ++b) {
-        const unsigned char* p = gray + 8 * b;
-        unsigned v = 0;
-        for (int k = 0; k < 8; ++k)
-            v = (v << 1) | (p[k] < 127 ? 1u : 0u);
-        packed[b] = static_cast<unsigned char>(v);
-    }
-    if (const int rest = width % 8) {
-        const unsigned char* p = gray + 8 * whole;
-        unsigned v = 0;
-        int k = 0;
-        for (; k < rest; ++k)
-            v = (v << 1) | (p[k] < 127 ? 1u : 0u);
-        const unsigned last = v & 1u;
-        for (; k < 8; ++k)
-            v = (v << 1) | last;
-        packed[whole] = static_cast<unsigned char>(v);
-    }
-}
-
-void ZULRunLabeller::zulExtractRowRuns(const unsigned char* packed, int width, std::vector<RowRun>& runs)
+// Each change between paper and ink is a set bit of word ^ (word << 1) (the
+// previous word's last pixel shifted in); changes alternate between the
+// start and the end of a run.  A word without a change costs one test.
+void ZULRunLabeller::zulExtractRowRuns(const std::uint64_t* packed, int width, std::vector<RowRun>& runs)
 {
     runs.clear();
-    const int bytes = (width + 7) / 8;
-    unsigned before = 0;  // last bit of the previous byte: 1 inside a run
+    const int words = ZULInk::zulPackedWords(width);
+    std::uint64_t before = 0;  // the previous pixel: 1 for ink
+    bool inside = false;
     std::int32_t start = 0;
-    int i = 0;
-    while (i < bytes) {
-        if (before == 0 && i + 8 <= bytes) {
-            std::uint64_t word;
-            std::memcpy(&word, packed + i, sizeof word);
-            if (word == 0) {  // eight bytes of paper
-                i += 8;
-                continue;
-            }
-        }
-        const unsigned byte = packed[i];
-        const ChangeEntry& entry = kChangeTable[(before << 8) | byte];
-        const std::int32_t base = 8 * i;
-        bool inside = before != 0;
-        for (int k = 0; k < entry.count; ++k) {
-            const std::int32_t pos = base + entry.pos[k];
+    for (int j = 0; j < words; ++j) {
+        const std::uint64_t word = packed[j];
+        std::uint64_t changes = word ^ ((word << 1) | before);
+        before = word >> 63;
+        while (changes != 0) {
+            const std::int32_t x = 64 * j + std::countr_zero(changes);
+            changes &= changes - 1;
             if (inside)
-                runs.push_back(RowRun{start, pos, -1});
+                runs.push_back(RowRun{start, x, -1});
             else
-                start = pos;
+                start = x;
             inside = !inside;
         }
-        before = byte & 1u;
-        ++i;
     }
-    if (before != 0)
+    if (inside)  // the bits past the row's end are clear, so only a full last word gets here
         runs.push_back(RowRun{start, width, -1});
 }
 
-std::vector<ZULLWComponent> ZULRunLabeller::zulLabel(const unsigned char* gray, int width, int height)
+ZULRunLabeller::Labelling ZULRunLabeller::zulLabelRuns(const ZULImage& page)
 {
-    if (width <= 0 || height <= 0)
+    const int width = page.zulGetWidth();
+    const int height = page.zulGetHeight();
+    const int bits = page.zulGetBitsPerPixel();
+    if (!page.zulHasImageData() || width <= 0 || height <= 0 || (bits != 1 && bits != 8 && bits != 24))
         return {};
-    const std::size_t rowBytes = static_cast<std::size_t>(width + 7) / 8;
-    std::vector<unsigned char> packed(rowBytes * static_cast<std::size_t>(height));
+    const std::size_t rowWords = static_cast<std::size_t>(ZULInk::zulPackedWords(width));
+    std::vector<std::uint64_t> packed(rowWords * static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y)
-        zulPackInkRow(gray + static_cast<std::size_t>(y) * static_cast<std::size_t>(width), width,
-                      packed.data() + static_cast<std::size_t>(y) * rowBytes);
+        ZULInk::zulPackRow(page.zulGetRow(y), bits, width, packed.data() + static_cast<std::size_t>(y) * rowWords);
 
     Labeller labeller;
     std::vector<RowRun> cur;
     for (int y = 0; y < height; ++y) {
-        zulExtractRowRuns(packed.data() + static_cast<std::size_t>(y) * rowBytes, width, cur);
+        zulExtractRowRuns(packed.data() + static_cast<std::size_t>(y) * rowWords, width, cur);
         labeller.labelRow(y, cur);
     }
     labeller.finishAll();
     return labeller.take();
+}
+
+std::vector<ZULLWComponent> ZULRunLabeller::zulLabel(const ZULImage& page)
+{
+    const Labelling flat = zulLabelRuns(page);
+    std::vector<ZULLWComponent> components(flat.components.size());
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const Box& box = flat.components[i];
+        ZULLWComponent& c = components[i];
+        c.top = box.top;
+        c.bottom = box.bottom;
+        c.left = box.left;
+        c.right = box.right;
+        c.runs.reserve(static_cast<std::size_t>(box.runCount));
+        for (std::int32_t r = box.firstRun; r < box.firstRun + box.runCount; ++r) {
+            const Run& run = flat.runs[static_cast<std::size_t>(r)];
+            c.runs.emplace_back(run.row, run.start, run.end);
+        }
+    }
+    return components;
 }

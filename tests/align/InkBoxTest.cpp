@@ -2,7 +2,12 @@
 
 #include "WordFixtures.h"
 
+#include "ZULImageConverter.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
 
 using namespace tavo;
 using wordtest::fillBlock;
@@ -74,4 +79,38 @@ TEST(RemoveSpecks, GreyImagesKeepTheirSpecks)
     removeSpecks(grey);
     EXPECT_EQ(grey.zulGetPixelValue(2, 2), 0);
     EXPECT_EQ(grey.zulGetPixelValue(7, 7), 100);
+}
+
+TEST(InkBox, AreaReadInPlaceGivesTheBoxOfItsGreyCopy)
+{
+    // Random colour pages (channels on both sides of 128, red marks) and
+    // their 8-bit and 1-bit forms: the box of an area read in place is the
+    // box of the area cut out and reduced to grey.
+    std::mt19937 rng(17);
+    for (int page = 0; page < 20; ++page) {
+        ZULImage colour = wordtest::whitePage(90, 40, 24);
+        for (int i = 0; i < 12; ++i) {
+            const int x = static_cast<int>(rng() % 85), y = static_cast<int>(rng() % 36);
+            const auto r = static_cast<std::uint8_t>(rng() % 256), g = static_cast<std::uint8_t>(60 + rng() % 140);
+            for (int dy = 0; dy < 1 + static_cast<int>(rng() % 4); ++dy)
+                for (int dx = 0; dx < 1 + static_cast<int>(rng() % 20) && x + dx < 90; ++dx)
+                    colour.zulSetColorPixel(x + dx, y + dy, r, g, static_cast<std::uint8_t>(rng() % 256));
+        }
+        ZULImage grey;
+        ZULImageConverter::zulColor2Gray(grey, colour);
+        ZULImage bits;
+        ZULImageConverter::zulByte2Bit(bits, grey, 128);
+        for (int a = 0; a < 10; ++a) {
+            const int x = static_cast<int>(rng() % 80), y = static_cast<int>(rng() % 30);
+            const ZULRectShape area(x, y, 1 + static_cast<int>(rng() % (90 - x)), 1 + static_cast<int>(rng() % (40 - y)));
+            ZULImage cut;
+            grey.zulSubImage(cut, area.x, area.y, area.width, area.height);
+            const ZULRectShape want = inkBox(cut);
+            for (const ZULImage* image : {&colour, &grey, &bits}) {
+                SCOPED_TRACE(testing::Message() << image->zulGetBitsPerPixel() << "-bit page " << page << ", area " << a);
+                const ZULRectShape got = inkBox(*image, area);
+                expectBox(got, want.x, want.y, want.width, want.height);
+            }
+        }
+    }
 }

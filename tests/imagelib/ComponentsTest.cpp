@@ -2,6 +2,7 @@
 // merge order, finishing order, filters and rendering.
 #include "ZULException.h"
 #include "ZULImage.h"
+#include "ZULInk.h"
 #include "ZULLWConnectedComponents.h"
 #include "ZULRunLabeller.h"
 
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -133,25 +135,25 @@ void expectSameAsFloodFill(const ZULImage& image)
 TEST(RunExtraction, PackedRowsGiveTheRunsOfTheGreyRow)
 {
     std::mt19937 rng(7);
-    for (int width = 1; width <= 70; ++width) {
+    for (int width = 1; width <= 200; ++width) {
         for (double density : {0.1, 0.5, 0.9}) {
             std::bernoulli_distribution ink(density);
             std::vector<unsigned char> gray(width);
             for (auto& v : gray)
-                v = ink(rng) ? static_cast<unsigned char>(rng() % 127) : static_cast<unsigned char>(127 + rng() % 129);
-            std::vector<unsigned char> packed((width + 7) / 8);
-            ZULRunLabeller::zulPackInkRow(gray.data(), width, packed.data());
+                v = ink(rng) ? static_cast<unsigned char>(rng() % 128) : static_cast<unsigned char>(128 + rng() % 128);
+            std::vector<std::uint64_t> packed(ZULInk::zulPackedWords(width));
+            ZULInk::zulPackRow(gray.data(), 8, width, packed.data());
             std::vector<ZULRunLabeller::RowRun> runs;
             ZULRunLabeller::zulExtractRowRuns(packed.data(), width, runs);
 
             std::vector<std::pair<int, int>> want;
             for (int x = 0; x < width;) {
-                if (gray[x] >= 127) {
+                if (gray[x] >= 128) {
                     ++x;
                     continue;
                 }
                 const int start = x;
-                while (x < width && gray[x] < 127)
+                while (x < width && gray[x] < 128)
                     ++x;
                 want.push_back({start, x});
             }

@@ -1,3 +1,0 @@
-#include "ZULDataruns.h"
-
-ZULDataruns::~ZULDataruns() = default;
