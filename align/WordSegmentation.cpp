@@ -59,7 +59,7 @@ std::u16string segmentWordLine(ZULImage& page, const std::u16string& zoneLine)
         .add(u"height", zone.height)
         .add(u"offsets", toWide(joinOffsets(cuts)))
         .add(u"contents", caretsToSpaces(words))
-        .add(u"status", getAttribute(u"status", zoneLine))
+        .add(u"status", getWholeAttribute(zoneLine, u"status").value_or(std::u16string()))
         .finish();
 }
 

@@ -1,5 +1,6 @@
 #include "Strings.h"
 
+#include <climits>
 #include <cstdio>
 
 namespace tavo {
@@ -99,6 +100,31 @@ std::u16string wideFromUtf8(std::string_view text)
         }
     }
     return out;
+}
+
+std::optional<int> leadingInt(std::u16string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    if (i >= text.size() || text[i] < u'0' || text[i] > u'9')
+        return std::nullopt;
+    long long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = value * 10 + (text[i] - u'0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return static_cast<int>(value);
 }
 
 }  // namespace tavo

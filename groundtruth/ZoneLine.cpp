@@ -1,5 +1,7 @@
 #include "ZoneLine.h"
 
+#include <optional>
+
 namespace tavo {
 
 namespace {
@@ -32,6 +34,49 @@ std::u16string valueAt(std::u16string_view line, size_t open)
 }
 
 // Appends ` name="value"` after the last double quote of the line.
+
+// Position of the opening quote of a whole `id` attribute, or npos.
+size_t findIdQuote(std::u16string_view line)
+{
+    constexpr std::u16string_view kId = u"id=\"";
+    for (size_t at = line.find(kId); at != npos; at = line.find(kId, at + 1)) {
+        if (at > 0 && (line[at - 1] == kSpace || line[at - 1] == kTab))
+            return at + kId.size() - 1;
+    }
+    return npos;
+}
+
+bool isBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
+}
+
+struct ValueSpan {
+    size_t begin;
+    size_t end;  // the closing quote, or the end of the line
+};
+
+std::optional<ValueSpan> findValue(std::u16string_view line, std::u16string_view name)
+{
+    if (name.empty())
+        return std::nullopt;
+    std::u16string pattern(name);
+    pattern += u"=\"";
+    for (size_t at = line.find(pattern); at != std::u16string_view::npos;
+         at = line.find(pattern, at + 1)) {
+        if (at == 0 || !isBlank(line[at - 1]))
+            continue;
+        const size_t begin = at + pattern.size();
+        size_t end = line.find(u'"', begin);
+        if (end == std::u16string_view::npos)
+            end = line.size();
+        return ValueSpan{begin, end};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 void appendAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value)
 {
     const size_t last = line.rfind(kQuote);
@@ -46,19 +91,6 @@ void appendAttribute(std::u16string& line, std::u16string_view name, std::u16str
     attr += kQuote;
     line.insert(last + 1, attr);
 }
-
-// Position of the opening quote of a whole `id` attribute, or npos.
-size_t findIdQuote(std::u16string_view line)
-{
-    constexpr std::u16string_view kId = u"id=\"";
-    for (size_t at = line.find(kId); at != npos; at = line.find(kId, at + 1)) {
-        if (at > 0 && (line[at - 1] == kSpace || line[at - 1] == kTab))
-            return at + kId.size() - 1;
-    }
-    return npos;
-}
-
-}  // namespace
 
 std::u16string getAttribute(std::u16string_view name, std::u16string_view line)
 {
@@ -98,6 +130,24 @@ void setIdAttribute(std::u16string& line, std::u16string_view value, bool addIfM
         replaceValue(line, open, value);
     else if (addIfMissing)
         appendAttribute(line, u"id", value);
+}
+
+std::optional<std::u16string> getWholeAttribute(std::u16string_view line,
+                                                std::u16string_view name)
+{
+    const auto span = findValue(line, name);
+    if (!span)
+        return std::nullopt;
+    return std::u16string(line.substr(span->begin, span->end - span->begin));
+}
+
+bool setWholeAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value)
+{
+    const auto span = findValue(line, name);
+    if (!span)
+        return false;
+    line.replace(span->begin, span->end - span->begin, value);
+    return true;
 }
 
 bool isZoneLine(std::u16string_view line)

@@ -3,6 +3,7 @@
 // operations the commands share.  None of these report errors.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,10 +33,27 @@ std::u16string getAttribute(std::u16string_view name, std::u16string_view line);
 void setAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value,
                   bool addIfMissing);
 
+// Appends ` name="value"` after the last double quote of the line (a line
+// without one is left unchanged), as setAttribute does for a missing name.
+void appendAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value);
+
 // `id` matched only as a whole attribute (a blank, id, =") so that `width`
 // or `nextZoneID` are never taken for it.
 std::u16string getIdAttribute(std::u16string_view line);
 void setIdAttribute(std::u16string& line, std::u16string_view value, bool addIfMissing);
+
+// Attribute access that must not mistake a name inside another attribute or
+// inside a value for the attribute itself (`col` inside a path such as
+// src="scans/colour/p.tif", `status` inside a transcription).  The
+// attribute is matched only whole: white space, the name, an equals sign and
+// a double quote.  A value without its closing quote runs to the end of the
+// line.
+std::optional<std::u16string> getWholeAttribute(std::u16string_view line,
+                                                std::u16string_view name);
+// Replaces the value of the first whole attribute `name`; a line without it
+// is left unchanged and false is returned.
+bool setWholeAttribute(std::u16string& line, std::u16string_view name,
+                       std::u16string_view value);
 
 // getAttribute("tavo_type") is "DL_TEXTLINEGT".
 bool isZoneLine(std::u16string_view line);

@@ -1,7 +1,8 @@
 #include "DirectionEdits.h"
 
 #include "LineFiles.h"
-#include "WholeAttribute.h"
+#include "ZoneLine.h"
+#include "Strings.h"
 #include "ZoneLine.h"
 
 #include <climits>

@@ -1,7 +1,7 @@
 #include "MetaTables.h"
 
 #include "Strings.h"
-#include "WholeAttribute.h"
+#include "ZoneLine.h"
 #include "ZoneLine.h"
 
 #include <sys/stat.h>

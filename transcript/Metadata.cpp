@@ -5,7 +5,7 @@
 #include "MetaTables.h"
 #include "Strings.h"
 #include "TextFile.h"
-#include "WholeAttribute.h"
+#include "ZoneLine.h"
 
 #include <cstdio>
 #include <optional>

@@ -2,9 +2,9 @@
 
 #include "Paw.h"
 #include "Strings.h"
+#include "ZoneLine.h"
 #include "Words.h"
 #include "ZULImage.h"
-#include "ZoneLine.h"
 
 #include <algorithm>
 #include <optional>
@@ -12,6 +12,17 @@
 namespace tavo {
 
 namespace {
+
+// The word lines hold their transcription, which may contain the names
+// "status" or "nextZoneID": the numbering attributes are matched only as
+// whole attributes and, when absent, appended after the last double quote,
+// as setAttribute does for a missing name.
+void setNumberingAttribute(std::u16string& line, std::u16string_view name,
+                           std::u16string_view value)
+{
+    if (!setWholeAttribute(line, name, value))
+        appendAttribute(line, name, value);
+}
 
 // Gives word zones their ids and links each to the one numbered after it.
 class WordNumbering {
@@ -24,11 +35,11 @@ public:
         const std::u16string id = toWide(std::to_string(counter_));
         std::u16string& line = zones_[index].text;
         setIdAttribute(line, id, true);
-        setAttribute(line, u"status", status, true);
+        setNumberingAttribute(line, u"status", status);
         // The previous word is linked only now that a next one exists, so the
         // last word of the page never names an id that no zone has.
         if (counter_ > 1)
-            setAttribute(zones_[previous_].text, u"nextZoneID", id, true);
+            setNumberingAttribute(zones_[previous_].text, u"nextZoneID", id);
         previous_ = index;
     }
 
@@ -71,7 +82,8 @@ ZoneDocument splitDocumentWords(ZoneDocument input, const LineSplitter& split, R
         }
         if (mode == ReadingMode::LeftToRight)
             std::reverse(words.begin(), words.end());
-        const std::u16string status = getAttribute(u"status", zone.text);
+        const std::u16string status =
+            getWholeAttribute(zone.text, u"status").value_or(std::u16string());
         for (std::u16string& word : words) {
             output.zones.push_back({std::move(word), zone.lineNumber});
             if (mode != ReadingMode::Unnumbered)

@@ -3,7 +3,7 @@
 #include "LineFiles.h"
 #include "Strings.h"
 #include "TextFile.h"
-#include "WholeAttribute.h"
+#include "ZoneLine.h"
 #include "ZoneLine.h"
 
 #include <cstdio>

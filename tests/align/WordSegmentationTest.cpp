@@ -146,6 +146,12 @@ TEST(SegmentWordLine, StatusInsideContentsLeavesTheLineWhole)
     EXPECT_EQ(segmentWordLine(page, in),
               kHead + u"col=\"0\" row=\"0\" width=\"50\" height=\"20\" offsets=\"\" contents=\"status\" "
                       u"status=\"DONE\" > </DL_ZONE>");
+    // The word before the attribute is not taken for it either.
+    const std::u16string later = kHead +
+        u"col=\"0\" row=\"0\" width=\"50\" height=\"20\" contents=\"status\" status=\"DONE\" > </DL_ZONE>";
+    EXPECT_EQ(segmentWordLine(page, later),
+              kHead + u"col=\"0\" row=\"0\" width=\"50\" height=\"20\" offsets=\"\" contents=\"status\" "
+                      u"status=\"DONE\" > </DL_ZONE>");
 }
 
 TEST(SegmentWordLine, ZoneOutsideThePageIsRefusedWithoutMarks)

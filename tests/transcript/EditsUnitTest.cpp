@@ -6,7 +6,8 @@
 #include "Replace.h"
 #include "RuleMatcher.h"
 #include "RunTool.h"
-#include "WholeAttribute.h"
+#include "ZoneLine.h"
+#include "Strings.h"
 #include "WordClasses.h"
 #include "WordFix.h"
 

@@ -103,6 +103,19 @@ TEST(SplitWord, RightToLeftNumbersTwoOneThreeWordsOneToSix)
     EXPECT_FALSE(r.report.hasUnchangedZones());
 }
 
+TEST(SplitWord, AttributeNamesInsideTranscriptionsAreNotTakenForAttributes)
+{
+    const auto r = split({lineWithStatus(10, "status nextZoneID", "OK")}, ReadingMode::RightToLeft);
+    const auto& zones = r.document.zones;
+    ASSERT_EQ(zones.size(), 2u);
+    EXPECT_EQ(zones[0].text,
+              u"<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"1\" segmentation=\"word\" "
+              u"contents=\"status\" offsets=\"\" status=\"OK\" nextZoneID=\"2\"> </DL_ZONE>");
+    EXPECT_EQ(zones[1].text,
+              u"<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"2\" segmentation=\"word\" "
+              u"contents=\"nextZoneID\" offsets=\"\" status=\"OK\"> </DL_ZONE>");
+}
+
 TEST(SplitWord, LeftToRightReversesEachLineAndBottomUpZonesAreNumberedTopDown)
 {
     // Listed bottom-up; the two lines at row 20 keep their file order.
