@@ -6,14 +6,12 @@
 // before it.  Counters: "peak_MB" (the largest ru_maxrss of the runs) and
 // "target_MB" (150 on A4, 600 on the double page); a command above its
 // target says so in its label.
+#include "RunProgram.h"
+
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,36 +31,8 @@ constexpr double kTargetMB[] = {0, 150, 600};
 
 using Args = std::vector<std::string>;
 
-struct Run {
-    double seconds = 0;
-    double peakMB = 0;
-    int status = 0;
-};
-
-// Runs program with args in dir, its standard output discarded.
-Run runIn(const fs::path& dir, const std::string& program, const Args& args)
-{
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0 || !std::freopen("/dev/null", "w", stdout))
-            _exit(127);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    Run run;
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.peakMB = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
-}
+using tavobench::runProgram;
+using Run = tavobench::ProgramRun;
 
 // Without the page generator: rows of dark blocks of random widths and
 // gaps, as words on text lines, and a transcription of as many words.
@@ -95,7 +65,7 @@ void drawPage(const fs::path& dir, int scale)
 void makePage(const fs::path& dir, int scale)
 {
 #ifdef TAVO_MAKE_PAGE
-    const Run made = runIn(dir, TAVO_MAKE_PAGE,
+    const Run made = runProgram(dir, TAVO_MAKE_PAGE,
                            {"--seed", "11", "--lines", std::to_string(kLines), "--width",
                             std::to_string(2480 * scale), "--height", std::to_string(3508 * scale),
                             "--font", "KacstPen " + std::to_string(16 * scale), "page.tif", "page.txt"});
@@ -136,7 +106,7 @@ void makeInputs(const fs::path& dir)
         {"-splitword", "page.tif", "segmented.xml", "words.xml", "-readorderRL"},
     };
     for (const Args& step : steps) {
-        const Run run = runIn(dir, TAVO_BINARY, step);
+        const Run run = runProgram(dir, TAVO_BINARY, step);
         if (run.status != 0 && run.status != 3) {
             std::fprintf(stderr, "preparing %s: %s ended with %d\n", dir.c_str(), step[0].c_str(), run.status);
             std::abort();
@@ -178,7 +148,7 @@ void BM_PeakMemory(benchmark::State& state)
     double peak = 0;
     int status = 0;
     for (auto _ : state) {
-        const Run run = runIn(dir, TAVO_BINARY, args);
+        const Run run = runProgram(dir, TAVO_BINARY, args);
         state.SetIterationTime(run.seconds);
         peak = std::max(peak, run.peakMB);
         if (run.status != 0 && run.status != 3)

@@ -3,13 +3,11 @@
 // (4960 x 7016), both generated with handwriting-like Arabic lines.  Each
 // benchmark is one command on one page; "peak_MB" is the command's peak
 // resident memory.  The "pipeline" rows run all six commands in turn.
+#include "RunProgram.h"
+
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,36 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
-    double seconds = 0;
-    double peakMB = 0;
-    int status = 0;
-};
-
-Run runIn(const fs::path& dir, const std::string& program, const std::vector<std::string>& args)
-{
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0)
-            _exit(127);
-        std::freopen("/dev/null", "w", stdout);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    Run run;
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.peakMB = usage.ru_maxrss / 1024.0;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-    return run;
-}
+using tavobench::runProgram;
+using Run = tavobench::ProgramRun;
 
 struct Page {
     fs::path dir;
@@ -65,7 +35,7 @@ const Page& page(int scale)
         p.dir = fs::temp_directory_path() / ("tavo-pipeline-bench-" + std::to_string(scale));
         fs::create_directories(p.dir);
         p.lines = 28 * scale;
-        const Run made = runIn(p.dir, TAVO_MAKE_PAGE,
+        const Run made = runProgram(p.dir, TAVO_MAKE_PAGE,
                                {"--seed", "5", "--width", std::to_string(2480 * scale), "--height",
                                 std::to_string(3508 * scale), "--lines", std::to_string(p.lines),
                                 "--font", "KacstPen " + std::to_string(16 * scale), "page.tif",
@@ -103,11 +73,11 @@ void BM_Step(benchmark::State& state)
     const Page& p = page(scale);
     const auto all = steps(p.lines);
     for (size_t i = 0; i < step; ++i)
-        runIn(p.dir, TAVO_BINARY, all[i]);
+        runProgram(p.dir, TAVO_BINARY, all[i]);
     state.SetLabel(all[step][0] + (scale == 1 ? " A4" : " 4xA4"));
     Run last;
     for (auto _ : state) {
-        last = runIn(p.dir, TAVO_BINARY, all[step]);
+        last = runProgram(p.dir, TAVO_BINARY, all[step]);
         state.SetIterationTime(last.seconds);
     }
     report(state, last.peakMB, last.status);
@@ -123,7 +93,7 @@ void BM_Pipeline(benchmark::State& state)
     for (auto _ : state) {
         double seconds = 0;
         for (const auto& args : steps(p.lines)) {
-            const Run run = runIn(p.dir, TAVO_BINARY, args);
+            const Run run = runProgram(p.dir, TAVO_BINARY, args);
             seconds += run.seconds;
             peak = std::max(peak, run.peakMB);
             worst = std::max(worst, run.status == 3 ? 0 : run.status);
