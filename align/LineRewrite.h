@@ -1,4 +1,4 @@
-// The line loop the word commands share: load the working page, copy every
+// The line loop the alignment commands share: load the working page, copy every
 // line that is not a text-line zone, replace each text-line zone by the lines
 // a rewriter makes of it, and copy a zone it cannot process unchanged.
 #pragma once

@@ -3,11 +3,12 @@
 // cuts a line already has.
 
 #include "IntList.h"
+#include "LineRewrite.h"
 #include "Paw.h"
 #include "SoloPaw.h"
 
 #include "Strings.h"
-#include "TextFile.h"
+#include "Words.h"
 #include "ZoneLine.h"
 
 #include "ZULException.h"
@@ -106,35 +107,18 @@ ZoneResult cutZone(PawVariant variant, ZULImage& page, std::u16string_view line)
 void runPawPass(PawVariant variant, const std::u16string& image, const std::u16string& inXml,
                 const std::u16string& outXml, Report& report)
 {
-    ZULImage page = loadWorkingPage(image, report);
-    const std::string inName = utf8FromWide(inXml);
-    CTextFileRead in(inXml);
-    if (!in.isOpen())
-        report.fail(inName, "cannot open file");
-    CTextFileWrite out(outXml, kUtf8);
-
-    std::u16string line;
-    long lineNumber = 0;
-    while (in.readLine(line)) {
-        ++lineNumber;
-        if (isZoneLine(line)) {
-            ZoneResult result;
-            try {
-                result = cutZone(variant, page, line);
-            } catch (const ZULException& error) {
-                result.why = error.what();
-            }
-            if (result.why.empty())
-                line = std::move(result.line);
-            else
-                report.zoneUnchanged(inName, lineNumber, result.why);
-        }
-        out.writeText(line);
-        out.writeEndLine();
-    }
-    if (in.readFailed())
-        report.fail(inName, "cannot read file");
-    out.close();
+    rewriteTextLineZones(image, inXml, outXml, report,
+                         [variant](ZULImage& page, const std::u16string& line) {
+                             ZoneResult result;
+                             try {
+                                 result = cutZone(variant, page, line);
+                             } catch (const ZULException& error) {
+                                 throw UnprocessableZone(error.what());
+                             }
+                             if (!result.why.empty())
+                                 throw UnprocessableZone(result.why);
+                             return std::vector<std::u16string>{std::move(result.line)};
+                         });
 }
 
 }  // namespace
