@@ -13,7 +13,8 @@ namespace tavotest {
 
 namespace fs = std::filesystem;
 
-RunResult runTool(const std::vector<std::string>& args, const fs::path& dir)
+RunResult runTool(const std::vector<std::string>& args, const fs::path& dir,
+                  const std::string& argv0)
 {
     TempDir capture;
     const fs::path outFile = capture / "stdout";
@@ -31,7 +32,7 @@ RunResult runTool(const std::vector<std::string>& args, const fs::path& dir)
         dup2(out, 1);
         dup2(err, 2);
         std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(TAVO_BINARY));
+        argv.push_back(const_cast<char*>(argv0.c_str()));
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);

@@ -13,9 +13,11 @@ struct RunResult {
     std::string err;   // standard error
 };
 
-// Runs TAVO_BINARY with the given arguments (argument 0 is supplied) in
-// folder dir.
-RunResult runTool(const std::vector<std::string>& args, const std::filesystem::path& dir);
+// Runs TAVO_BINARY with the given arguments in folder dir; argument 0 is
+// the binary's path, or argv0 when one is given (the program finds files
+// beside the name it was started as).
+RunResult runTool(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                  const std::string& argv0 = TAVO_BINARY);
 
 // A fresh empty folder under the system's temporary folder, removed with
 // everything in it when the object goes.

@@ -2,9 +2,6 @@
 // the built program, each in a fresh folder.
 #include "RunTool.h"
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -38,35 +35,6 @@ std::string zone(const std::string& id, const std::string& contents)
     return "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"" + id +
            "\" col=\"100\" row=\"40\" width=\"8\" height=\"9\" contents=\"" + contents +
            "\" segmentation=\"word\" > </DL_ZONE>";
-}
-
-// Runs the program with the given argument 0, so -replace looks for its list
-// beside that name.
-tavotest::RunResult runNamed(const std::string& program, const std::vector<std::string>& args,
-                             const fs::path& dir)
-{
-    TempDir capture;
-    const fs::path out = capture / "out";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || chdir(dir.c_str()) != 0)
-            _exit(127);
-        dup2(fd, 1);
-        dup2(fd, 2);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(TAVO_BINARY, argv.data());
-        _exit(127);
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    tavotest::RunResult result;
-    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128;
-    result.out = readFile(out);
-    return result;
 }
 
 class MetaCommand : public ::testing::Test {
@@ -221,19 +189,19 @@ TEST(ReplaceCommand, RulesBesideTheProgramName)
     const std::string program = (dir / "tavoalign").string();
     writeFile(dir / "tavoalign.ini", kBom + "aa\r\na\r\nx\r\nyx\r\nb\r\nc\r\n\r\nc\r\nd\r\n");
     writeFile(dir / "in.txt", written({"aaaab", "xb", ""}));
-    const auto r = runNamed(program, {"-replace", "in.txt", "out.txt"}, dir.path());
+    const auto r = runTool({"-replace", "in.txt", "out.txt"}, dir.path(), program);
     EXPECT_EQ(r.status, 0);
     // The self-containing rule x -> yx is skipped with a warning; c -> d lies
     // after the empty line.
-    EXPECT_EQ(r.out, "tavoalign: -replace: " + program +
+    EXPECT_EQ(r.err, "tavoalign: -replace: " + program +
                          ".ini: rule 2 skipped: its replacement contains its search text\n");
     EXPECT_EQ(readFile(dir / "out.txt"), written({"ac", "xc", "", ""}));
 
     fs::remove(dir / "tavoalign.ini");
-    EXPECT_EQ(runNamed(program, {"-replace", "in.txt", "out.txt"}, dir.path()).status, 0);
+    EXPECT_EQ(runTool({"-replace", "in.txt", "out.txt"}, dir.path(), program).status, 0);
     EXPECT_EQ(readFile(dir / "out.txt"), written({"aaaab", "xb", "", ""}));
 
-    const auto missing = runNamed(program, {"-replace", "none.txt", "out2.txt"}, dir.path());
+    const auto missing = runTool({"-replace", "none.txt", "out2.txt"}, dir.path(), program);
     EXPECT_EQ(missing.status, kRuntimeFailure);
     EXPECT_FALSE(fs::exists(dir / "out2.txt"));
 }
