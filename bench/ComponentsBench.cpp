@@ -5,8 +5,10 @@
 // 1.2 times loading and saving the page alone; -niblack at most 400 ms; peak
 // memory of each command, run as its own process, at most 150 MB (counter
 // peak_MB).
+#include "BenchPages.h"
 #include "BinarizeCommands.h"
 #include "Report.h"
+#include "RunProgram.h"
 #include "Strings.h"
 
 #include "ZULGlobalBinarization.h"
@@ -14,25 +16,18 @@
 #include "ZULLWConnectedComponents.h"
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
+using tavobench::kPageHeight;
+using tavobench::kPageWidth;
 
-constexpr int kPageWidth = 2480;
-constexpr int kPageHeight = 3508;
 constexpr int kLinePitch = 120;
 constexpr int kMargin = 200;
 
@@ -88,23 +83,12 @@ ZULImage handwritingPage()
     return page;
 }
 
-class BenchFiles {
-public:
-    BenchFiles() : m_dir(fs::temp_directory_path() / ("tavo-components-bench-" + std::to_string(::getpid())))
-    {
-        fs::create_directories(m_dir);
-        if (!handwritingPage().zulSaveImage(page()))
-            throw std::runtime_error("cannot write the benchmark page");
-    }
-    ~BenchFiles() { fs::remove_all(m_dir); }
-    BenchFiles(const BenchFiles&) = delete;
-    BenchFiles& operator=(const BenchFiles&) = delete;
-
-    std::string page() const { return (m_dir / "page.tif").string(); }
-    std::string out() const { return (m_dir / "out.tif").string(); }
-
-private:
-    fs::path m_dir;
+// The page as page.tif; the commands write out.tif beside it.
+struct BenchFiles {
+    tavobench::TempFolder folder{"components-bench"};
+    BenchFiles() { tavobench::savePage(handwritingPage(), page()); }
+    std::string page() const { return folder.path("page.tif"); }
+    std::string out() const { return folder.path("out.tif"); }
 };
 
 const BenchFiles& files()
@@ -169,29 +153,16 @@ void BM_Niblack(benchmark::State& state) { runCommand(state, "-niblack", nullptr
 void BM_Keepline(benchmark::State& state) { runCommand(state, "-keepline", nullptr); }
 
 // Runs the program once per iteration and reports its peak resident memory.
-void peakMemory(benchmark::State& state, std::vector<std::string> args)
+void peakMemory(benchmark::State& state, const std::vector<std::string>& args)
 {
-    long peakKb = 0;
+    double peakMB = 0;
     for (auto _ : state) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            std::vector<char*> argv{const_cast<char*>(TAVO_BINARY)};
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(TAVO_BINARY, argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        const tavobench::ProgramRun run = tavobench::runProgram(files().folder.dir(), TAVO_BINARY, args);
+        if (run.status != 0)
             state.SkipWithError("the command failed");
-        peakKb = std::max(peakKb, usage.ru_maxrss);
+        peakMB = std::max(peakMB, run.peakMB);
     }
-    state.counters["peak_MB"] = static_cast<double>(peakKb) / 1024.0;
+    state.counters["peak_MB"] = peakMB;
 }
 
 void BM_PeakMemoryBin(benchmark::State& state) { peakMemory(state, {"-bin", files().page(), files().out(), "128"}); }

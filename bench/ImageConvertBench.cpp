@@ -3,17 +3,15 @@
 
 #include <random>
 
+#include "BenchPages.h"
 #include "ZULImage.h"
 #include "ZULImageConverter.h"
 
 namespace {
 
-constexpr int kPageWidth = 2480;
-constexpr int kPageHeight = 3508;
-
 ZULImage randomPage(int bits)
 {
-    ZULImage page(kPageWidth, kPageHeight, bits, true);
+    ZULImage page(tavobench::kPageWidth, tavobench::kPageHeight, bits, true);
     std::mt19937 random(42);
     unsigned char* p = page.zulGetImageData();
     for (std::size_t i = 0; i < page.zulGetImageDataSize(); ++i) {
@@ -22,58 +20,50 @@ ZULImage randomPage(int bits)
     return page;
 }
 
+// One conversion of a random page of the given depth per iteration, into
+// an image kept across iterations.
+template <class Convert>
+void convertPage(benchmark::State& state, int bits, Convert convert)
+{
+    const ZULImage page = randomPage(bits);
+    ZULImage out;
+    for (auto _ : state) {
+        convert(out, page);
+        benchmark::DoNotOptimize(out.zulGetImageData());
+    }
+}
+
 void BM_Color2Gray(benchmark::State& state)
 {
-    const ZULImage page = randomPage(24);
-    ZULImage gray;
-    for (auto _ : state) {
-        ZULImageConverter::zulColor2Gray(gray, page);
-        benchmark::DoNotOptimize(gray.zulGetImageData());
-    }
+    convertPage(state, 24, [](ZULImage& out, const ZULImage& page) { ZULImageConverter::zulColor2Gray(out, page); });
 }
 
 void BM_Bit2Color(benchmark::State& state)
 {
-    const ZULImage page = randomPage(1);
-    ZULImage color;
-    for (auto _ : state) {
-        ZULImageConverter::zulBit2Color(color, page);
-        benchmark::DoNotOptimize(color.zulGetImageData());
-    }
+    convertPage(state, 1, [](ZULImage& out, const ZULImage& page) { ZULImageConverter::zulBit2Color(out, page); });
 }
 
 void BM_Byte2Bit(benchmark::State& state)
 {
-    const ZULImage page = randomPage(8);
-    ZULImage bits;
-    for (auto _ : state) {
-        ZULImageConverter::zulByte2Bit(bits, page, 128);
-        benchmark::DoNotOptimize(bits.zulGetImageData());
-    }
+    convertPage(state, 8, [](ZULImage& out, const ZULImage& page) { ZULImageConverter::zulByte2Bit(out, page, 128); });
 }
 
 // A text line's rectangle (2400 x 150) cut out of a page of the given depth.
 void BM_SubImageLine(benchmark::State& state)
 {
-    const ZULImage page = randomPage(static_cast<int>(state.range(0)));
-    ZULImage line;
-    for (auto _ : state) {
-        page.zulSubImage(line, 37, 1700, 2400, 150);
-        benchmark::DoNotOptimize(line.zulGetImageData());
-    }
+    convertPage(state, static_cast<int>(state.range(0)),
+                [](ZULImage& line, const ZULImage& page) { page.zulSubImage(line, 37, 1700, 2400, 150); });
 }
 
-#define TAVO_PAGE_BENCH(fn) BENCHMARK(fn)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true)
+// Nine runs of each, reported as their mean, median and spread.
+void nineRuns(benchmark::internal::Benchmark* bench)
+{
+    bench->Repetitions(9)->ReportAggregatesOnly(true);
+}
 
-TAVO_PAGE_BENCH(BM_Color2Gray);
-TAVO_PAGE_BENCH(BM_Bit2Color);
-TAVO_PAGE_BENCH(BM_Byte2Bit);
-BENCHMARK(BM_SubImageLine)
-    ->Arg(24)
-    ->Arg(8)
-    ->Arg(1)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Color2Gray)->Unit(benchmark::kMillisecond)->Apply(nineRuns);
+BENCHMARK(BM_Bit2Color)->Unit(benchmark::kMillisecond)->Apply(nineRuns);
+BENCHMARK(BM_Byte2Bit)->Unit(benchmark::kMillisecond)->Apply(nineRuns);
+BENCHMARK(BM_SubImageLine)->Arg(24)->Arg(8)->Arg(1)->Unit(benchmark::kMicrosecond)->Apply(nineRuns);
 
 }  // namespace
