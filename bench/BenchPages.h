@@ -3,6 +3,7 @@
 // text line of that page, and the timing of a command on such files.
 #pragma once
 
+#include "Paw.h"
 #include "Report.h"
 #include "Strings.h"
 
@@ -11,9 +12,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -34,6 +34,12 @@ public:
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("cannot make a folder for the " + name + " files");
         dir_ = pattern;
+    }
+    // The folder filled by fill(*this); removed again when fill throws.
+    template <class Fill>
+    TempFolder(const std::string& name, Fill fill) : TempFolder(name)
+    {
+        fill(static_cast<const TempFolder&>(*this));
     }
     ~TempFolder()
     {
@@ -124,32 +130,32 @@ inline GeneratedPage handwritingPage(const PageSpec& spec)
         int right = kLineLeft + kLineWidth - 20;
         std::string text;
         for (int w = 0; w < spec.wordsPerLine; ++w) {
-            const int paws = spec.pawsPerWord > 0 ? spec.pawsPerWord : pawCount(random);
-            std::vector<int> widths(static_cast<size_t>(paws)), gaps(static_cast<size_t>(paws));
-            int left = right;
-            for (int p = 0; p < paws; ++p) {
-                widths[static_cast<size_t>(p)] = pawWidth(random);
-                gaps[static_cast<size_t>(p)] = p + 1 < paws ? pawGap(random) : wordGap(random);
-                left -= widths[static_cast<size_t>(p)] + (p + 1 < paws ? gaps[static_cast<size_t>(p)] : 0);
+            struct Paw {
+                int width, gap;  // gap: to the next PAW on the left
+            };
+            std::vector<Paw> word(static_cast<size_t>(spec.pawsPerWord > 0 ? spec.pawsPerWord : pawCount(random)));
+            int span = 0;
+            for (size_t p = 0; p < word.size(); ++p) {
+                word[p] = {pawWidth(random), p + 1 < word.size() ? pawGap(random) : wordGap(random)};
+                span += word[p].width + (p + 1 < word.size() ? word[p].gap : 0);
             }
-            if (left < kLineLeft + 10)
+            if (right - span < kLineLeft + 10)
                 break;
-            for (int p = 0; p < paws; ++p) {
-                const int width = widths[static_cast<size_t>(p)];
-                const int x = right - width;
+            for (const Paw& paw : word) {
+                const int x = right - paw.width;
                 fillRect(page, x, baseline, right, baseline + 6, kInk);
                 const int n = strokes(random);
                 for (int i = 0; i < n; ++i) {
-                    const int stroke = x + i * (width - 5) / (n - 1);
+                    const int stroke = x + i * (paw.width - 5) / (n - 1);
                     fillRect(page, stroke, row + strokeTop(random), stroke + 5, baseline, kInk);
                 }
                 if (descender(random) == 0)
-                    fillRect(page, x + width / 2, baseline, x + width / 2 + 4, baseline + 38, kInk);
-                right = x - gaps[static_cast<size_t>(p)];
+                    fillRect(page, x + paw.width / 2, baseline, x + paw.width / 2 + 4, baseline + 38, kInk);
+                right = x - paw.gap;
             }
             if (w > 0)
                 text += ' ';
-            text += arabicWord(paws);
+            text += arabicWord(static_cast<int>(word.size()));
         }
         out.lines.push_back(text);
     }
@@ -194,6 +200,19 @@ inline void writeLineZones(const std::filesystem::path& file, const std::vector<
     xml << "</DL_PAGE>\r\n</TAVO>\r\n";
     if (!xml.flush())
         throw std::runtime_error("cannot write " + file.string());
+}
+
+// Times loading folder's file image as the page commands do first: the
+// page and its colour working copy.
+inline void timeLoadWorkingPage(benchmark::State& state, const char* name, const TempFolder& folder,
+                                const std::string& image)
+{
+    const std::u16string path = folder.wide(image);
+    for (auto _ : state) {
+        tavo::Report report(name);
+        ZULImage page = tavo::loadWorkingPage(path, report);
+        benchmark::DoNotOptimize(page.zulGetImageData());
+    }
 }
 
 // A command that reads a page and a ground-truth file and writes a file.

@@ -34,7 +34,7 @@ constexpr int kMargin = 200;
 // Paper around 215 with faint noise; each text line holds words made of
 // pen strokes: wavy curves with loops and ascenders, 3 to 6 pixels thick,
 // darker in their middle than at their edges.
-ZULImage handwritingPage()
+ZULImage strokePage()
 {
     ZULImage page(kPageWidth, kPageHeight, 8, true);
     std::mt19937 random(11);
@@ -84,24 +84,22 @@ ZULImage handwritingPage()
 }
 
 // The page as page.tif; the commands write out.tif beside it.
-struct BenchFiles {
-    tavobench::TempFolder folder{"components-bench"};
-    BenchFiles() { tavobench::savePage(handwritingPage(), page()); }
-    std::string page() const { return folder.path("page.tif"); }
-    std::string out() const { return folder.path("out.tif"); }
-};
-
-const BenchFiles& files()
+const tavobench::TempFolder& benchFolder()
 {
-    static const BenchFiles instance;
-    return instance;
+    static const tavobench::TempFolder folder("components-bench", [](const tavobench::TempFolder& files) {
+        tavobench::savePage(strokePage(), files.path("page.tif"));
+    });
+    return folder;
 }
+
+std::string pagePath() { return benchFolder().path("page.tif"); }
+std::string outPath() { return benchFolder().path("out.tif"); }
 
 const ZULImage& binaryPage()
 {
     static const ZULImage page = [] {
         ZULImage out;
-        ZULGlobalBinarization(128).zulBinarizeImage(out, handwritingPage());
+        ZULGlobalBinarization(128).zulBinarizeImage(out, strokePage());
         out.zulSetBinaryState(0);  // make the extraction check the pixels itself
         return out;
     }();
@@ -124,16 +122,17 @@ void BM_ExtractComponents(benchmark::State& state)
 
 void BM_LoadAndSavePage(benchmark::State& state)
 {
+    const std::string in = pagePath(), out = outPath();
     for (auto _ : state) {
-        const ZULImage page(files().page());
-        page.zulSaveImage(files().out());
+        const ZULImage page(in);
+        page.zulSaveImage(out);
     }
 }
 
 void runCommand(benchmark::State& state, const char* command, const char* threshold)
 {
-    const std::u16string in = tavo::toWide(files().page());
-    const std::u16string out = tavo::toWide(files().out());
+    const std::u16string in = benchFolder().wide("page.tif");
+    const std::u16string out = benchFolder().wide("out.tif");
     const std::u16string level = tavo::toWide(threshold ? threshold : "");
     const int argc = threshold ? 5 : 4;
     for (auto _ : state) {
@@ -157,7 +156,7 @@ void peakMemory(benchmark::State& state, const std::vector<std::string>& args)
 {
     double peakMB = 0;
     for (auto _ : state) {
-        const tavobench::ProgramRun run = tavobench::runProgram(files().folder.dir(), TAVO_BINARY, args);
+        const tavobench::ProgramRun run = tavobench::runProgram(benchFolder().dir(), TAVO_BINARY, args);
         if (run.status != 0)
             state.SkipWithError("the command failed");
         peakMB = std::max(peakMB, run.peakMB);
@@ -165,9 +164,9 @@ void peakMemory(benchmark::State& state, const std::vector<std::string>& args)
     state.counters["peak_MB"] = peakMB;
 }
 
-void BM_PeakMemoryBin(benchmark::State& state) { peakMemory(state, {"-bin", files().page(), files().out(), "128"}); }
-void BM_PeakMemoryNiblack(benchmark::State& state) { peakMemory(state, {"-niblack", files().page(), files().out()}); }
-void BM_PeakMemoryKeepline(benchmark::State& state) { peakMemory(state, {"-keepline", files().page(), files().out()}); }
+void BM_PeakMemoryBin(benchmark::State& state) { peakMemory(state, {"-bin", pagePath(), outPath(), "128"}); }
+void BM_PeakMemoryNiblack(benchmark::State& state) { peakMemory(state, {"-niblack", pagePath(), outPath()}); }
+void BM_PeakMemoryKeepline(benchmark::State& state) { peakMemory(state, {"-keepline", pagePath(), outPath()}); }
 
 BENCHMARK(BM_ExtractComponents)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadAndSavePage)->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 // a text of 5 and 20 MB (the two sizes show that the time grows linearly),
 // and -meta on a page file with 100,000 zones.  The inputs are generated
 // once in a temporary folder; each run calls the command function.
+#include "BenchPages.h"
 #include "DirectionEdits.h"
 #include "Metadata.h"
 #include "Replace.h"
@@ -10,7 +11,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -20,21 +20,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path& benchFolder()
-{
-    static const fs::path folder = [] {
-        std::string pattern = (fs::temp_directory_path() / "tavobench-edits-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        std::atexit([] { fs::remove_all(benchFolder()); });
-        return fs::path(pattern);
-    }();
-    return folder;
-}
-
 std::u16string path(const std::string& name)
 {
-    return (benchFolder() / name).u16string();
+    static const tavobench::TempFolder folder("edits-bench");
+    return folder.wide(name);
 }
 
 // Arabic words of three to six letters, and a few Latin ones.
@@ -127,8 +116,16 @@ std::u16string pageFile(int zones)
     return name;
 }
 
-void setBytes(benchmark::State& state, const std::u16string& input)
+// Times run(report) as the command name on input, counting input's bytes
+// once per run.
+template <class Run>
+void timeEdit(benchmark::State& state, const char* name, const std::u16string& input, Run run)
 {
+    for (auto _ : state) {
+        tavo::Report report(name);
+        run(report);
+        benchmark::DoNotOptimize(report.out());
+    }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(fs::file_size(fs::path(input))));
 }
@@ -137,36 +134,23 @@ void BM_Replace200Rules(benchmark::State& state)
 {
     const std::u16string input = textFile(static_cast<int>(state.range(0)));
     const std::u16string rules = ruleList();
-    for (auto _ : state) {
-        tavo::Report report("-replace");
-        tavo::runReplace(input, path("replaced.txt"), rules, report);
-        benchmark::DoNotOptimize(report.out());
-    }
-    setBytes(state, input);
+    timeEdit(state, "-replace", input,
+             [&](tavo::Report& report) { tavo::runReplace(input, path("replaced.txt"), rules, report); });
 }
 BENCHMARK(BM_Replace200Rules)->Arg(5)->Arg(20)->Unit(benchmark::kMillisecond);
 
 void BM_Reverse(benchmark::State& state)
 {
     const std::u16string input = textFile(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        tavo::Report report("-reverse");
-        tavo::runReverse(input, path("reversed.txt"), report);
-        benchmark::DoNotOptimize(report.out());
-    }
-    setBytes(state, input);
+    timeEdit(state, "-reverse", input,
+             [&](tavo::Report& report) { tavo::runReverse(input, path("reversed.txt"), report); });
 }
 BENCHMARK(BM_Reverse)->Arg(5)->Arg(20)->Unit(benchmark::kMillisecond);
 
 void BM_Meta(benchmark::State& state)
 {
     const std::u16string input = pageFile(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        tavo::Report report("-meta");
-        tavo::runMeta(input, path("meta.xml"), report);
-        benchmark::DoNotOptimize(report.out());
-    }
-    setBytes(state, input);
+    timeEdit(state, "-meta", input, [&](tavo::Report& report) { tavo::runMeta(input, path("meta.xml"), report); });
 }
 BENCHMARK(BM_Meta)->Arg(25000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

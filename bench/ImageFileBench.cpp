@@ -9,9 +9,9 @@
 #include <random>
 #include <string>
 #include <tiffio.h>
-#include <unistd.h>
 #include <vector>
 
+#include "BenchPages.h"
 #include "ZULImage.h"
 
 namespace {
@@ -72,25 +72,10 @@ const ZULImage& page(int bits)
     return bits == 1 ? binary : bits == 8 ? gray : colour;
 }
 
-// A folder for the benchmark's files, removed at exit.
-class BenchFolder {
-public:
-    BenchFolder()
-        : m_path(std::filesystem::temp_directory_path() / ("tavo-image-bench-" + std::to_string(getpid())))
-    {
-        std::filesystem::create_directories(m_path);
-    }
-    ~BenchFolder() { std::filesystem::remove_all(m_path); }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
-
 std::string benchPath(const std::string& name)
 {
-    static const BenchFolder folder;
-    return folder.file(name);
+    static const tavobench::TempFolder folder("image-bench");
+    return folder.path(name);
 }
 
 // The page saved once under name, for the load benchmarks.

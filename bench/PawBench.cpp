@@ -10,37 +10,25 @@
 
 #include <benchmark/benchmark.h>
 
-#include <string>
-
 namespace {
 
 constexpr tavobench::PageSpec kPage{.depth = 8, .lines = 25, .wordsPerLine = 10, .pawsPerWord = 3, .seed = 7};
 constexpr int kSeparators = kPage.wordsPerLine * kPage.pawsPerWord - 1;
 
-struct BenchFiles {
-    tavobench::TempFolder folder{"paw-bench"};
-    BenchFiles()
-    {
-        const tavobench::GeneratedPage page = tavobench::handwritingPage(kPage);
-        tavobench::savePage(page.image, folder.path("page.tif"));
-        tavobench::writeLineZones(folder.file("in.xml"), page.lines);
-    }
-};
-
+// The page as page.tif and its line zones, with the text, as in.xml.
 const tavobench::TempFolder& benchFolder()
 {
-    static const BenchFiles files;
-    return files.folder;
+    static const tavobench::TempFolder folder("paw-bench", [](const tavobench::TempFolder& files) {
+        const tavobench::GeneratedPage page = tavobench::handwritingPage(kPage);
+        tavobench::savePage(page.image, files.path("page.tif"));
+        tavobench::writeLineZones(files.file("in.xml"), page.lines);
+    });
+    return folder;
 }
 
 void BM_LoadWorkingPage(benchmark::State& state)
 {
-    const std::u16string path = benchFolder().wide("page.tif");
-    for (auto _ : state) {
-        tavo::Report report("-paw");
-        ZULImage page = tavo::loadWorkingPage(path, report);
-        benchmark::DoNotOptimize(page.zulGetImageData());
-    }
+    tavobench::timeLoadWorkingPage(state, "-paw", benchFolder(), "page.tif");
 }
 BENCHMARK(BM_LoadWorkingPage)->Unit(benchmark::kMillisecond);
 

@@ -6,16 +6,17 @@
 // before it.  Counters: "peak_MB" (the largest ru_maxrss of the runs) and
 // "target_MB" (150 on A4, 600 on the double page); a command above its
 // target says so in its label.
+#include "BenchPages.h"
 #include "RunProgram.h"
 
 #include <benchmark/benchmark.h>
-
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -114,30 +115,18 @@ void makeInputs(const fs::path& dir)
     }
 }
 
-// The page folders, removed when the program ends.
-struct Folders {
-    fs::path dirs[3];
-    ~Folders()
-    {
-        for (const fs::path& dir : dirs)
-            if (!dir.empty())
-                fs::remove_all(dir);
-    }
-};
-
-// The page folder of one scale, made on first use and kept for the run.
+// The page folder of one scale, made on first use and removed when the
+// program ends.
 const fs::path& pageFolder(int scale)
 {
-    static Folders folders;
-    fs::path& dir = folders.dirs[scale];
-    if (dir.empty()) {
-        dir = fs::temp_directory_path() /
-              ("tavo-peak-memory-" + std::to_string(getpid()) + "-" + std::to_string(scale));
-        fs::create_directories(dir);
-makePage(dir, scale);
-        makeInputs(dir);
+    static std::optional<tavobench::TempFolder> folders[3];
+    std::optional<tavobench::TempFolder>& folder = folders[scale];
+    if (!folder) {
+        folder.emplace("peak-memory-" + std::to_string(scale));
+        makePage(folder->dir(), scale);
+        makeInputs(folder->dir());
     }
-    return dir;
+    return folder->dir();
 }
 
 void BM_PeakMemory(benchmark::State& state)

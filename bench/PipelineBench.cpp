@@ -3,14 +3,15 @@
 // (4960 x 7016), both generated with handwriting-like Arabic lines.  Each
 // benchmark is one command on one page; "peak_MB" is the command's peak
 // resident memory.  The "pipeline" rows run all six commands in turn.
+#include "BenchPages.h"
 #include "RunProgram.h"
 
 #include <benchmark/benchmark.h>
 
-
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,24 +23,24 @@ using tavobench::runProgram;
 using Run = tavobench::ProgramRun;
 
 struct Page {
-    fs::path dir;
-    int lines;
+    std::optional<tavobench::TempFolder> folder;
+    int lines = 0;
+    const fs::path& dir() const { return folder->dir(); }
 };
 
-// Generated once per size, kept for the whole run.
+// Generated once per size, kept for the whole run and removed at its end.
 const Page& page(int scale)
 {
     static Page pages[3];
     Page& p = pages[scale];
-    if (p.dir.empty()) {
-        p.dir = fs::temp_directory_path() / ("tavo-pipeline-bench-" + std::to_string(scale));
-        fs::create_directories(p.dir);
+    if (!p.folder) {
+        p.folder.emplace("pipeline-bench-" + std::to_string(scale));
         p.lines = 28 * scale;
-        const Run made = runProgram(p.dir, TAVO_MAKE_PAGE,
-                               {"--seed", "5", "--width", std::to_string(2480 * scale), "--height",
-                                std::to_string(3508 * scale), "--lines", std::to_string(p.lines),
-                                "--font", "KacstPen " + std::to_string(16 * scale), "page.tif",
-                                "page.txt"});
+        const Run made = runProgram(p.dir(), TAVO_MAKE_PAGE,
+                                    {"--seed", "5", "--width", std::to_string(2480 * scale), "--height",
+                                     std::to_string(3508 * scale), "--lines", std::to_string(p.lines),
+                                     "--font", "KacstPen " + std::to_string(16 * scale), "page.tif",
+                                     "page.txt"});
         if (made.status != 0)
             std::abort();
     }
@@ -73,11 +74,11 @@ void BM_Step(benchmark::State& state)
     const Page& p = page(scale);
     const auto all = steps(p.lines);
     for (size_t i = 0; i < step; ++i)
-        runProgram(p.dir, TAVO_BINARY, all[i]);
+        runProgram(p.dir(), TAVO_BINARY, all[i]);
     state.SetLabel(all[step][0] + (scale == 1 ? " A4" : " 4xA4"));
     Run last;
     for (auto _ : state) {
-        last = runProgram(p.dir, TAVO_BINARY, all[step]);
+        last = runProgram(p.dir(), TAVO_BINARY, all[step]);
         state.SetIterationTime(last.seconds);
     }
     report(state, last.peakMB, last.status);
@@ -93,7 +94,7 @@ void BM_Pipeline(benchmark::State& state)
     for (auto _ : state) {
         double seconds = 0;
         for (const auto& args : steps(p.lines)) {
-            const Run run = runProgram(p.dir, TAVO_BINARY, args);
+            const Run run = runProgram(p.dir(), TAVO_BINARY, args);
             seconds += run.seconds;
             peak = std::max(peak, run.peakMB);
             worst = std::max(worst, run.status == 3 ? 0 : run.status);

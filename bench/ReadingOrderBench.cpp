@@ -1,15 +1,14 @@
 // -verify and -merge on generated pages of 50,000 and 100,000 word zones,
 // listed in shuffled order so the chain check and the row sort do real work.
+#include "BenchPages.h"
 #include "Merge.h"
 #include "Report.h"
 #include "Strings.h"
 #include "Verify.h"
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -17,25 +16,11 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class BenchFiles {
-public:
-    BenchFiles()
-    {
-        dir_ = fs::temp_directory_path() / ("tavo-order-bench-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    ~BenchFiles() { fs::remove_all(dir_); }
-    std::u16string write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
-        return tavo::toWide((dir_ / name).string());
-    }
-
-private:
-    fs::path dir_;
-};
+std::u16string writeFile(const tavobench::TempFolder& folder, const std::string& name, const std::string& text)
+{
+    std::ofstream(folder.file(name), std::ios::binary) << text;
+    return folder.wide(name);
+}
 
 std::string word(long i)
 {
@@ -71,9 +56,9 @@ void BM_Verify(benchmark::State& state)
     page += kTail;
     for (long i = 1; i <= n; ++i)
         source += word(i) + (i % 12 == 0 ? "\r\n" : " ");
-    BenchFiles files;
-    const std::u16string xml = files.write("words.xml", page);
-    const std::u16string txt = files.write("source.txt", source);
+    const tavobench::TempFolder folder("order-bench");
+    const std::u16string xml = writeFile(folder, "words.xml", page);
+    const std::u16string txt = writeFile(folder, "source.txt", source);
     for (auto _ : state) {
         tavo::Report report;
         tavo::runVerify(xml, txt, report);
@@ -99,10 +84,10 @@ void BM_Merge(benchmark::State& state)
     page += kTail;
     for (long i = 1; i <= n; ++i)
         text += "  " + word(i) + " & " + word(i + 1) + "\r\n";
-    BenchFiles files;
-    const std::u16string txt = files.write("text.txt", text);
-    const std::u16string in = files.write("in.xml", page);
-    const std::u16string out = files.write("out.xml", "");
+    const tavobench::TempFolder folder("order-bench");
+    const std::u16string txt = writeFile(folder, "text.txt", text);
+    const std::u16string in = writeFile(folder, "in.xml", page);
+    const std::u16string out = writeFile(folder, "out.xml", "");
     for (auto _ : state) {
         tavo::Report report;
         tavo::runMerge(txt, in, out, report);

@@ -19,26 +19,21 @@ namespace {
 
 constexpr tavobench::PageSpec kPage{.depth = 8, .lines = 25, .wordsPerLine = 10, .pawsPerWord = 3, .seed = 11};
 
-// Zones drawn a few pixels off the ink, with 29 evenly spread cuts and no text.
-struct RefineFiles {
-    tavobench::TempFolder folder{"refine-bench"};
-    RefineFiles()
-    {
-        const tavobench::GeneratedPage grey = tavobench::handwritingPage(kPage);
-        tavobench::savePage(grey.image, folder.path("grey.tif"));
-        tavobench::savePage(grey.image, folder.path("grey.jpg"));
-        tavobench::PageSpec bits = kPage;
-        bits.depth = 1;
-        tavobench::savePage(tavobench::handwritingPage(bits).image, folder.path("bits.tif"));
-        tavobench::writeLineZones(folder.file("in.xml"), std::vector<std::string>(grey.lines.size()),
-                                  {.shiftX = 4, .shiftY = 8, .cuts = 29, .after = " woffsets=\"1 \""});
-    }
-};
-
+// The page as grey.tif, grey.jpg and bits.tif, and in.xml: zones drawn a
+// few pixels off the ink, with 29 evenly spread cuts and no text.
 const tavobench::TempFolder& refineFolder()
 {
-    static const RefineFiles files;
-    return files.folder;
+    static const tavobench::TempFolder folder("refine-bench", [](const tavobench::TempFolder& files) {
+        const tavobench::GeneratedPage grey = tavobench::handwritingPage(kPage);
+        tavobench::savePage(grey.image, files.path("grey.tif"));
+        tavobench::savePage(grey.image, files.path("grey.jpg"));
+        tavobench::PageSpec bits = kPage;
+        bits.depth = 1;
+        tavobench::savePage(tavobench::handwritingPage(bits).image, files.path("bits.tif"));
+        tavobench::writeLineZones(files.file("in.xml"), std::vector<std::string>(grey.lines.size()),
+                                  {.shiftX = 4, .shiftY = 8, .cuts = 29, .after = " woffsets=\"1 \""});
+    });
+    return folder;
 }
 
 void BM_LoadPage(benchmark::State& state, const std::string& page)

@@ -1,20 +1,18 @@
 // Throughput of the ground-truth file foundations on a synthetic 50 MB
 // ground-truth file with Arabic contents: reading line by line, writing
 // line by line, and the finishing pass (read + rewrite).
+#include "BenchPages.h"
 #include "FinishingPass.h"
 #include "Strings.h"
 #include "TextFile.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr size_t kTargetBytes = 50u << 20;
 
@@ -43,19 +41,13 @@ public:
         static const Corpus corpus;
         return corpus;
     }
-    ~Corpus() { fs::remove_all(dir_); }
-
-    std::u16string path(const char* name) const { return tavo::wideFromUtf8((dir_ / name).string()); }
+    std::u16string path(const char* name) const { return folder_.wide(name); }
     const std::vector<std::u16string>& lines() const { return lines_; }
     size_t bytes() const { return bytes_; }
 
 private:
     Corpus()
     {
-        std::string pattern = (fs::temp_directory_path() / "tavobench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        dir_ = pattern;
         for (int n = 0; bytes_ < kTargetBytes; ++n) {
             lines_.push_back(zoneLine(n));
             bytes_ += tavo::utf8FromWide(lines_.back()).size() + 2;
@@ -66,10 +58,10 @@ private:
             out.writeEndLine();
         }
         out.close();
-        bytes_ = fs::file_size(dir_ / "page.xml");
+        bytes_ = std::filesystem::file_size(folder_.file("page.xml"));
     }
 
-    fs::path dir_;
+    tavobench::TempFolder folder_{"textfile-bench"};
     std::vector<std::u16string> lines_;
     size_t bytes_ = 0;
 };

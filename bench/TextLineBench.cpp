@@ -29,42 +29,42 @@ void fill(ZULImage& page, int left, int top, int width, int height, unsigned cha
 
 // Each line: word pieces 15 to 90 columns wide and 20 to 80 rows high (the
 // wider and higher ones are removed as blobs, as long connected strokes
-// are), dots above and below, and a little scanner noise.  The page is
-// written as page8.tif and, at threshold 128, as page1.tif.
-struct BenchFiles {
-    tavobench::TempFolder folder{"textline-bench"};
-    BenchFiles()
-    {
-        ZULImage page(kPageWidth, kPageHeight, 8, true);
-        std::mt19937 random(11);
-        std::uniform_int_distribution<int> pieceWidth(15, 90), pieceHeight(20, 80), gap(6, 40), shift(0, 20),
-            grey(0, 90), dot(0, 2), noiseX(0, kPageWidth - 1), noiseY(0, kPageHeight - 1);
-        for (int line = 0; line < kLines; ++line) {
-            const int base = tavobench::lineRow(line) + 90;
-            for (int x = tavobench::kLineLeft; x < kLineRight;) {
-                const int width = pieceWidth(random);
-                const int height = pieceHeight(random);
-                fill(page, x, base - height + shift(random) / 4, width, height - 4, static_cast<unsigned char>(grey(random)));
-                if (dot(random) == 0)
-                    fill(page, x + width / 2, base - height - 18, 8, 8, 20);
-                if (dot(random) == 1)
-                    fill(page, x + width / 3, base + 12, 8, 8, 20);
-                x += width + gap(random);
-            }
+// are), dots above and below, and a little scanner noise.
+ZULImage textLinePage()
+{
+    ZULImage page(kPageWidth, kPageHeight, 8, true);
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> pieceWidth(15, 90), pieceHeight(20, 80), gap(6, 40), shift(0, 20),
+        grey(0, 90), dot(0, 2), noiseX(0, kPageWidth - 1), noiseY(0, kPageHeight - 1);
+    for (int line = 0; line < kLines; ++line) {
+        const int base = tavobench::lineRow(line) + 90;
+        for (int x = tavobench::kLineLeft; x < kLineRight;) {
+            const int width = pieceWidth(random);
+            const int height = pieceHeight(random);
+            fill(page, x, base - height + shift(random) / 4, width, height - 4, static_cast<unsigned char>(grey(random)));
+            if (dot(random) == 0)
+                fill(page, x + width / 2, base - height - 18, 8, 8, 20);
+            if (dot(random) == 1)
+                fill(page, x + width / 3, base + 12, 8, 8, 20);
+            x += width + gap(random);
         }
-        for (int i = 0; i < 2000; ++i)
-            fill(page, noiseX(random) % (kPageWidth - 2), noiseY(random) % (kPageHeight - 2), 2, 2, 60);
-        ZULImage bits;
-        ZULImageConverter::zulByte2Bit(bits, page, 128);
-        tavobench::savePage(page, folder.path("page8.tif"));
-        tavobench::savePage(bits, folder.path("page1.tif"));
     }
-};
+    for (int i = 0; i < 2000; ++i)
+        fill(page, noiseX(random) % (kPageWidth - 2), noiseY(random) % (kPageHeight - 2), 2, 2, 60);
+    return page;
+}
 
+// The page as page8.tif and, at threshold 128, as page1.tif.
 const tavobench::TempFolder& benchFolder()
 {
-    static const BenchFiles files;
-    return files.folder;
+    static const tavobench::TempFolder folder("textline-bench", [](const tavobench::TempFolder& files) {
+        const ZULImage page = textLinePage();
+        ZULImage bits;
+        ZULImageConverter::zulByte2Bit(bits, page, 128);
+        tavobench::savePage(page, files.path("page8.tif"));
+        tavobench::savePage(bits, files.path("page1.tif"));
+    });
+    return folder;
 }
 
 std::string pageName(const benchmark::State& state)

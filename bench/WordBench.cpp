@@ -9,42 +9,29 @@
 #include "Report.h"
 #include "Words.h"
 
-#include "ZULImage.h"
-
 #include <benchmark/benchmark.h>
-
-#include <string>
 
 namespace {
 
 constexpr tavobench::PageSpec kPage{.depth = 8, .lines = 25, .wordsPerLine = 8, .pawsPerWord = 0, .seed = 7};
 
-struct BenchFiles {
-    tavobench::TempFolder folder{"word-bench"};
-    BenchFiles()
-    {
-        const tavobench::GeneratedPage page = tavobench::handwritingPage(kPage);
-        tavobench::savePage(page.image, folder.path("page.tif"));
-        tavobench::writeLineZones(folder.file("lines.xml"), page.lines, {.after = " status=\"OK\""});
-        tavo::Report report("-paw");
-        tavo::runPaw(folder.wide("page.tif"), folder.wide("lines.xml"), folder.wide("paw.xml"), report);
-    }
-};
-
+// The page as page.tif, its line zones with the text as lines.xml and their
+// PAW cuts as paw.xml.
 const tavobench::TempFolder& benchFolder()
 {
-    static const BenchFiles files;
-    return files.folder;
+    static const tavobench::TempFolder folder("word-bench", [](const tavobench::TempFolder& files) {
+        const tavobench::GeneratedPage page = tavobench::handwritingPage(kPage);
+        tavobench::savePage(page.image, files.path("page.tif"));
+        tavobench::writeLineZones(files.file("lines.xml"), page.lines, {.after = " status=\"OK\""});
+        tavo::Report report("-paw");
+        tavo::runPaw(files.wide("page.tif"), files.wide("lines.xml"), files.wide("paw.xml"), report);
+    });
+    return folder;
 }
 
 void BM_LoadWorkingPage(benchmark::State& state)
 {
-    const std::u16string path = benchFolder().wide("page.tif");
-    for (auto _ : state) {
-        tavo::Report report("-word");
-        ZULImage page = tavo::loadWorkingPage(path, report);
-        benchmark::DoNotOptimize(page.zulGetImageData());
-    }
+    tavobench::timeLoadWorkingPage(state, "-word", benchFolder(), "page.tif");
 }
 BENCHMARK(BM_LoadWorkingPage)->Unit(benchmark::kMillisecond);
 
