@@ -29,7 +29,7 @@ constexpr int kSpeckSide = 3;
 // The rows of an area are short stretches a page row apart, which the
 // processor does not fetch ahead by itself: each row asks for the one this
 // many rows below it.
-constexpr int kRowsAhead = 2;
+constexpr int kRowsAhead = 4;
 
 void prefetch(const unsigned char* bytes, size_t count)
 {

@@ -23,18 +23,10 @@ std::uint64_t loadBytes(const unsigned char* p)
     return word;
 }
 
-// In the packed bytes below bit k is pixel k of the eight.
+// In the packed words below bit k is pixel k.
 
-// Without branches: pages mix paper and ink too finely for a guess to pay.
-unsigned greyInkByte(const unsigned char* grey)
-{
-    const std::uint64_t ink = (~loadBytes(grey) & kHighBits) >> 7;  // bit 8k: pixel k is below 128
-    // Bit 8k of ink lands in bit 56 + k of the product and no two partial
-    // products share a bit, so the top byte holds the eight pixels.
-    return static_cast<unsigned>((ink * 0x0102040810204080u) >> 56);
-}
-
-// Sixty-four 8-bit pixels.
+// Sixty-four 8-bit pixels, without branches: pages mix paper and ink too
+// finely for a guess to pay.
 std::uint64_t greyInkWord(const unsigned char* grey)
 {
 #if defined(__SSE2__)
@@ -47,22 +39,57 @@ std::uint64_t greyInkWord(const unsigned char* grey)
     return ~paper;
 #else
     std::uint64_t ink = 0;
-    for (int b = 0; b < 8; ++b)
-        ink |= static_cast<std::uint64_t>(greyInkByte(grey + 8 * b)) << (8 * b);
+    for (int b = 0; b < 8; ++b) {
+        const std::uint64_t low = (~loadBytes(grey + 8 * b) & kHighBits) >> 7;  // bit 8k: pixel k is below 128
+        // Bit 8k lands in bit 56 + k of the product and no two partial
+        // products share a bit, so the top byte holds the eight pixels.
+        ink |= ((low * 0x0102040810204080u) >> 56) << (8 * b);
+    }
     return ink;
 #endif
 }
 
-// 1-bit pixels come leftmost in the most significant bit of each byte and
-// clear for black: their ink is the complement with the bits of each byte
-// reversed.
-std::uint64_t bitInk(std::uint64_t x)
+// Sixty-four 1-bit pixels.  They come leftmost in the most significant bit
+// of each byte and clear for black: their ink is the complement with the
+// bits of each byte reversed.
+std::uint64_t bitInkWord(const unsigned char* bits)
 {
-    x = ~x;
+    std::uint64_t x = ~loadBytes(bits);
     x = ((x >> 1) & 0x5555555555555555u) | ((x & 0x5555555555555555u) << 1);
     x = ((x >> 2) & 0x3333333333333333u) | ((x & 0x3333333333333333u) << 2);
     x = ((x >> 4) & 0x0F0F0F0F0F0F0F0Fu) | ((x & 0x0F0F0F0F0F0F0F0Fu) << 4);
     return x;
+}
+
+// A row's last word when it holds fewer than 64 pixels (count): read as
+// the 64 pixels (or 8 bytes) that end where the row ends and shifted down,
+// or, on a row too short for that, from a copy after paper (every byte 255,
+// every bit set).  Either way nothing past the row is read and no bit past
+// its end is set.
+std::uint64_t lastGreyWord(const unsigned char* row, int width, int count)
+{
+    if (width >= 64)
+        return greyInkWord(row + width - 64) >> (64 - count);
+    unsigned char padded[64];
+    std::memset(padded, 0xFF, sizeof padded);
+    std::memcpy(padded, row, static_cast<size_t>(width));
+    return greyInkWord(padded);
+}
+
+std::uint64_t lastBitWord(const unsigned char* row, int width, int count)
+{
+    const int rowBytes = (width + 7) / 8;
+    const int lastBytes = (count + 7) / 8;
+    std::uint64_t word;
+    if (rowBytes >= 8) {
+        word = bitInkWord(row + rowBytes - 8) >> (64 - 8 * lastBytes);
+    } else {
+        unsigned char padded[8];
+        std::memset(padded, 0xFF, sizeof padded);
+        std::memcpy(padded, row, static_cast<size_t>(rowBytes));
+        word = bitInkWord(padded);
+    }
+    return word & ((std::uint64_t{1} << count) - 1);  // the pixels after the last in its byte
 }
 
 enum class Group { Paper, Ink, Mixed };
@@ -84,56 +111,51 @@ Group colourGroup(const unsigned char* rgb)
     return Group::Mixed;
 }
 
-unsigned colourInkByte(const unsigned char* rgb)
+// Up to sixty-four colour pixels, eight at a time.
+std::uint64_t colourInkWord(const unsigned char* rgb, int count)
 {
-    switch (colourGroup(rgb)) {
-    case Group::Paper:
-        return 0;
-    case Group::Ink:
-        return 0xFF;
-    case Group::Mixed:
-        break;
+    std::uint64_t ink = 0;
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        const Group group = colourGroup(rgb + 3 * k);
+        if (group == Group::Paper)
+            continue;
+        if (group == Group::Ink) {
+            ink |= std::uint64_t{0xFF} << k;
+            continue;
+        }
+        for (int i = k; i < k + 8; ++i)
+            ink |= static_cast<std::uint64_t>(ZULInk::zulIsColourInk(rgb + 3 * i) ? 1u : 0u) << i;
     }
-    unsigned value = 0;
-    for (int k = 0; k < 8; ++k)
-        value |= (ZULInk::zulIsColourInk(rgb + 3 * k) ? 1u : 0u) << k;
-    return value;
-}
-
-bool isInk(const unsigned char* row, int bits, int x)
-{
-    if (bits == 1)
-        return (row[x >> 3] & (0x80 >> (x & 7))) == 0;
-    if (bits == 8)
-        return row[x] < ZULInk::kInkBelow;
-    return ZULInk::zulIsColourInk(row + 3 * static_cast<std::ptrdiff_t>(x));
+    for (; k < count; ++k)
+        ink |= static_cast<std::uint64_t>(ZULInk::zulIsColourInk(rgb + 3 * k) ? 1u : 0u) << k;
+    return ink;
 }
 
 }  // namespace
 
-void ZULInk::zulPackRow(const unsigned char* row, int bits, int width, std::uint64_t* packed)
+bool ZULInk::zulPackRow(const unsigned char* row, int bits, int width, std::uint64_t* packed)
 {
-    const int wholeWords = width / 64;
-    int x = 0;
+    const int whole = width / 64;
+    const int rest = width % 64;
     if (bits == 8) {
-        for (; x < 64 * wholeWords; x += 64)
-            packed[x / 64] = greyInkWord(row + x);
+        for (int j = 0; j < whole; ++j)
+            packed[j] = greyInkWord(row + 64 * j);
+        if (rest != 0)
+            packed[whole] = lastGreyWord(row, width, rest);
     } else if (bits == 1) {
-        for (; x < 64 * wholeWords; x += 64)
-            packed[x / 64] = bitInk(loadBytes(row + x / 8));
+        for (int j = 0; j < whole; ++j)
+            packed[j] = bitInkWord(row + 8 * j);
+        if (rest != 0)
+            packed[whole] = lastBitWord(row, width, rest);
+    } else {
+        for (int j = 0; j < zulPackedWords(width); ++j)
+            packed[j] = colourInkWord(row + 192 * static_cast<std::ptrdiff_t>(j), std::min(64, width - 64 * j));
     }
-    std::fill(packed + x / 64, packed + zulPackedWords(width), std::uint64_t{0});
-    // Colour rows, and the whole bytes of the last word, eight pixels at a time.
-    for (; x + 8 <= width; x += 8) {
-        const unsigned ink = bits == 24 ? colourInkByte(row + 3 * static_cast<std::ptrdiff_t>(x))
-                             : bits == 8 ? greyInkByte(row + x)
-                                         : static_cast<unsigned>(bitInk(row[x / 8]) & 0xFFu);
-        packed[x / 64] |= static_cast<std::uint64_t>(ink) << (x % 64);
-    }
-    for (; x < width; ++x) {
-        if (isInk(row, bits, x))
-            packed[x / 64] |= std::uint64_t{1} << (x % 64);
-    }
+    std::uint64_t any = 0;
+    for (int j = 0; j < zulPackedWords(width); ++j)
+        any |= packed[j];
+    return any != 0;
 }
 
 int ZULInk::zulAddInkColumns(const unsigned char* row, int bits, int first, int width, int* counts)
@@ -159,6 +181,11 @@ int ZULInk::zulAddInkColumns(const unsigned char* row, int bits, int first, int 
                 total += ink;
             }
         }
+        for (; x < width; ++x) {
+            const int ink = zulIsColourInk(rgb + 3 * x) ? 1 : 0;
+            counts[x] += ink;
+            total += ink;
+        }
     } else if (bits == 8) {
         const unsigned char* grey = row + first;
         for (; x < width; ++x) {
@@ -166,11 +193,13 @@ int ZULInk::zulAddInkColumns(const unsigned char* row, int bits, int first, int 
             counts[x] += ink;
             total += ink;
         }
-    }
-    for (; x < width; ++x) {
-        const int ink = isInk(row, bits, first + x) ? 1 : 0;
-        counts[x] += ink;
-        total += ink;
+    } else {
+        for (; x < width; ++x) {
+            const int bit = first + x;
+            const int ink = (row[bit >> 3] & (0x80 >> (bit & 7))) == 0 ? 1 : 0;
+            counts[x] += ink;
+            total += ink;
+        }
     }
     return total;
 }

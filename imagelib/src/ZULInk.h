@@ -24,8 +24,9 @@ public:
 
     // Packs the width pixels of one row of a 1-, 8- or 24-bit image into
     // zulPackedWords(width) words: bit k of word j is set when pixel
-    // 64 j + k is ink.  The bits past the row's end are clear.
-    static void zulPackRow(const unsigned char* row, int bits, int width, std::uint64_t* packed);
+    // 64 j + k is ink.  The bits past the row's end are clear.  Returns
+    // whether the row holds any ink.
+    static bool zulPackRow(const unsigned char* row, int bits, int width, std::uint64_t* packed);
 
     // Adds one to counts[i] for every ink pixel first + i (i < width) of one
     // row of a 1-, 8- or 24-bit image and returns how many there were.

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstddef>
 #include <limits>
+#include <memory>
 
 #include "ZULImage.h"
 #include "ZULInk.h"
@@ -225,14 +226,20 @@ ZULRunLabeller::Labelling ZULRunLabeller::zulLabelRuns(const ZULImage& page)
     if (!page.zulHasImageData() || width <= 0 || height <= 0 || (bits != 1 && bits != 8 && bits != 24))
         return {};
     const std::size_t rowWords = static_cast<std::size_t>(ZULInk::zulPackedWords(width));
-    std::vector<std::uint64_t> packed(rowWords * static_cast<std::size_t>(height));
+    // Every word is written by zulPackRow, so the copy starts uncleared.
+    const std::unique_ptr<std::uint64_t[]> packed(new std::uint64_t[rowWords * static_cast<std::size_t>(height)]);
+    std::vector<bool> inked(static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y)
-        ZULInk::zulPackRow(page.zulGetRow(y), bits, width, packed.data() + static_cast<std::size_t>(y) * rowWords);
+        inked[static_cast<std::size_t>(y)] =
+            ZULInk::zulPackRow(page.zulGetRow(y), bits, width, packed.get() + static_cast<std::size_t>(y) * rowWords);
 
     Labeller labeller;
     std::vector<RowRun> cur;
     for (int y = 0; y < height; ++y) {
-        zulExtractRowRuns(packed.data() + static_cast<std::size_t>(y) * rowWords, width, cur);
+        if (inked[static_cast<std::size_t>(y)])
+            zulExtractRowRuns(packed.get() + static_cast<std::size_t>(y) * rowWords, width, cur);
+        else
+            cur.clear();
         labeller.labelRow(y, cur);
     }
     labeller.finishAll();
