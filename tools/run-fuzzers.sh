@@ -24,24 +24,21 @@ build-fuzz/tests/fuzz/make_fuzz_seeds "$seeds"
 build-fuzz/tests/fuzz/make_command_fuzz_seeds "$seeds"
 mkdir -p build-fuzz/fuzz-artifacts
 
-for t in $targets; do
-    echo "== fuzz_$t for ${seconds}s"
-    corpus="build-fuzz/fuzz-corpus/$t"
+# runFuzzer TARGET SECONDS: one target from its seeds and its own corpus.
+runFuzzer() {
+    echo "== fuzz_$1 for $2s"
+    corpus="build-fuzz/fuzz-corpus/$1"
     mkdir -p "$corpus"
     ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        "build-fuzz/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=3072 \
-        -close_fd_mask=3 -print_final_stats=1 -artifact_prefix="build-fuzz/fuzz-artifacts/$t-" \
-        "$corpus" "$seeds/$t"
+        "build-fuzz/tests/fuzz/fuzz_$1" -max_total_time="$2" -timeout=25 -rss_limit_mb=3072 \
+        -close_fd_mask=3 -print_final_stats=1 -artifact_prefix="build-fuzz/fuzz-artifacts/$1-" \
+        "$corpus" "$seeds/$1"
+}
+for t in $targets; do
+    runFuzzer "$t" "$seconds"
 done
 for t in $command_targets; do
-    echo "== fuzz_$t for $((seconds / 2))s"
-    corpus="build-fuzz/fuzz-corpus/$t"
-    mkdir -p "$corpus"
-    ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
-    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        "build-fuzz/tests/fuzz/fuzz_$t" -max_total_time="$((seconds / 2))" -timeout=25 -rss_limit_mb=3072 \
-        -close_fd_mask=3 -print_final_stats=1 -artifact_prefix="build-fuzz/fuzz-artifacts/$t-" \
-        "$corpus" "$seeds/$t"
+    runFuzzer "$t" "$((seconds / 2))"
 done
 echo "== fuzz targets: no failures"
