@@ -8,11 +8,9 @@
 
 namespace tavo {
 
-void rewriteTextLineZones(const std::u16string& image, const std::u16string& inXml,
-                          const std::u16string& outXml, Report& report,
-                          const ZoneRewriter& rewrite)
+void rewriteZoneLines(const std::u16string& inXml, const std::u16string& outXml, Report& report,
+                      const LineRewriter& rewrite)
 {
-    ZULImage page = loadWorkingPage(image, report);
     const std::string inName = utf8FromWide(inXml);
     CTextFileRead in(inXml);
     if (!in.isOpen())
@@ -30,7 +28,7 @@ void rewriteTextLineZones(const std::u16string& image, const std::u16string& inX
         }
         std::vector<std::u16string> replacement;
         try {
-            replacement = rewrite(page, line);
+            replacement = rewrite(line);
         } catch (const UnprocessableZone& e) {
             report.zoneUnchanged(inName, lineNumber, e.what());
             replacement = {line};
@@ -43,6 +41,15 @@ void rewriteTextLineZones(const std::u16string& image, const std::u16string& inX
     if (in.readFailed())
         report.fail(inName, "read error");
     out.close();
+}
+
+void rewriteTextLineZones(const std::u16string& image, const std::u16string& inXml,
+                          const std::u16string& outXml, Report& report,
+                          const ZoneRewriter& rewrite)
+{
+    ZULImage page = loadWorkingPage(image, report);
+    rewriteZoneLines(inXml, outXml, report,
+                     [&](const std::u16string& line) { return rewrite(page, line); });
 }
 
 }  // namespace tavo

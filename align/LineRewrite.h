@@ -12,9 +12,18 @@
 
 namespace tavo {
 
+using LineRewriter = std::function<std::vector<std::u16string>(const std::u16string&)>;
 using ZoneRewriter = std::function<std::vector<std::u16string>(ZULImage&, const std::u16string&)>;
 
-// A page that cannot be loaded or an input that cannot be opened throws a
+// Copies every line of inXml to outXml, replacing each text-line zone by the
+// lines rewrite makes of it.  An input that cannot be opened or read throws a
+// RuntimeFailure; a zone for which rewrite throws UnprocessableZone is
+// written as it was and reported with its input line number.  The output is
+// UTF-8 and replaced only once complete.
+void rewriteZoneLines(const std::u16string& inXml, const std::u16string& outXml, Report& report,
+                      const LineRewriter& rewrite);
+
+// The same on the colour working page of image.  A page that cannot be loaded or an input that cannot be opened throws a
 // RuntimeFailure before the output is created.  A zone for which rewrite
 // throws UnprocessableZone is written as it was and reported with its input
 // line number.  The output is UTF-8 and replaced only once complete.

@@ -85,7 +85,7 @@ inline void savePage(const ZULImage& page, const std::string& path)
         throw std::runtime_error("cannot write the benchmark page " + path);
 }
 
-struct PageSpec {
+struct PageLayout {
     int depth = 8;  // 8: grey; 1: the grey page at threshold 128
     int lines = 25;
     int wordsPerLine = 10;
@@ -114,26 +114,26 @@ inline std::string arabicWord(int paws)
 // two or three upright strokes rising from it; one in four has a descender
 // reaching below the zone.  A word that would cross the zone's left edge
 // ends the line, so the text always matches the ink.
-inline GeneratedPage handwritingPage(const PageSpec& spec)
+inline GeneratedPage handwritingPage(const PageLayout& layout)
 {
-    if ((spec.depth != 8 && spec.depth != 1) || spec.lines < 0 || lineRow(spec.lines) > kPageHeight)
+    if ((layout.depth != 8 && layout.depth != 1) || layout.lines < 0 || lineRow(layout.lines) > kPageHeight)
         throw std::invalid_argument("the benchmark page cannot hold these lines");
     GeneratedPage out{ZULImage(kPageWidth, kPageHeight, 8, true), {}};
     ZULImage& page = out.image;
-    std::mt19937 random(spec.seed);
+    std::mt19937 random(layout.seed);
     std::uniform_int_distribution<int> pawCount(1, 3), pawWidth(20, 60), pawGap(6, 12), wordGap(30, 45),
         strokeTop(5, 40), strokes(2, 3), descender(0, 3);
     constexpr unsigned char kInk = 20;
-    for (int line = 0; line < spec.lines; ++line) {
+    for (int line = 0; line < layout.lines; ++line) {
         const int row = lineRow(line);
         const int baseline = row + 60;
         int right = kLineLeft + kLineWidth - 20;
         std::string text;
-        for (int w = 0; w < spec.wordsPerLine; ++w) {
+        for (int w = 0; w < layout.wordsPerLine; ++w) {
             struct Paw {
                 int width, gap;  // gap: to the next PAW on the left
             };
-            std::vector<Paw> word(static_cast<size_t>(spec.pawsPerWord > 0 ? spec.pawsPerWord : pawCount(random)));
+            std::vector<Paw> word(static_cast<size_t>(layout.pawsPerWord > 0 ? layout.pawsPerWord : pawCount(random)));
             int span = 0;
             for (size_t p = 0; p < word.size(); ++p) {
                 word[p] = {pawWidth(random), p + 1 < word.size() ? pawGap(random) : wordGap(random)};
@@ -159,7 +159,7 @@ inline GeneratedPage handwritingPage(const PageSpec& spec)
         }
         out.lines.push_back(text);
     }
-    if (spec.depth == 1) {
+    if (layout.depth == 1) {
         ZULImage bits;
         ZULImageConverter::zulByte2Bit(bits, page, 128);
         page = std::move(bits);

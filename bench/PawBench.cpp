@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr tavobench::PageSpec kPage{.depth = 8, .lines = 25, .wordsPerLine = 10, .pawsPerWord = 3, .seed = 7};
+constexpr tavobench::PageLayout kPage{.depth = 8, .lines = 25, .wordsPerLine = 10, .pawsPerWord = 3, .seed = 7};
 constexpr int kSeparators = kPage.wordsPerLine * kPage.pawsPerWord - 1;
 
 // The page as page.tif and its line zones, with the text, as in.xml.

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr tavobench::PageSpec kPage{.depth = 8, .lines = 25, .wordsPerLine = 10, .pawsPerWord = 3, .seed = 11};
+constexpr tavobench::PageLayout kPage{.depth = 8, .lines = 25, .wordsPerLine = 10, .pawsPerWord = 3, .seed = 11};
 
 // The page as grey.tif, grey.jpg and bits.tif, and in.xml: zones drawn a
 // few pixels off the ink, with 29 evenly spread cuts and no text.
@@ -27,7 +27,7 @@ const tavobench::TempFolder& refineFolder()
         const tavobench::GeneratedPage grey = tavobench::handwritingPage(kPage);
         tavobench::savePage(grey.image, files.path("grey.tif"));
         tavobench::savePage(grey.image, files.path("grey.jpg"));
-        tavobench::PageSpec bits = kPage;
+        tavobench::PageLayout bits = kPage;
         bits.depth = 1;
         tavobench::savePage(tavobench::handwritingPage(bits).image, files.path("bits.tif"));
         tavobench::writeLineZones(files.file("in.xml"), std::vector<std::string>(grey.lines.size()),

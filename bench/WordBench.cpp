@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr tavobench::PageSpec kPage{.depth = 8, .lines = 25, .wordsPerLine = 8, .pawsPerWord = 0, .seed = 7};
+constexpr tavobench::PageLayout kPage{.depth = 8, .lines = 25, .wordsPerLine = 8, .pawsPerWord = 0, .seed = 7};
 
 // The page as page.tif, its line zones with the text as lines.xml and their
 // PAW cuts as paw.xml.

@@ -5,7 +5,6 @@
 #include "LineRewrite.h"
 #include "Paw.h"
 #include "Strings.h"
-#include "TextFile.h"
 #include "Words.h"
 #include "ZoneLine.h"
 #include "ZoneRefine.h"
@@ -118,26 +117,12 @@ void runRefine(const std::u16string& image, const std::u16string& inXml,
 {
     const ZULImage binary = loadBinaryPage(image, report);
     const ZoneRefiner refiner(binary);
-    const std::string inName = utf8FromWide(inXml);
-    CTextFileRead in(inXml);
-    if (!in.isOpen())
-        report.fail(inName, "cannot open file");
-    CTextFileWrite out(outXml, kUtf8);
-    std::u16string line;
-    for (long number = 1; in.readLine(line); ++number) {
-        if (isZoneLine(line) && isWorkedOn(line)) {
-            try {
-                line = refineZone(refiner, line);
-            } catch (const UnprocessableZone& error) {
-                report.zoneUnchanged(inName, number, error.what());
-            }
-        }
-        out.writeText(line);
-        out.writeEndLine();
-    }
-    if (in.readFailed())
-        report.fail(inName, "read error");
-    out.close();
+    rewriteZoneLines(inXml, outXml, report,
+                     [&refiner](const std::u16string& line) -> std::vector<std::u16string> {
+                         if (!isWorkedOn(line))
+                             return {line};
+                         return {refineZone(refiner, line)};
+                     });
 }
 
 }  // namespace tavo
