@@ -1,5 +1,7 @@
 #include "LineRewrite.h"
 
+#include "PageFile.h"
+
 #include "Paw.h"
 #include "Strings.h"
 #include "TextFile.h"

@@ -75,11 +75,6 @@ bool zoneInsidePage(const ZoneBox& box, int pageWidth, int pageHeight);
 // size, ending at most on the page edge.
 bool zoneFitsPage(const ZoneBox& box, int pageWidth, int pageHeight);
 
-// Loads the page and makes its 24-bit colour working copy (1-bit and 8-bit
-// pages are converted).  Throws RuntimeFailure naming the file when the page
-// cannot be loaded or has an unsupported depth.
-ZULImage loadWorkingPage(const std::u16string& path, Report& report);
-
 // Draws the zone frame and a vertical line at every cut (relative to
 // box.col) on the working page in red, so later overlapping zones see ink.
 void markZone(ZULImage& page, const ZoneBox& box, const std::vector<int>& cuts);

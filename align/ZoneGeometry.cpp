@@ -6,9 +6,7 @@
 #include "Strings.h"
 #include "ZoneLine.h"
 
-#include "ZULException.h"
 #include "ZULImage.h"
-#include "ZULImageConverter.h"
 #include "ZULLineShape.h"
 #include "ZULRectShape.h"
 
@@ -74,35 +72,6 @@ bool zoneFitsPage(const ZoneBox& box, int pageWidth, int pageHeight)
 {
     return hasCornerAndSize(box) && std::int64_t{box.col} + box.width <= pageWidth &&
            std::int64_t{box.row} + box.height <= pageHeight;
-}
-
-ZULImage loadWorkingPage(const std::u16string& path, Report& report)
-{
-    const std::string name = utf8FromWide(path);
-    ZULImage page;
-    try {
-        if (!page.zulLoadImage(name) || !page.zulHasImageData())
-            report.fail(name, "cannot load image");
-        switch (page.zulGetBitsPerPixel()) {
-        case 1: {
-            ZULImage colour;
-            ZULImageConverter::zulBit2Color(colour, page);
-            return colour;
-        }
-        case 8: {
-            ZULImage colour;
-            ZULImageConverter::zulGray2Color(colour, page);
-            return colour;
-        }
-        case 24:
-            return page;
-        default:
-            break;
-        }
-    } catch (const ZULException& error) {
-        report.fail(name, std::string("cannot load image: ") + error.what());
-    }
-    report.fail(name, "unsupported image depth " + std::to_string(page.zulGetBitsPerPixel()));
 }
 
 void markZone(ZULImage& page, const ZoneBox& box, const std::vector<int>& cuts)

@@ -24,6 +24,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <exception>
@@ -31,55 +32,13 @@
 #include <iostream>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace tavo {
 
 namespace {
 
 constexpr const char* kTempFile = "temp.xml";
-
-const char* const kUsage =
-    "usage: tavoalign SWITCH OPERANDS...\n"
-    "\n"
-    "Line and word alignment (write temp.xml, then the output XML):\n"
-    "  -paw        page input.xml output.xml\n"
-    "  -word       page input.xml output.xml\n"
-    "  -solopaw    page input.xml output.xml\n"
-    "  -updatepaw  page input.xml output.xml\n"
-    "  -segword    page input.xml output.xml\n"
-    "  -splitword  page input.xml output.xml [-readorderRL|-readorderLR]\n"
-    "  -shrink     page input.xml output.xml\n"
-    "  -refine     page input.xml output.xml\n"
-    "Ground truth:\n"
-    "  -textline   page output.xml [n]\n"
-    "  -merge      text.txt input.xml output.xml\n"
-    "  -meta       input.xml output.xml\n"
-    "  -verify     words.xml source.txt\n"
-    "Transcription edits:\n"
-    "  -filter     input.txt output.txt\n"
-    "  -fix        wordfolder/DDD-WWW-PPPPP-ZZZZ... pagefolder\n"
-    "  -replace    input.xml output.xml\n"
-    "  -punc       wordfolder\n"
-    "  -digi       wordfolder\n"
-    "  -reverse    input.txt output.txt\n"
-    "  -indic      input.xml output.xml\n"
-    "  -shift      input.xml output.xml columns rows\n"
-    "Page images:\n"
-    "  -bin        input output [threshold]\n"
-    "  -niblack    input output [threshold]\n"
-    "  -keepline   input output\n"
-    "  -render     page input.xml output-image\n"
-    "\n"
-    "Exit status: 0 done, 1 start-up failure, 255 argument error,\n"
-    "2 runtime failure (nothing written), 3 done but zones left unchanged.\n";
-
-// The commands that write temp.xml and leave the finishing pass to the
-// dispatcher; their arguments are checked before anything runs.
-bool isCheckedCommand(std::u16string_view sw)
-{
-    return sw == u"-paw" || sw == u"-word" || sw == u"-solopaw" || sw == u"-updatepaw" ||
-           sw == u"-segword" || sw == u"-splitword";
-}
 
 // Start-up check of the process environment.  On this platform it cannot
 // fail; the failure branch is kept for the message and status it defines.
@@ -141,79 +100,142 @@ private:
     int fd_;
 };
 
-struct Command {
-    std::u16string_view name;
-    size_t minArgs;     // argument count including program path and switch
-    bool usesTempFile;  // finishing pass from temp.xml to argument 4
-    std::function<void(const std::vector<std::u16string>&, Report&)> run;
+using Arguments = std::vector<std::u16string>;
+
+// The groups of --help, in the order it lists them.
+enum class Group { Alignment, GroundTruth, Edits, Images };
+
+constexpr std::pair<Group, const char*> kGroupTitles[] = {
+    {Group::Alignment, "Line and word alignment (write temp.xml, then the output XML):"},
+    {Group::GroundTruth, "Ground truth:"},
+    {Group::Edits, "Transcription edits:"},
+    {Group::Images, "Page images:"},
 };
+
+// One row per command: everything the dispatcher and --help know of it.
+struct Command {
+    std::u16string_view name;  // the switch
+    const char* operands;      // as --help shows them
+    Group group;
+    size_t minArgs;  // argument count including program path and switch
+    // Printed with status 0 instead of "not enough arguments" when set.
+    const char* shortUsage;
+    // Further checks before anything runs: kExitOk, or the status to end
+    // with after printing why.
+    int (*check)(const Arguments&);
+    bool usesTempFile;  // writes temp.xml; the finishing pass writes argument 4
+    std::function<void(const Arguments&, Report&)> run;
+};
+
+int checkWordFileName(const Arguments& args)
+{
+    if (isWordFileName(args[2]))
+        return kExitOk;
+    std::cout << "invalid word file name: " << utf8FromWide(args[2]) << std::endl;
+    return kExitArgumentError;
+}
+
+std::u16string tempFile() { return toWide(kTempFile); }
+
+std::u16string optionalOperand(const Arguments& a, size_t i) { return a.size() > i ? a[i] : std::u16string(); }
 
 const std::vector<Command>& commandTable()
 {
+    using G = Group;
+    constexpr auto checked = checkTempFileArguments;
     static const std::vector<Command> table = {
-        {u"-paw", 5, true, [](const auto& a, Report& r) { runPaw(a[2], a[3], toWide(kTempFile), r); }},
-        {u"-word", 5, true, [](const auto& a, Report& r) { runWord(a[2], a[3], toWide(kTempFile), r); }},
-        {u"-solopaw", 5, true,
-         [](const auto& a, Report& r) { runSoloPaw(a[2], a[3], toWide(kTempFile), r); }},
-        {u"-updatepaw", 5, true,
-         [](const auto& a, Report& r) { runUpdatePaw(a[2], a[3], toWide(kTempFile), r); }},
-        {u"-segword", 5, true,
-         [](const auto& a, Report& r) { runSegWord(a[2], a[3], toWide(kTempFile), r); }},
-        {u"-splitword", 5, true,
+        {u"-paw", "page input.xml output.xml", G::Alignment, 5, nullptr, checked, true,
+         [](const auto& a, Report& r) { runPaw(a[2], a[3], tempFile(), r); }},
+        {u"-word", "page input.xml output.xml", G::Alignment, 5, nullptr, checked, true,
+         [](const auto& a, Report& r) { runWord(a[2], a[3], tempFile(), r); }},
+        {u"-solopaw", "page input.xml output.xml", G::Alignment, 5, nullptr, checked, true,
+         [](const auto& a, Report& r) { runSoloPaw(a[2], a[3], tempFile(), r); }},
+        {u"-updatepaw", "page input.xml output.xml", G::Alignment, 5, nullptr, checked, true,
+         [](const auto& a, Report& r) { runUpdatePaw(a[2], a[3], tempFile(), r); }},
+        {u"-segword", "page input.xml output.xml", G::Alignment, 5, nullptr, checked, true,
+         [](const auto& a, Report& r) { runSegWord(a[2], a[3], tempFile(), r); }},
+        {u"-splitword", "page input.xml output.xml [-readorderRL|-readorderLR]", G::Alignment, 5, nullptr,
+         checked, true,
          [](const auto& a, Report& r) {
-             const ReadingMode mode =
-                 a.size() > 5 ? readingModeFromSwitch(a[5]) : ReadingMode::Unnumbered;
-             runSplitWord(a[2], a[3], toWide(kTempFile), mode, r);
+             const ReadingMode mode = a.size() > 5 ? readingModeFromSwitch(a[5]) : ReadingMode::Unnumbered;
+             runSplitWord(a[2], a[3], tempFile(), mode, r);
          }},
-        {u"-meta", 4, false, [](const auto& a, Report& r) { runMeta(a[2], a[3], r); }},
-        {u"-merge", 5, false, [](const auto& a, Report& r) { runMerge(a[2], a[3], a[4], r); }},
-        {u"-filter", 4, false,
-         [](const auto& a, Report& r) {
-             const FilterResult result = runFilter(a[2], a[3], r);
-             r.print(utf8FromWide(a[2]) + " : ");
-             r.printLine(std::to_string(result.linesWritten));
-             r.printLine(result.noiseFound ? "Noisy characters cleaned" : "Found no noise");
-         }},
-        {u"-bin", 4, false,
-         [](const auto& a, Report& r) {
-             runBin(static_cast<int>(a.size()), a[2], a[3], a.size() > 4 ? a[4] : std::u16string(), r);
-         }},
-        {u"-niblack", 4, false,
-         [](const auto& a, Report& r) {
-             runNiblack(static_cast<int>(a.size()), a[2], a[3], a.size() > 4 ? a[4] : std::u16string(), r);
-         }},
-        {u"-keepline", 4, false,
-         [](const auto& a, Report& r) { runKeepline(static_cast<int>(a.size()), a[2], a[3], r); }},
-        {u"-shrink", 5, true,
-         [](const auto& a, Report& r) { runShrink(a[2], a[3], toWide(kTempFile), r); }},
-        {u"-refine", 5, true,
-         [](const auto& a, Report& r) { runRefine(a[2], a[3], toWide(kTempFile), r); }},
-        {u"-textline", 4, false,
+        {u"-shrink", "page input.xml output.xml", G::Alignment, 5, nullptr, nullptr, true,
+         [](const auto& a, Report& r) { runShrink(a[2], a[3], tempFile(), r); }},
+        {u"-refine", "page input.xml output.xml", G::Alignment, 5, nullptr, nullptr, true,
+         [](const auto& a, Report& r) { runRefine(a[2], a[3], tempFile(), r); }},
+        {u"-textline", "page output.xml [n]", G::GroundTruth, 4, nullptr, nullptr, false,
          [](const auto& a, Report& r) {
              if (a.size() == 4)
                  writePageDocument(a[2], a[3], 0, r);
              else if (a.size() == 5)
                  writePageDocument(a[2], a[3], parseInt(toNarrow(a[4])), r);
          }},
-        {u"-render", 5, false, [](const auto& a, Report& r) { runRender(a[2], a[3], a[4], r); }},
-        {u"-indic", 4, false, [](const auto& a, Report& r) { runIndic(a[2], a[3], r); }},
-        {u"-shift", 6, false,
+        {u"-merge", "text.txt input.xml output.xml", G::GroundTruth, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runMerge(a[2], a[3], a[4], r); }},
+        {u"-meta", "input.xml output.xml", G::GroundTruth, 4, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runMeta(a[2], a[3], r); }},
+        {u"-verify", "words.xml source.txt", G::GroundTruth, 4, "usage: -verify words.xml source.txt", nullptr,
+         false, [](const auto& a, Report& r) { runVerifyCommand(a[2], a[3], r); }},
+        {u"-filter", "input.txt output.txt", G::Edits, 4, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runFilterCommand(a[2], a[3], r); }},
+        {u"-fix", "wordfolder/DDD-WWW-PPPPP-ZZZZ... pagefolder", G::Edits, 4, nullptr, checkWordFileName, false,
+         [](const auto& a, Report& r) { runFix(a[2], a[3], r); }},
+        {u"-replace", "input.xml output.xml", G::Edits, 4, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runReplace(a[2], a[3], replacementListPath(a[0]), r); }},
+        {u"-punc", "wordfolder", G::Edits, 3, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runPunc(a[2], r); }},
+        {u"-digi", "wordfolder", G::Edits, 3, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runDigi(a[2], r); }},
+        {u"-reverse", "input.txt output.txt", G::Edits, 4, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runReverse(a[2], a[3], r); }},
+        {u"-indic", "input.xml output.xml", G::Edits, 4, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runIndic(a[2], a[3], r); }},
+        {u"-shift", "input.xml output.xml columns rows", G::Edits, 6, nullptr, nullptr, false,
          [](const auto& a, Report& r) {
              runShift(a[2], parseInt(toNarrow(a[4])), parseInt(toNarrow(a[5])), a[3], r);
          }},
-        {u"-reverse", 4, false, [](const auto& a, Report& r) { runReverse(a[2], a[3], r); }},
-        {u"-fix", 4, false, [](const auto& a, Report& r) { runFix(a[2], a[3], r); }},
-        {u"-replace", 4, false,
-         [](const auto& a, Report& r) { runReplace(a[2], a[3], replacementListPath(a[0]), r); }},
-        {u"-punc", 3, false, [](const auto& a, Report& r) { runPunc(a[2], r); }},
-        {u"-digi", 3, false, [](const auto& a, Report& r) { runDigi(a[2], r); }},
-        {u"-verify", 4, false,
+        {u"-bin", "input output [threshold]", G::Images, 4, nullptr, nullptr, false,
          [](const auto& a, Report& r) {
-             runVerify(a[2], a[3], r);
-             r.printLine("-1");
+             runBin(static_cast<int>(a.size()), a[2], a[3], optionalOperand(a, 4), r);
          }},
+        {u"-niblack", "input output [threshold]", G::Images, 4, nullptr, nullptr, false,
+         [](const auto& a, Report& r) {
+             runNiblack(static_cast<int>(a.size()), a[2], a[3], optionalOperand(a, 4), r);
+         }},
+        {u"-keepline", "input output", G::Images, 4, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runKeepline(static_cast<int>(a.size()), a[2], a[3], r); }},
+        {u"-render", "page input.xml output-image", G::Images, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runRender(a[2], a[3], a[4], r); }},
     };
     return table;
+}
+
+// --help: each group's rows under its title, the switch in a column twelve
+// characters wide.
+std::string usageText()
+{
+    std::string text = "usage: tavoalign SWITCH OPERANDS...\n\n";
+    for (const auto& [group, title] : kGroupTitles) {
+        text += std::string(title) + '\n';
+        for (const Command& command : commandTable()) {
+            if (command.group != group)
+                continue;
+            std::string name = toNarrow(command.name);
+            name.resize(std::max<size_t>(name.size() + 1, 12), ' ');
+            text += "  " + name + command.operands + '\n';
+        }
+    }
+    return text + "\nExit status: 0 done, 1 start-up failure, 255 argument error,\n"
+                  "2 runtime failure (nothing written), 3 done but zones left unchanged.\n";
+}
+
+const Command* findCommand(std::u16string_view sw)
+{
+    for (const Command& command : commandTable())
+        if (command.name == sw)
+            return &command;
+    return nullptr;
 }
 
 void printErrors(const Report& report)
@@ -236,53 +258,43 @@ int dispatch(const std::vector<std::u16string>& args)
 
     const std::u16string& sw = args[1];
     if (sw == u"--help") {
-        std::cout << kUsage << std::flush;
+        std::cout << usageText() << std::flush;
         return kExitOk;
     }
     if (sw == u"--version") {
         std::cout << "tavoalign " << TAVO_VERSION << std::endl;
         return kExitOk;
     }
-    if (isCheckedCommand(sw)) {
-        if (int status = checkTempFileArguments(args); status != kExitOk)
+    const Command* command = findCommand(sw);
+    if (!command)
+        return kExitOk;  // unknown switch
+    if (args.size() < command->minArgs) {
+        std::cout << (command->shortUsage ? command->shortUsage : "not enough arguments") << std::flush;
+        return command->shortUsage ? kExitOk : kExitArgumentError;
+    }
+    if (command->check) {
+        if (int status = command->check(args); status != kExitOk)
             return status;
     }
 
-    for (const Command& command : commandTable()) {
-        if (command.name != sw)
-            continue;
-        if (sw == u"-verify" && args.size() < command.minArgs) {
-            std::cout << "usage: -verify words.xml source.txt" << std::flush;
-            return kExitOk;
-        }
-        if (args.size() < command.minArgs) {
-            std::cout << "not enough arguments" << std::flush;
-            return kExitArgumentError;
-        }
-        if (sw == u"-fix" && !isWordFileName(args[2])) {
-            std::cout << "invalid word file name: " << utf8FromWide(args[2]) << std::endl;
-            return kExitArgumentError;
-        }
-        Report report(toNarrow(sw));
-        std::optional<WorkingFolderLock> lock;
-        if (command.usesTempFile)
-            lock.emplace();
-        try {
-            command.run(args, report);
-            if (command.usesTempFile)
-                finishPass(toWide(kTempFile), args[4]);
-        } catch (const std::exception& error) {
-            // RuntimeFailure, ZULException, bad_alloc: the command stopped.
-            std::cout << report.out() << std::flush;
-            printErrors(report);
-            std::cerr << "tavoalign: " << report.command() << ": " << error.what() << std::endl;
-            return kExitRuntimeFailure;
-        }
+    Report report(toNarrow(sw));
+    std::optional<WorkingFolderLock> lock;
+    if (command->usesTempFile)
+        lock.emplace();
+    try {
+        command->run(args, report);
+        if (command->usesTempFile)
+            finishPass(tempFile(), args[4]);
+    } catch (const std::exception& error) {
+        // RuntimeFailure, ZULException, bad_alloc: the command stopped.
         std::cout << report.out() << std::flush;
         printErrors(report);
-        return report.hasUnchangedZones() ? kExitZonesUnchanged : kExitOk;
+        std::cerr << "tavoalign: " << report.command() << ": " << error.what() << std::endl;
+        return kExitRuntimeFailure;
     }
-    return kExitOk;  // unknown switch
+    std::cout << report.out() << std::flush;
+    printErrors(report);
+    return report.hasUnchangedZones() ? kExitZonesUnchanged : kExitOk;
 }
 
 }  // namespace tavo

@@ -3,6 +3,7 @@
 // text line of that page, and the timing of a command on such files.
 #pragma once
 
+#include "PageFile.h"
 #include "Paw.h"
 #include "Report.h"
 #include "Strings.h"

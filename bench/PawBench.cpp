@@ -3,6 +3,7 @@
 // colour working copy, which the command does first.  The command should
 // take at most twice as long.
 #include "BenchPages.h"
+#include "PageFile.h"
 #include "Paw.h"
 #include "Report.h"
 

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "PageFile.h"
 #include "Strings.h"
 #include "ZULClusterBinarize.h"
 #include "ZULGlobalBinarization.h"
@@ -20,10 +21,7 @@ constexpr int kKeeplineDivisor = 5;
 // had another depth.  A 1-bit page stays marked binary after expansion.
 ZULImage loadGrayPage(const std::u16string& input, std::string_view notGray, Report& report)
 {
-    const std::string path = utf8FromWide(input);
-    ZULImage page(path);
-    if (!page.zulHasImageData())
-        report.fail(path, "cannot load image");
+    ZULImage page = loadPage(input, report);
     if (page.zulGetBitsPerPixel() == 8)
         return page;
     report.printLine(notGray);
@@ -44,13 +42,6 @@ int fixedThreshold(int argc, const std::u16string& threshold)
         return 0;
     const int value = parseInt(toNarrow(threshold));
     return value >= 1 ? value : 0;
-}
-
-void savePage(const ZULImage& page, const std::u16string& output, Report& report)
-{
-    const std::string path = utf8FromWide(output);
-    if (!page.zulSaveImage(path))
-        report.fail(path, "cannot write image: unknown image format");
 }
 
 ZULImage globalThreshold(const ZULImage& gray, int threshold)

@@ -3,34 +3,16 @@
 #include <vector>
 
 #include "GroundTruthNames.h"
+#include "PageFile.h"
 #include "Strings.h"
 #include "TextFile.h"
 #include "TextLines.h"
-#include "ZULException.h"
 #include "ZULImage.h"
 #include "ZoneLine.h"
 
 namespace tavo {
 
 namespace {
-
-// The page as loaded.  Detection binarises a page of any of the three depths
-// exactly as it would its 24-bit working copy, and nothing is drawn on the
-// page, so no colour copy is made.
-ZULImage loadPage(const std::string& path, Report& report)
-{
-    ZULImage page;
-    try {
-        if (!page.zulLoadImage(path))
-            report.fail(path, "cannot load image");
-    } catch (const ZULException& error) {
-        report.fail(path, std::string("cannot load image: ") + error.what());
-    }
-    const int depth = page.zulGetBitsPerPixel();
-    if (depth != 1 && depth != 8 && depth != 24)
-        report.fail(path, "unsupported image depth " + intToText(depth) + " bits");
-    return page;
-}
 
 std::string attribute(const char* name, int value)
 {
@@ -49,8 +31,9 @@ std::string zoneLine(const ZULRectShape& box)
 void writePageDocument(const std::u16string& image, const std::u16string& output, int parameter,
                        Report& report)
 {
-    const std::string path = utf8FromWide(image);
-    const ZULImage page = loadPage(path, report);
+    // Detection binarises a page of any of the three depths exactly as it
+    // would its 24-bit working copy, so no colour copy is made.
+    const ZULImage page = loadPage(image, report);
     const std::vector<ZULRectShape> lines = detectTextLines(page, parameter);
 
     // The name goes into attribute values escaped, so that a quote or an

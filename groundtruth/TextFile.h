@@ -10,7 +10,10 @@
 // a partial file and a command may read and write the same file.
 #pragma once
 
+#include <memory>
 #include <string>
+
+class ZULAtomicFile;
 
 namespace tavo {
 
@@ -117,8 +120,7 @@ private:
     void discard();
 
     std::string target_;     // UTF-8 target name
-    std::string tempName_;   // UTF-8 temporary file name; empty for a device
-    std::string renameTo_;   // the file the temporary file replaces
+    std::unique_ptr<ZULAtomicFile> file_;
     int position_ = -1;      // index of the last byte used in the buffer
     int writeErrno_ = 0;     // first write error, 0 when none
     int pendingHigh_ = -1;   // high surrogate waiting for its low half

@@ -5,14 +5,13 @@
 #include "CodePage.h"
 #include "Report.h"
 #include "Strings.h"
+#include "ZULAtomicFile.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavo {
@@ -25,33 +24,9 @@ constexpr char16_t kLf = 10;
 bool isHighSurrogate(int u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(int u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-mode_t creationMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 std::string failureText(const std::string& target, const char* what, int err)
 {
     return target + ": " + what + ": " + std::strerror(err);
-}
-
-// mkstemp beside path: "<path>.XXXXXX", or a short name in the same folder
-// when that would be too long for the file system.
-int makeTempFile(const std::string& path, std::string& tempName)
-{
-    std::string pattern = path + ".XXXXXX";
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0 && errno == ENAMETOOLONG) {
-        const size_t slash = path.rfind('/');
-        pattern = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
-                  ".tavo.XXXXXX";
-        fd = ::mkstemp(pattern.data());
-    }
-    if (fd >= 0)
-        tempName = pattern;
-    return fd;
 }
 
 }  // namespace
@@ -59,26 +34,10 @@ int makeTempFile(const std::string& path, std::string& tempName)
 CTextFileWrite::CTextFileWrite(const std::u16string& fileName, int encoding)
     : CTextFileBase(encoding), target_(utf8FromWide(fileName)), uncaught_(std::uncaught_exceptions())
 {
-    // A link is replaced through its target, and a device or pipe is written
-    // in place: renaming over /dev/null or a FIFO would replace it.
-    std::string path = target_;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            path = real;
-            std::free(real);
-        }
-    }
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    } else {
-        fd_ = makeTempFile(path, tempName_);
-        if (fd_ >= 0)
-            ::fchmod(fd_, creationMode());
-    }
+    file_ = std::make_unique<ZULAtomicFile>(target_);
+    fd_ = file_->zulDescriptor();
     if (fd_ < 0)
-        throw RuntimeFailure(failureText(target_, "cannot create file", errno));
-    renameTo_ = path;
+        throw RuntimeFailure(failureText(target_, "cannot create file", file_->zulError()));
 
     static constexpr unsigned char kMarks[4][3] = {{}, {0xFE, 0xFF}, {0xFF, 0xFE}, {0xEF, 0xBB, 0xBF}};
     static constexpr int kMarkSizes[4] = {0, 2, 2, 3};
@@ -103,10 +62,8 @@ CTextFileWrite::~CTextFileWrite()
 
 void CTextFileWrite::discard()
 {
-    ::close(fd_);
     fd_ = -1;
-    if (!tempName_.empty())
-        ::unlink(tempName_.c_str());
+    file_->zulDiscard();
 }
 
 void CTextFileWrite::close()
@@ -115,17 +72,13 @@ void CTextFileWrite::close()
         return;
     flushSurrogate();
     flushBuffer();
-    int err = writeErrno_;
-    if (::close(fd_) != 0 && err == 0)
-        err = errno;
     fd_ = -1;
-    if (err == 0 && !tempName_.empty() && ::rename(tempName_.c_str(), renameTo_.c_str()) != 0)
-        err = errno;
-    if (err != 0) {
-        if (!tempName_.empty())
-            ::unlink(tempName_.c_str());
-        throw RuntimeFailure(failureText(target_, "cannot write file", err));
+    if (writeErrno_ != 0) {
+        file_->zulDiscard();
+        throw RuntimeFailure(failureText(target_, "cannot write file", writeErrno_));
     }
+    if (const int finished = file_->zulFinish(); finished != 0)
+        throw RuntimeFailure(failureText(target_, "cannot write file", finished));
 }
 
 // Writes the buffered bytes; after a failure later bytes are dropped and

@@ -1,6 +1,7 @@
 #include "NoiseFilter.h"
 
 #include "LineFiles.h"
+#include "Strings.h"
 #include "ZoneLine.h"
 
 #include <algorithm>
@@ -37,6 +38,14 @@ FilterResult runFilter(const std::u16string& input, const std::u16string& output
     writeAllLines(output, kept);
     result.linesWritten = kept.size();
     return result;
+}
+
+void runFilterCommand(const std::u16string& input, const std::u16string& output, Report& report)
+{
+    const FilterResult result = runFilter(input, output, report);
+    report.print(utf8FromWide(input) + " : ");
+    report.printLine(std::to_string(result.linesWritten));
+    report.printLine(result.noiseFound ? "Noisy characters cleaned" : "Found no noise");
 }
 
 }  // namespace tavo

@@ -26,4 +26,7 @@ bool isSkippedLine(std::u16string_view line);
 FilterResult runFilter(const std::u16string& input, const std::u16string& output,
                        Report& report);
 
+// -filter: runFilter, then "<input> : <lines written>" and the verdict.
+void runFilterCommand(const std::u16string& input, const std::u16string& output, Report& report);
+
 }  // namespace tavo

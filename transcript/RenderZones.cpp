@@ -1,12 +1,12 @@
 #include "RenderZones.h"
 
 #include "CutList.h"
+#include "PageFile.h"
 #include "Paw.h"
 #include "Strings.h"
 #include "TextFile.h"
 #include "ZoneLine.h"
 
-#include "ZULException.h"
 #include "ZULImage.h"
 
 namespace tavo {
@@ -27,13 +27,7 @@ void runRender(const std::u16string& image, const std::u16string& xml,
     if (in.readFailed())
         report.fail(xmlName, "read error");
 
-    const std::string outName = utf8FromWide(output);
-    try {
-        if (!page.zulSaveImage(outName))
-            report.fail(outName, "cannot write image: unknown format");
-    } catch (const ZULException& error) {
-        report.fail(outName, std::string("cannot write image: ") + error.what());
-    }
+    savePage(page, output, report);
 }
 
 }  // namespace tavo

@@ -3,6 +3,7 @@
 #include "CutList.h"
 #include "InkBox.h"
 #include "LineRewrite.h"
+#include "PageFile.h"
 #include "Paw.h"
 #include "Strings.h"
 #include "Words.h"
@@ -66,16 +67,13 @@ std::u16string shrinkZone(const ZULImage& page, std::u16string line)
 // way) at the cost of two conversions of the whole page.
 ZULImage loadBinaryPage(const std::u16string& path, Report& report)
 {
-    const std::string name = utf8FromWide(path);
-    ZULImage page;
+    const ZULImage page = loadPage(path, report);
     ZULImage binary;
     try {
-        if (!page.zulLoadImage(name) || !page.zulHasImageData())
-            report.fail(name, "cannot load image");
         ZULGlobalBinarization(kInkThreshold).zulBinarizeImage(binary, page);
         binary.zulSetBinaryState(1);  // 1-bit pages come back expanded but not marked
     } catch (const ZULException& error) {
-        report.fail(name, std::string("cannot load image: ") + error.what());
+        report.fail(utf8FromWide(path), std::string("cannot load image: ") + error.what());
     }
     return binary;
 }

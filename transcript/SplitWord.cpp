@@ -1,5 +1,7 @@
 #include "SplitWord.h"
 
+#include "PageFile.h"
+
 #include "Paw.h"
 #include "Strings.h"
 #include "ZoneLine.h"

@@ -85,4 +85,10 @@ void runVerify(const std::u16string& wordsXml, const std::u16string& sourceText,
         walkReadingOrder(*order, words, report);
 }
 
+void runVerifyCommand(const std::u16string& wordsXml, const std::u16string& sourceText, Report& report)
+{
+    runVerify(wordsXml, sourceText, report);
+    report.printLine("-1");
+}
+
 }  // namespace tavo

@@ -27,4 +27,7 @@ void walkReadingOrder(const ReadingOrder& order, const std::vector<std::u16strin
 // a RuntimeFailure.
 void runVerify(const std::u16string& wordsXml, const std::u16string& sourceText, Report& report);
 
+// -verify: runVerify, then "-1" on a line of its own.
+void runVerifyCommand(const std::u16string& wordsXml, const std::u16string& sourceText, Report& report);
+
 }  // namespace tavo

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -23,47 +24,130 @@ std::string randomSuffix(std::mt19937& generator)
     return suffix;
 }
 
+// The file a link points to, or the path itself.
+std::string resolveLink(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        return path;
+    }
+    std::string resolved = path;
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        resolved = real;
+        std::free(real);
+    }
+    return resolved;
+}
+
+bool isDeviceOrFifo(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+// "<folder>/.tavo" for a target whose own name leaves no room for a suffix.
+std::string shortBase(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tavo";
+}
+
 }  // namespace
+
+ZULAtomicFile::ZULAtomicFile(const std::string& target) : m_target(target)
+{
+    zulOpen();
+}
 
 ZULAtomicFile::ZULAtomicFile(const std::string& target, const char* source, const char* method)
     : m_target(target), m_source(source), m_method(method)
 {
+    zulOpen();
+    if (m_fd < 0) {
+        throw ZULException(1, ZULFileSupport::zulText(method, "Could not open for writing"), source,
+                           source != nullptr ? __LINE__ : 0);
+    }
+}
+
+void ZULAtomicFile::zulOpen()
+{
+    m_destination = resolveLink(m_target);
+    if (isDeviceOrFifo(m_destination)) {
+        m_inPlace = true;
+        m_temp = m_destination;
+        m_fd = ::open(m_temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        m_error = m_fd < 0 ? errno : 0;
+        return;
+    }
     // The name is random and created exclusively; the mode 0666 lets the
     // process umask decide the permissions of a new file.
     std::random_device seed;
     std::mt19937 generator(seed());
+    std::string base = m_destination;
     for (int attempt = 0; attempt < 64; ++attempt) {
-        std::string candidate = target + randomSuffix(generator);
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
+        std::string candidate = base + randomSuffix(generator);
+        m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd >= 0) {
             m_temp = std::move(candidate);
+            m_error = 0;
             return;
         }
-        if (errno != EEXIST) {
-            break;
+        m_error = errno;
+        if (m_error == ENAMETOOLONG && base == m_destination) {
+            base = shortBase(m_destination);
+        } else if (m_error != EEXIST) {
+            return;
         }
     }
-    throw ZULException(1, ZULFileSupport::zulText(method, "Could not open for writing"), source,
-                       source != nullptr ? __LINE__ : 0);
 }
 
 ZULAtomicFile::~ZULAtomicFile()
 {
-    if (!m_committed && !m_temp.empty()) {
-        std::remove(m_temp.c_str());
+    if (!m_committed) {
+        zulDiscard();
     }
+}
+
+void ZULAtomicFile::zulDiscard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_inPlace && !m_temp.empty()) {
+        std::remove(m_temp.c_str());
+        m_temp.clear();
+    }
+}
+
+int ZULAtomicFile::zulFinish()
+{
+    int error = m_fd < 0 ? (m_error != 0 ? m_error : EBADF) : 0;
+    if (m_fd >= 0 && ::close(m_fd) != 0) {
+        error = errno;
+    }
+    m_fd = -1;
+    if (error == 0 && !m_inPlace) {
+        struct stat existing {};
+        if (::stat(m_destination.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+            ::chmod(m_temp.c_str(), existing.st_mode & 07777);
+        }
+        if (std::rename(m_temp.c_str(), m_destination.c_str()) != 0) {
+            error = errno;
+        }
+    }
+    if (error != 0) {
+        zulDiscard();
+        return error;
+    }
+    m_committed = true;
+    return 0;
 }
 
 void ZULAtomicFile::zulCommit()
 {
-    struct stat existing {};
-    if (::stat(m_target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        ::chmod(m_temp.c_str(), existing.st_mode & 07777);
-    }
-    if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+    if (zulFinish() != 0) {
         throw ZULException(1, ZULFileSupport::zulText(m_method, "Could not write the file"), m_source,
                            m_source != nullptr ? __LINE__ : 0);
     }
-    m_committed = true;
 }
