@@ -28,7 +28,7 @@ struct Gap {
 // Dark pixels per column of the rectangle (left, top, width, height) of an
 // image of any of the three depths, read in place in one pass over its rows
 // (ZULInk: colour pixels are weighed without a grey copy, eight at a time).
-std::vector<int> columnProfile(const ZULImage& image, const ZoneBox& box)
+std::vector<int> zoneInkProfile(const ZULImage& image, const ZoneBox& box)
 {
     if (!image.zulHasImageData())
         throw ZULException(5, "<findColumnCuts()> Image Data is NULL!");
@@ -106,7 +106,7 @@ std::vector<int> findZoneCuts(const ZULImage& page, const ZoneBox& box, int k)
         return {};
     if (!zoneFitsPage(box, page.zulGetWidth(), page.zulGetHeight()))
         throw ZULException(7, "<findColumnCuts()> Out Of Bounds!! The zone must lie within the image");
-    std::vector<int> profile = columnProfile(page, box);
+    std::vector<int> profile = zoneInkProfile(page, box);
     for (int& count : profile)
         if (count < kMinColumnInk)
             count = 0;

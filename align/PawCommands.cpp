@@ -2,12 +2,12 @@
 // writes PAW and word cuts, -solopaw PAW cuts only, -updatepaw keeps the
 // cuts a line already has.
 
-#include "IntList.h"
 #include "LineRewrite.h"
+#include "NewZoneLine.h"
 #include "Paw.h"
 #include "SoloPaw.h"
-
 #include "Strings.h"
+
 #include "Words.h"
 #include "ZoneLine.h"
 
@@ -23,33 +23,16 @@ namespace {
 
 enum class PawVariant { Paw, SoloPaw, UpdatePaw };
 
-constexpr std::u16string_view kZoneHead =
-    u"<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" segmentation=\"word\" ";
-constexpr std::u16string_view kZoneTail = u"> </DL_ZONE>";
-
-void appendAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value)
-{
-    line += name;
-    line += u"=\"";
-    line += value;
-    line += u"\" ";
-}
-
 // The zone line written for a cut line; woffsets only for -paw.
 std::u16string pawZoneLine(const ZoneBox& box, const std::vector<int>& cuts,
                            std::u16string_view contents, const std::u16string* woffsets)
 {
-    std::u16string line(kZoneHead);
-    appendAttribute(line, u"col", toWide(std::to_string(box.col)));
-    appendAttribute(line, u"row", toWide(std::to_string(box.row)));
-    appendAttribute(line, u"width", toWide(std::to_string(box.width)));
-    appendAttribute(line, u"height", toWide(std::to_string(box.height)));
-    appendAttribute(line, u"offsets", toWide(joinOffsets(cuts)));
-    appendAttribute(line, u"contents", contents);
+    NewZoneLine line;
+    line.add(u"col", box.col).add(u"row", box.row).add(u"width", box.width).add(u"height", box.height);
+    line.add(u"offsets", toWide(joinOffsets(cuts))).add(u"contents", contents);
     if (woffsets)
-        appendAttribute(line, u"woffsets", *woffsets);
-    line += kZoneTail;
-    return line;
+        line.add(u"woffsets", *woffsets);
+    return line.finish();
 }
 
 // The cuts a line already has (-updatepaw): the " offsets" value with its
@@ -57,11 +40,10 @@ std::u16string pawZoneLine(const ZoneBox& box, const std::vector<int>& cuts,
 // blank keeps woffsets from matching.
 std::optional<std::vector<int>> existingCuts(std::u16string_view line)
 {
-    std::string value = utf8FromWide(getAttribute(u" offsets", line));
+    const std::u16string value = getAttribute(u" offsets", line);
     if (value.empty())
         return std::nullopt;
-    std::replace(value.begin(), value.end(), ',', ' ');
-    return parseIntList(value);
+    return parseIntList(value, true);
 }
 
 struct ZoneResult {

@@ -7,11 +7,10 @@
 
 #include "Words.h"
 
-#include "IntList.h"
+#include "Strings.h"
 #include "LineRewrite.h"
 #include "NewZoneLine.h"
 #include "Paw.h"
-#include "Strings.h"
 #include "ZoneImage.h"
 #include "ZoneLine.h"
 
@@ -51,7 +50,7 @@ std::vector<std::u16string> groupWords(ZULImage& page, const std::u16string& zon
     checkZone(page, zone);  // refused when outside the page, offsets or not
     const int lineWidth = zone.width;
 
-    std::vector<int> boundaries = parseIntList(toNarrow(getAttribute(u" woffsets", zoneLine)));
+    std::vector<int> boundaries = parseIntList(getAttribute(u" woffsets", zoneLine), false);
     std::sort(boundaries.begin(), boundaries.end());
     std::vector<int> cuts = sortedIntegers(getAttribute(u" offsets", zoneLine));
     if (boundaries.empty() || cuts.empty())

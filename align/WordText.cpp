@@ -1,6 +1,5 @@
 #include "WordText.h"
 
-#include "IntList.h"
 #include "Strings.h"
 #include "ZoneLine.h"
 
@@ -37,9 +36,7 @@ std::u16string reverseAsciiTokens(std::u16string_view text)
 
 std::vector<int> sortedIntegers(std::u16string_view value)
 {
-    std::string text = toNarrow(value);
-    std::replace(text.begin(), text.end(), ',', ' ');
-    std::vector<int> values = parseIntList(text);
+    std::vector<int> values = parseIntList(value, true);
     std::sort(values.begin(), values.end());
     return values;
 }

@@ -10,40 +10,11 @@
 #include "ZULLineShape.h"
 #include "ZULRectShape.h"
 
-#include <climits>
 #include <cstdint>
 
 namespace tavo {
 
 namespace {
-
-bool isBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
-
-// atoi: leading blanks, an optional sign, digits up to the first other
-// character; no digits give 0.  Values beyond 32 bits saturate instead of
-// being undefined.
-int atoiValue(std::u16string_view text)
-{
-    size_t i = 0;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
-    std::int64_t value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        value = value * 10 + (text[i] - u'0');
-        if (value > std::int64_t{INT_MAX} + 1)
-            break;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
 
 bool hasCornerAndSize(const ZoneBox& box)
 {

@@ -1,7 +1,8 @@
 #include "Strings.h"
 
+#include <algorithm>
 #include <climits>
-#include <cstdio>
+#include <type_traits>
 
 namespace tavo {
 
@@ -21,15 +22,85 @@ std::u16string toWide(std::string_view text)
     return out;
 }
 
+namespace {
+
+// A decimal integer at text[i...] as "%d" reads it: leading white space, an
+// optional sign, digits up to the first other character.  The value
+// saturates at the range of long long, as strtol's does.
+struct LeadingNumber {
+    bool found = false;
+    long long value = 0;
+    size_t end = 0;  // index after the last digit
+};
+
+template <typename Char>
+LeadingNumber scanNumber(std::basic_string_view<Char> text, size_t i = 0)
+{
+    LeadingNumber number;
+    while (i < text.size() && isCSpace(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(text[i]))))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == Char('+') || text[i] == Char('-')))
+        negative = text[i++] == Char('-');
+    constexpr unsigned long long kLimit = static_cast<unsigned long long>(LLONG_MAX) + 1;
+    unsigned long long magnitude = 0;
+    for (; i < text.size() && text[i] >= Char('0') && text[i] <= Char('9'); ++i) {
+        number.found = true;
+        magnitude = std::min(kLimit, magnitude * 10 + static_cast<unsigned>(text[i] - Char('0')));
+    }
+    number.end = i;
+    if (negative)
+        number.value = magnitude == kLimit ? LLONG_MIN : -static_cast<long long>(magnitude);
+    else
+        number.value = magnitude == kLimit ? LLONG_MAX : static_cast<long long>(magnitude);
+    return number;
+}
+
+bool fitsInt(long long value) { return value >= INT_MIN && value <= INT_MAX; }
+
+}  // namespace
+
+bool isCSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
 int parseInt(std::string_view text)
 {
-    if (text.empty())
-        return -1;
-    std::string copy(text);
-    int value = -1;
-    if (std::sscanf(copy.c_str(), "%d", &value) != 1)
-        return -1;
-    return value;
+    // "%d" stores the long it reads into an int, keeping its low 32 bits.
+    const LeadingNumber number = scanNumber(text);
+    return number.found ? static_cast<int>(static_cast<unsigned long long>(number.value)) : -1;
+}
+
+int atoiValue(std::u16string_view text)
+{
+    const LeadingNumber number = scanNumber(text);
+    return static_cast<int>(std::clamp<long long>(number.value, INT_MIN, INT_MAX));
+}
+
+std::optional<int> leadingInt(std::u16string_view text)
+{
+    const LeadingNumber number = scanNumber(text);
+    if (!number.found || !fitsInt(number.value))
+        return std::nullopt;
+    return static_cast<int>(number.value);
+}
+
+std::vector<int> parseIntList(std::u16string_view text, bool commas)
+{
+    std::u16string blanked;
+    if (commas) {
+        blanked.assign(text);
+        std::replace(blanked.begin(), blanked.end(), u',', u' ');
+        text = blanked;
+    }
+    std::vector<int> values;
+    for (size_t i = 0;;) {
+        const LeadingNumber number = scanNumber(text, i);
+        if (!number.found || !fitsInt(number.value))
+            break;
+        if (number.value != -1)
+            values.push_back(static_cast<int>(number.value));
+        i = number.end;
+    }
+    return values;
 }
 
 std::string utf8FromWide(std::u16string_view text)
@@ -100,31 +171,6 @@ std::u16string wideFromUtf8(std::string_view text)
         }
     }
     return out;
-}
-
-std::optional<int> leadingInt(std::u16string_view text)
-{
-    size_t i = 0;
-    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    if (i >= text.size() || text[i] < u'0' || text[i] > u'9')
-        return std::nullopt;
-    long long value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        value = value * 10 + (text[i] - u'0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            return std::nullopt;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX || value < INT_MIN)
-        return std::nullopt;
-    return static_cast<int>(value);
 }
 
 }  // namespace tavo

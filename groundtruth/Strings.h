@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavo {
 
@@ -13,15 +14,25 @@ std::string toNarrow(std::u16string_view text);
 // One UTF-16 unit per byte (ASCII literals only).
 std::u16string toWide(std::string_view text);
 
-// "%d" read from the start of the text; the empty text and a text that does
-// not begin with an integer give -1.
-int parseInt(std::string_view text);
+// White space in the C locale: space, tab, line feed, vertical tab, form
+// feed, carriage return.
+bool isCSpace(char16_t c);
 
-// The integer at the start of the text ("%d": leading white space, optional
-// sign, decimal digits; reading stops at the first other character).
-// Nothing when the text does not begin with a number or the number does not
-// fit in 32 bits.
+// The integer readers.  Each reads "%d" from the start of the text: leading
+// white space, an optional sign, decimal digits up to the first other
+// character.  They differ only in what a text without a number or with a
+// number beyond 32 bits gives:
+//   parseInt    -1 without a number; the low 32 bits of a larger one
+//   atoiValue   0 without a number; a larger one saturates
+//   leadingInt  nothing in either case
+int parseInt(std::string_view text);
+int atoiValue(std::u16string_view text);
 std::optional<int> leadingInt(std::u16string_view text);
+
+// Integers separated by white space (and commas when commas is true), read
+// until the first token that is not a 32-bit number.  A value of -1 is
+// skipped (it marks a failed read); all others are kept in order.
+std::vector<int> parseIntList(std::u16string_view text, bool commas);
 
 // UTF-8 forms used for paths and printed file names.  A surrogate pair
 // becomes one four-byte sequence; a lone surrogate is written as three bytes.

@@ -1,5 +1,7 @@
 #include "ZoneLine.h"
 
+#include "Strings.h"
+
 #include <optional>
 
 namespace tavo {
@@ -46,11 +48,6 @@ size_t findIdQuote(std::u16string_view line)
     return npos;
 }
 
-bool isBlank(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
-}
-
 struct ValueSpan {
     size_t begin;
     size_t end;  // the closing quote, or the end of the line
@@ -64,7 +61,7 @@ std::optional<ValueSpan> findValue(std::u16string_view line, std::u16string_view
     pattern += u"=\"";
     for (size_t at = line.find(pattern); at != std::u16string_view::npos;
          at = line.find(pattern, at + 1)) {
-        if (at == 0 || !isBlank(line[at - 1]))
+        if (at == 0 || !isCSpace(line[at - 1]))
             continue;
         const size_t begin = at + pattern.size();
         size_t end = line.find(u'"', begin);
@@ -277,6 +274,11 @@ std::string baseName(std::string_view path)
 std::string intToText(int value)
 {
     return std::to_string(value);
+}
+
+int intAttribute(std::u16string_view name, std::u16string_view line)
+{
+    return parseInt(toNarrow(getAttribute(name, line)));
 }
 
 }  // namespace tavo

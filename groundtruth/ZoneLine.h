@@ -28,6 +28,9 @@ inline bool isKeptChar(char16_t c)
 // case-sensitive substring search), or the empty text.
 std::u16string getAttribute(std::u16string_view name, std::u16string_view line);
 
+// The attribute's value read by parseInt (-1 when absent or not a number).
+int intAttribute(std::u16string_view name, std::u16string_view line);
+
 // Replaces the value of the first occurrence of name; when name is absent and
 // addIfMissing is set, appends ` name="value"` after the last double quote.
 void setAttribute(std::u16string& line, std::u16string_view name, std::u16string_view value,

@@ -3,7 +3,6 @@
 #include "LineFiles.h"
 #include "ZoneLine.h"
 #include "Strings.h"
-#include "ZoneLine.h"
 
 #include <climits>
 #include <optional>
@@ -14,11 +13,6 @@ namespace tavo {
 namespace {
 
 constexpr char16_t kIndicDigitShift = 0x0630;  // '0' + 0x0630 = U+0660
-
-bool isSpace(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
-}
 
 void printCount(size_t lines, Report& report)
 {
@@ -51,10 +45,10 @@ std::u16string reverseTokens(std::u16string_view line)
     std::vector<std::u16string_view> back;   // Arabic tokens, in line order
     size_t length = 0;
     for (size_t i = 0; i < line.size();) {
-        while (i < line.size() && isSpace(line[i]))
+        while (i < line.size() && isCSpace(line[i]))
             ++i;
         const size_t start = i;
-        while (i < line.size() && !isSpace(line[i]))
+        while (i < line.size() && !isCSpace(line[i]))
             ++i;
         if (i == start)
             break;

@@ -11,11 +11,6 @@ namespace tavo {
 
 namespace {
 
-int intAttribute(std::u16string_view name, const std::u16string& line)
-{
-    return parseInt(toNarrow(getAttribute(name, line)));
-}
-
 std::string zoneMessage(int id, const char* text)
 {
     return "Zone " + std::to_string(id) + text;

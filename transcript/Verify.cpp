@@ -9,11 +9,6 @@ namespace tavo {
 
 namespace {
 
-bool isSourceSpace(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
-}
-
 std::vector<std::u16string> readSourceWords(const std::u16string& fileName)
 {
     CTextFileRead file(fileName);
@@ -35,10 +30,10 @@ std::vector<std::u16string> splitSourceWords(std::u16string_view text)
     std::vector<std::u16string> words;
     size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && isSourceSpace(text[i]))
+        while (i < text.size() && isCSpace(text[i]))
             ++i;
         const size_t start = i;
-        while (i < text.size() && !isSourceSpace(text[i]))
+        while (i < text.size() && !isCSpace(text[i]))
             ++i;
         if (i > start)
             words.emplace_back(text.substr(start, i - start));

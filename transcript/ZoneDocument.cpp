@@ -12,11 +12,6 @@ namespace tavo {
 
 namespace {
 
-int intAttribute(std::u16string_view name, const std::u16string& line)
-{
-    return parseInt(toNarrow(getAttribute(name, line)));
-}
-
 }  // namespace
 
 ZoneDocument zoneDocumentFromLines(std::vector<std::u16string> lines)

@@ -67,7 +67,7 @@ struct ZoneRefiner::Edges {
     }
 };
 
-std::vector<int> columnProfile(const ZULImage& binaryPage, const ZULRectShape& box)
+std::vector<int> blackColumnProfile(const ZULImage& binaryPage, const ZULRectShape& box)
 {
     std::vector<int> counts(static_cast<size_t>(std::max(box.width, 0)), 0);
     if (!binaryPage.zulHasImageData() || binaryPage.zulGetBitsPerPixel() != 8)
@@ -209,7 +209,7 @@ bool ZoneRefiner::refine(ZULRectShape& box, std::vector<int>& cuts) const
     const std::int64_t shift = std::int64_t{box.x} - refined.x;
     for (int& c : cuts)
         c = saturate(c + shift);
-    cuts = adjustCuts(cuts, columnProfile(page_, refined));
+    cuts = adjustCuts(cuts, blackColumnProfile(page_, refined));
     box = refined;
     return true;
 }

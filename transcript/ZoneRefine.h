@@ -14,7 +14,7 @@ namespace tavo {
 // Black (0) pixels per column of the box on an 8-bit page, counted over
 // every column and row of the box but its last column and last row.  Parts
 // of the box outside the page count nothing.  One pass over the rows.
-std::vector<int> columnProfile(const ZULImage& binaryPage, const ZULRectShape& box);
+std::vector<int> blackColumnProfile(const ZULImage& binaryPage, const ZULRectShape& box);
 
 // Moves the cuts that stand on ink to the first free column within 10
 // columns on either side, never past the neighbouring cuts (the zone edges

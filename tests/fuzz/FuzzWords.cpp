@@ -10,9 +10,8 @@
 // separated by 0x1F, from which a zone line in the order -paw writes is built.
 #include "FuzzText.h"
 
-#include "IntList.h"
-#include "Paw.h"
 #include "Strings.h"
+#include "Paw.h"
 #include "Words.h"
 #include "ZoneLine.h"
 
@@ -66,7 +65,7 @@ std::vector<int> offsetsOf(const std::u16string& line)
     std::u16string value = tavo::getAttribute(u" offsets", line);
     for (char16_t& c : value)
         c = c == u',' ? u' ' : c;
-    return tavo::parseIntList(tavo::toNarrow(value));
+    return tavo::parseIntList(value, false);
 }
 
 bool samePixels(const ZULImage& a, const ZULImage& b)

@@ -7,9 +7,8 @@
 // turns their bytes into UTF-16).
 #include "FuzzText.h"
 
-#include "IntList.h"
-#include "Paw.h"
 #include "Strings.h"
+#include "Paw.h"
 #include "ZoneLine.h"
 
 #include <algorithm>
@@ -216,7 +215,7 @@ void checkMarking(const std::u16string& text)
     const std::u16string words = tavo::wordCutIndices(marked);
     const int separators = tavo::countSpaces(tavo::caretsToSpaces(marked));
     check(tavo::countSpaces(words) == tavo::countSpaces(marked));
-    for (int index : tavo::parseIntList(tavo::toNarrow(words)))
+    for (int index : tavo::parseIntList(words, false))
         check(index >= 0 && index < separators);
     if (text.size() <= kLiteralLimit)
         check(marked == literalMark(text));
@@ -245,7 +244,7 @@ void checkIntList(const std::string& text)
         if (value != -1)
             slow.push_back(value);
     }
-    check(tavo::parseIntList(text) == slow);
+    check(tavo::parseIntList(tavo::toWide(text), false) == slow);
 }
 
 }  // namespace

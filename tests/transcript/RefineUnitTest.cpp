@@ -105,9 +105,9 @@ TEST(ZoneRefine, CutsAreRebasedOnTheNewLeftEdge)
 TEST(ColumnProfile, CountsInkWithoutTheLastColumnAndRow)
 {
     const ZULImage binary = page(20, 10, {{2, 1, 2, 5}, {5, 1, 6, 1}, {7, 1, 7, 4}, {3, 5, 3, 5}});
-    EXPECT_EQ(tavo::columnProfile(binary, ZULRectShape(2, 1, 6, 5)), (std::vector<int>{4, 0, 0, 1, 1, 0}));
+    EXPECT_EQ(tavo::blackColumnProfile(binary, ZULRectShape(2, 1, 6, 5)), (std::vector<int>{4, 0, 0, 1, 1, 0}));
     // A box reaching past the page counts only what lies on it.
-    EXPECT_EQ(tavo::columnProfile(binary, ZULRectShape(17, 8, 6, 5)), std::vector<int>(6, 0));
+    EXPECT_EQ(tavo::blackColumnProfile(binary, ZULRectShape(17, 8, 6, 5)), std::vector<int>(6, 0));
 }
 
 TEST(AdjustCuts, CutOnInkTakesTheLeftmostFreeColumnOfItsWindow)
