@@ -1,9 +1,9 @@
 // Column cuts of a line image: white column gaps found at a rising sequence
 // of ink thresholds, cut in the left fifth of the widest ones.
 
-#include "Paw.h"
+#include "align/ColumnCuts.h"
 
-#include "InkClustering.h"
+#include "page/InkClustering.h"
 
 #include "ZULException.h"
 #include "ZULImage.h"

@@ -1,12 +1,12 @@
-#include "LineRewrite.h"
+#include "align/LineRewrite.h"
 
-#include "PageFile.h"
+#include "page/PageFile.h"
 
-#include "Paw.h"
-#include "Strings.h"
-#include "TextFile.h"
-#include "Words.h"
-#include "ZoneLine.h"
+#include "align/Paw.h"
+#include "align/Words.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/Strings.h"
+#include "util/TextFile.h"
 
 namespace tavo {
 

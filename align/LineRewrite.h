@@ -3,7 +3,7 @@
 // a rewriter makes of it, and copy a zone it cannot process unchanged.
 #pragma once
 
-#include "Report.h"
+#include "util/Report.h"
 #include "ZULImage.h"
 
 #include <functional>

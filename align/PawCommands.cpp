@@ -2,14 +2,14 @@
 // writes PAW and word cuts, -solopaw PAW cuts only, -updatepaw keeps the
 // cuts a line already has.
 
-#include "LineRewrite.h"
-#include "NewZoneLine.h"
-#include "Paw.h"
-#include "SoloPaw.h"
-#include "Strings.h"
+#include "align/LineRewrite.h"
+#include "align/Paw.h"
+#include "align/SoloPaw.h"
+#include "groundtruth/NewZoneLine.h"
+#include "util/Strings.h"
 
-#include "Words.h"
-#include "ZoneLine.h"
+#include "align/Words.h"
+#include "groundtruth/ZoneLine.h"
 
 #include "ZULException.h"
 #include "ZULImage.h"

@@ -1,9 +1,9 @@
 // Marking a transcription into words and PAWs, and the attribute values built
 // from the marked text.
 
-#include "Paw.h"
+#include "align/PawMarker.h"
 
-#include "Strings.h"
+#include "util/Strings.h"
 
 #include <algorithm>
 
@@ -126,17 +126,6 @@ std::u16string wordCutIndices(std::u16string_view marked)
         }
         if (isSeparator(c))
             ++n;
-    }
-    return out;
-}
-
-std::string joinOffsets(const std::vector<int>& cuts)
-{
-    std::string out;
-    for (size_t i = 0; i < cuts.size(); ++i) {
-        if (i > 0)
-            out += ',';
-        out += std::to_string(cuts[i]);
     }
     return out;
 }

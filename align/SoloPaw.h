@@ -3,7 +3,7 @@
 // Both write offsets and the PAW-spaced contents, and no woffsets.
 #pragma once
 
-#include "Report.h"
+#include "util/Report.h"
 
 #include <string>
 

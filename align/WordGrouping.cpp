@@ -5,14 +5,14 @@
 // front (the extended cut list), separator s lies at entry K - s, and the end
 // of the text (separator K) at entry 0.
 
-#include "Words.h"
+#include "align/Words.h"
 
-#include "Strings.h"
-#include "LineRewrite.h"
-#include "NewZoneLine.h"
-#include "Paw.h"
-#include "ZoneImage.h"
-#include "ZoneLine.h"
+#include "align/LineRewrite.h"
+#include "align/Paw.h"
+#include "align/ZoneImage.h"
+#include "groundtruth/NewZoneLine.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/Strings.h"
 
 #include "ZULLineShape.h"
 #include "ZULRectShape.h"

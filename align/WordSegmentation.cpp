@@ -6,14 +6,14 @@
 // line) spans entries S - w - 1 to S - w, both columns included, so
 // neighbouring words share their cut column.
 
-#include "Words.h"
+#include "align/Words.h"
 
-#include "LineRewrite.h"
-#include "NewZoneLine.h"
-#include "Paw.h"
-#include "Strings.h"
-#include "ZoneImage.h"
-#include "ZoneLine.h"
+#include "align/LineRewrite.h"
+#include "align/Paw.h"
+#include "align/ZoneImage.h"
+#include "groundtruth/NewZoneLine.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/Strings.h"
 
 #include "ZULException.h"
 

@@ -1,7 +1,7 @@
-#include "WordText.h"
+#include "align/WordText.h"
 
-#include "Strings.h"
-#include "ZoneLine.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/Strings.h"
 
 #include <algorithm>
 

@@ -3,9 +3,9 @@
 // zone per word (the per-line step of -splitword).
 #pragma once
 
-#include "InkBox.h"
-#include "Report.h"
-#include "WordText.h"
+#include "align/WordText.h"
+#include "page/InkBox.h"
+#include "util/Report.h"
 #include "ZULImage.h"
 
 #include <stdexcept>

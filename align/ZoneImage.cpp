@@ -1,6 +1,6 @@
-#include "ZoneImage.h"
+#include "align/ZoneImage.h"
 
-#include "Words.h"
+#include "align/Words.h"
 
 #include "ZULException.h"
 #include "ZULImageConverter.h"

@@ -1,7 +1,7 @@
 // Cutting a zone's rectangle out of the working page for the word commands.
 #pragma once
 
-#include "Paw.h"
+#include "align/Paw.h"
 #include "ZULImage.h"
 #include "ZULRectShape.h"
 

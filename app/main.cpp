@@ -1,5 +1,5 @@
-#include "Dispatcher.h"
-#include "Strings.h"
+#include "app/Dispatcher.h"
+#include "util/Strings.h"
 
 #include <string>
 #include <vector>

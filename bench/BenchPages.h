@@ -3,10 +3,10 @@
 // text line of that page, and the timing of a command on such files.
 #pragma once
 
-#include "PageFile.h"
-#include "Paw.h"
-#include "Report.h"
-#include "Strings.h"
+#include "align/Paw.h"
+#include "page/PageFile.h"
+#include "util/Report.h"
+#include "util/Strings.h"
 
 #include "ZULImage.h"
 #include "ZULImageConverter.h"

@@ -5,11 +5,11 @@
 // 1.2 times loading and saving the page alone; -niblack at most 400 ms; peak
 // memory of each command, run as its own process, at most 150 MB (counter
 // peak_MB).
+#include "page/BinarizeCommands.h"
+#include "util/Report.h"
+#include "util/Strings.h"
 #include "BenchPages.h"
-#include "BinarizeCommands.h"
-#include "Report.h"
 #include "RunProgram.h"
-#include "Strings.h"
 
 #include "ZULGlobalBinarization.h"
 #include "ZULImage.h"

@@ -2,12 +2,12 @@
 // a text of 5 and 20 MB (the two sizes show that the time grows linearly),
 // and -meta on a page file with 100,000 zones.  The inputs are generated
 // once in a temporary folder; each run calls the command function.
+#include "transcript/Meta.h"
+#include "transcript/Replace.h"
+#include "transcript/ReverseIndicShift.h"
+#include "util/Report.h"
+#include "util/TextFile.h"
 #include "BenchPages.h"
-#include "DirectionEdits.h"
-#include "Metadata.h"
-#include "Replace.h"
-#include "Report.h"
-#include "TextFile.h"
 
 #include <benchmark/benchmark.h>
 

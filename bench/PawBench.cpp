@@ -2,10 +2,10 @@
 // lines of ten words of three PAWs, against loading the page and making its
 // colour working copy, which the command does first.  The command should
 // take at most twice as long.
+#include "align/Paw.h"
+#include "page/PageFile.h"
+#include "util/Report.h"
 #include "BenchPages.h"
-#include "PageFile.h"
-#include "Paw.h"
-#include "Report.h"
 
 #include "ZULImage.h"
 

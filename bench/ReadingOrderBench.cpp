@@ -1,10 +1,10 @@
 // -verify and -merge on generated pages of 50,000 and 100,000 word zones,
 // listed in shuffled order so the chain check and the row sort do real work.
+#include "transcript/Merge.h"
+#include "transcript/Verify.h"
+#include "util/Report.h"
+#include "util/Strings.h"
 #include "BenchPages.h"
-#include "Merge.h"
-#include "Report.h"
-#include "Strings.h"
-#include "Verify.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,10 +3,10 @@
 // Each command should take at most three times as long.  The page is stored
 // three ways, since the cost of loading depends on the format: 8-bit grey
 // TIFF (PackBits), 8-bit grey JPEG and 1-bit TIFF (Group 4).
+#include "align/ShrinkRefine.h"
+#include "page/Render.h"
+#include "util/Report.h"
 #include "BenchPages.h"
-#include "RenderZones.h"
-#include "Report.h"
-#include "ShrinkRefine.h"
 
 #include "ZULImage.h"
 

@@ -1,10 +1,10 @@
 // Throughput of the ground-truth file foundations on a synthetic 50 MB
 // ground-truth file with Arabic contents: reading line by line, writing
 // line by line, and the finishing pass (read + rewrite).
+#include "groundtruth/FinishingPass.h"
+#include "util/Strings.h"
+#include "util/TextFile.h"
 #include "BenchPages.h"
-#include "FinishingPass.h"
-#include "Strings.h"
-#include "TextFile.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,9 +2,9 @@
 // lines, against loading the page alone, for the page as an 8-bit grey TIFF
 // (argument 8) and as a 1-bit TIFF (argument 1).  The command should take at
 // most three times as long as the load.
+#include "textline/PageDocument.h"
+#include "util/Report.h"
 #include "BenchPages.h"
-#include "PageDocument.h"
-#include "Report.h"
 
 #include "ZULImage.h"
 #include "ZULImageConverter.h"

@@ -4,10 +4,10 @@
 // Each command should take at most twice as long as that.
 //
 // The -word input is the -paw output of the page, made once before timing.
+#include "align/Paw.h"
+#include "align/Words.h"
+#include "util/Report.h"
 #include "BenchPages.h"
-#include "Paw.h"
-#include "Report.h"
-#include "Words.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
-#include "FinishingPass.h"
+#include "groundtruth/FinishingPass.h"
 
-#include "TextFile.h"
+#include "util/TextFile.h"
 
 namespace tavo {
 

@@ -1,6 +1,6 @@
-#include "ZoneLine.h"
+#include "groundtruth/ZoneLine.h"
 
-#include "Strings.h"
+#include "util/Strings.h"
 
 #include <optional>
 

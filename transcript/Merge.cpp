@@ -1,9 +1,9 @@
-#include "Merge.h"
+#include "transcript/Merge.h"
 
-#include "Strings.h"
-#include "TextFile.h"
-#include "ZoneDocument.h"
-#include "ZoneLine.h"
+#include "groundtruth/ZoneDocument.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/Strings.h"
+#include "util/TextFile.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // per line zone, zones taken top to bottom by `row`.
 #pragma once
 
-#include "Report.h"
+#include "util/Report.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,7 @@
-#include "MetaTables.h"
+#include "transcript/MetaTables.h"
 
-#include "Strings.h"
-#include "ZoneLine.h"
-#include "ZoneLine.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/Strings.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
-#include "ReadingOrder.h"
+#include "transcript/ReadingOrder.h"
 
-#include "Strings.h"
-#include "ZoneLine.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/Strings.h"
 
 #include <algorithm>
 #include <string>

@@ -3,8 +3,8 @@
 // chain of a file or reports why there is none.
 #pragma once
 
-#include "Report.h"
-#include "ZoneDocument.h"
+#include "groundtruth/ZoneDocument.h"
+#include "util/Report.h"
 
 #include <optional>
 #include <string>

@@ -1,9 +1,9 @@
-#include "Replace.h"
+#include "transcript/Replace.h"
 
-#include "LineFiles.h"
-#include "Strings.h"
-#include "TextFile.h"
-#include "ZoneLine.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/LineFiles.h"
+#include "util/Strings.h"
+#include "util/TextFile.h"
 
 #include <unistd.h>
 

@@ -6,8 +6,8 @@
 // reduces any run of a to one).
 #pragma once
 
-#include "Report.h"
-#include "RuleMatcher.h"
+#include "transcript/RuleMatcher.h"
+#include "util/Report.h"
 
 #include <string>
 #include <vector>

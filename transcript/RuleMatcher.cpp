@@ -1,4 +1,4 @@
-#include "RuleMatcher.h"
+#include "transcript/RuleMatcher.h"
 
 #include <algorithm>
 #include <deque>

@@ -1,9 +1,9 @@
-#include "Verify.h"
+#include "transcript/Verify.h"
 
-#include "Strings.h"
-#include "TextFile.h"
-#include "ZoneDocument.h"
-#include "ZoneLine.h"
+#include "groundtruth/ZoneDocument.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/Strings.h"
+#include "util/TextFile.h"
 
 namespace tavo {
 

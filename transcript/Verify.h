@@ -3,8 +3,8 @@
 // page was written from.  It only reports; it writes no file.
 #pragma once
 
-#include "ReadingOrder.h"
-#include "Report.h"
+#include "transcript/ReadingOrder.h"
+#include "util/Report.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // The column-gap cut finder, on line images drawn here, and the red marks a
 // zone leaves for the zones cut after it.
 
-#include "Paw.h"
+#include "align/Paw.h"
 
 #include "ZULException.h"
 #include "ZULImage.h"

@@ -1,7 +1,7 @@
 // -paw, -solopaw and -updatepaw through the built program, on a page and a
 // ground-truth file made here.
 
-#include "RunTool.h"
+#include "support/RunTool.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The PAW marker and the attribute values built from marked text.
 
-#include "Strings.h"
-#include "Paw.h"
+#include "align/Paw.h"
+#include "util/Strings.h"
 
 #include <gtest/gtest.h>
 

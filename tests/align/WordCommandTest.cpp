@@ -1,7 +1,7 @@
 // -word and -segword through the built program, on a page and a ground-truth
 // file made here; the output files are compared byte for byte.
 
-#include "RunTool.h"
+#include "support/RunTool.h"
 
 #include <gtest/gtest.h>
 

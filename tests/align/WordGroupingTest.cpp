@@ -1,6 +1,6 @@
-#include "Words.h"
+#include "align/Words.h"
 
-#include "WordFixtures.h"
+#include "support/WordFixtures.h"
 
 #include <gtest/gtest.h>
 

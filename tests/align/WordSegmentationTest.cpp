@@ -1,7 +1,7 @@
-#include "Words.h"
+#include "align/Words.h"
 
-#include "Strings.h"
-#include "WordFixtures.h"
+#include "support/WordFixtures.h"
+#include "util/Strings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "WordText.h"
+#include "align/WordText.h"
 
 #include <gtest/gtest.h>
 

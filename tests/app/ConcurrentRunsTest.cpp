@@ -1,7 +1,7 @@
 // Several temporary-file commands at once in one working folder: they all
 // use "temp.xml" there, so each must hold the folder until its output is
 // written, or one run's output would carry another run's zones.
-#include "RunTool.h"
+#include "support/RunTool.h"
 #include "ZULImage.h"
 
 #include <gtest/gtest.h>

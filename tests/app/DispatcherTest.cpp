@@ -1,5 +1,5 @@
 // The dispatcher's own messages and exit statuses, through the built program.
-#include "RunTool.h"
+#include "support/RunTool.h"
 
 #include <gtest/gtest.h>
 

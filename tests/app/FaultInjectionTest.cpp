@@ -3,7 +3,7 @@
 // extreme page sizes, and image files that lie about their format or end
 // early.  Every run must end with a clear message and the right status,
 // never crash, and never touch the target of a failed run.
-#include "RunTool.h"
+#include "support/RunTool.h"
 #include "ZULImage.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The policies every command shares for its files: an output that is a
 // symbolic link is written through to the file it points to, and a page
 // that cannot be loaded is reported with the command and the file's name.
-#include "RunTool.h"
+#include "support/RunTool.h"
 #include "ZULImage.h"
 
 #include <gtest/gtest.h>

@@ -9,8 +9,8 @@
 // repeated as often as needed.
 #include "FuzzText.h"
 
-#include "InkBox.h"
-#include "Paw.h"
+#include "align/Paw.h"
+#include "page/InkBox.h"
 
 #include "ZULException.h"
 #include "ZULImage.h"

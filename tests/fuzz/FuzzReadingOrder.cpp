@@ -13,12 +13,12 @@
 // absent.
 #include "FuzzText.h"
 
-#include "ReadingOrder.h"
-#include "Strings.h"
-#include "TextFile.h"
-#include "Verify.h"
-#include "ZoneDocument.h"
-#include "ZoneLine.h"
+#include "groundtruth/ZoneDocument.h"
+#include "groundtruth/ZoneLine.h"
+#include "transcript/ReadingOrder.h"
+#include "transcript/Verify.h"
+#include "util/Strings.h"
+#include "util/TextFile.h"
 
 #include <algorithm>
 #include <iterator>

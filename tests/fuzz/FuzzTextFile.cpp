@@ -5,9 +5,9 @@
 #include "FuzzInput.h"
 #include "FuzzText.h"
 
-#include "CodePage.h"
-#include "Strings.h"
-#include "TextFile.h"
+#include "util/CodePage.h"
+#include "util/Strings.h"
+#include "util/TextFile.h"
 
 #include <filesystem>
 

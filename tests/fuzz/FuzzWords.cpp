@@ -10,10 +10,10 @@
 // separated by 0x1F, from which a zone line in the order -paw writes is built.
 #include "FuzzText.h"
 
-#include "Strings.h"
-#include "Paw.h"
-#include "Words.h"
-#include "ZoneLine.h"
+#include "align/Paw.h"
+#include "align/Words.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/Strings.h"
 
 #include "ZULImage.h"
 

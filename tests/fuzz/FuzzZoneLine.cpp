@@ -7,9 +7,9 @@
 // turns their bytes into UTF-16).
 #include "FuzzText.h"
 
-#include "Strings.h"
-#include "Paw.h"
-#include "ZoneLine.h"
+#include "align/Paw.h"
+#include "groundtruth/ZoneLine.h"
+#include "util/Strings.h"
 
 #include <algorithm>
 #include <sstream>

@@ -1,6 +1,6 @@
-#include "FinishingPass.h"
-#include "Report.h"
-#include "TextFixtures.h"
+#include "groundtruth/FinishingPass.h"
+#include "support/TextFixtures.h"
+#include "util/Report.h"
 
 #include <gtest/gtest.h>
 

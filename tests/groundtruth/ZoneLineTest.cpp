@@ -1,4 +1,4 @@
-#include "ZoneLine.h"
+#include "groundtruth/ZoneLine.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "RunTool.h"
+#include "support/RunTool.h"
 #include "ZULException.h"
 #include "ZULImage.h"
 

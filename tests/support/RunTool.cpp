@@ -1,4 +1,4 @@
-#include "RunTool.h"
+#include "support/RunTool.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>

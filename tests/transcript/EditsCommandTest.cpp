@@ -1,6 +1,6 @@
 // -meta, -fix, -replace, -punc, -digi, -reverse, -indic and -shift through
 // the built program, each in a fresh folder.
-#include "RunTool.h"
+#include "support/RunTool.h"
 
 
 #include <gtest/gtest.h>

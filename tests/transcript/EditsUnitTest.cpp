@@ -1,15 +1,15 @@
 // The pieces of -meta, -fix, -replace, -punc, -digi, -reverse, -indic and
 // -shift, called directly.
-#include "DirectionEdits.h"
-#include "MetaTables.h"
-#include "Metadata.h"
-#include "Replace.h"
-#include "RuleMatcher.h"
-#include "RunTool.h"
-#include "ZoneLine.h"
-#include "Strings.h"
-#include "WordClasses.h"
-#include "WordFix.h"
+#include "groundtruth/ZoneLine.h"
+#include "support/RunTool.h"
+#include "transcript/Fix.h"
+#include "transcript/Meta.h"
+#include "transcript/MetaTables.h"
+#include "transcript/PuncDigi.h"
+#include "transcript/Replace.h"
+#include "transcript/ReverseIndicShift.h"
+#include "transcript/RuleMatcher.h"
+#include "util/Strings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // -merge: which transcription lines count, and the zones they fill.
-#include "Merge.h"
-#include "OrderFixtures.h"
-#include "RunTool.h"
+#include "support/OrderFixtures.h"
+#include "support/RunTool.h"
+#include "transcript/Merge.h"
 
 #include <gtest/gtest.h>
 

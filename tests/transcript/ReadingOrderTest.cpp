@@ -1,8 +1,8 @@
 // The chain check: one head, several heads, none, and the EXTRA zones.
-#include "ReadingOrder.h"
-#include "OrderFixtures.h"
-#include "Strings.h"
-#include "ZoneLine.h"
+#include "groundtruth/ZoneLine.h"
+#include "support/OrderFixtures.h"
+#include "transcript/ReadingOrder.h"
+#include "util/Strings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // -verify: the chain walk against the source words, in process and through
 // the built program.
-#include "Verify.h"
-#include "OrderFixtures.h"
-#include "RunTool.h"
-#include "Strings.h"
+#include "support/OrderFixtures.h"
+#include "support/RunTool.h"
+#include "transcript/Verify.h"
+#include "util/Strings.h"
 
 #include <gtest/gtest.h>
 

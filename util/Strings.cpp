@@ -1,0 +1,176 @@
+#include "util/Strings.h"
+
+#include <algorithm>
+#include <climits>
+#include <type_traits>
+
+namespace tavo {
+
+std::string toNarrow(std::u16string_view text)
+{
+    std::string out(text.size(), '\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        out[i] = static_cast<char>(text[i] & 0xFF);
+    return out;
+}
+
+std::u16string toWide(std::string_view text)
+{
+    std::u16string out(text.size(), u'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        out[i] = static_cast<unsigned char>(text[i]);
+    return out;
+}
+
+namespace {
+
+// A decimal integer at text[i...] as "%d" reads it: leading white space, an
+// optional sign, digits up to the first other character.  The value
+// saturates at the range of long long, as strtol's does.
+struct LeadingNumber {
+    bool found = false;
+    long long value = 0;
+    size_t end = 0;  // index after the last digit
+};
+
+template <typename Char>
+LeadingNumber scanNumber(std::basic_string_view<Char> text, size_t i = 0)
+{
+    LeadingNumber number;
+    while (i < text.size() && isCSpace(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(text[i]))))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == Char('+') || text[i] == Char('-')))
+        negative = text[i++] == Char('-');
+    constexpr unsigned long long kLimit = static_cast<unsigned long long>(LLONG_MAX) + 1;
+    unsigned long long magnitude = 0;
+    for (; i < text.size() && text[i] >= Char('0') && text[i] <= Char('9'); ++i) {
+        number.found = true;
+        magnitude = std::min(kLimit, magnitude * 10 + static_cast<unsigned>(text[i] - Char('0')));
+    }
+    number.end = i;
+    if (negative)
+        number.value = magnitude == kLimit ? LLONG_MIN : -static_cast<long long>(magnitude);
+    else
+        number.value = magnitude == kLimit ? LLONG_MAX : static_cast<long long>(magnitude);
+    return number;
+}
+
+bool fitsInt(long long value) { return value >= INT_MIN && value <= INT_MAX; }
+
+}  // namespace
+
+bool isCSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
+int parseInt(std::string_view text)
+{
+    // "%d" stores the long it reads into an int, keeping its low 32 bits.
+    const LeadingNumber number = scanNumber(text);
+    return number.found ? static_cast<int>(static_cast<unsigned long long>(number.value)) : -1;
+}
+
+int atoiValue(std::u16string_view text)
+{
+    const LeadingNumber number = scanNumber(text);
+    return static_cast<int>(std::clamp<long long>(number.value, INT_MIN, INT_MAX));
+}
+
+std::optional<int> leadingInt(std::u16string_view text)
+{
+    const LeadingNumber number = scanNumber(text);
+    if (!number.found || !fitsInt(number.value))
+        return std::nullopt;
+    return static_cast<int>(number.value);
+}
+
+std::vector<int> parseIntList(std::u16string_view text, bool commas)
+{
+    std::u16string blanked;
+    if (commas) {
+        blanked.assign(text);
+        std::replace(blanked.begin(), blanked.end(), u',', u' ');
+        text = blanked;
+    }
+    std::vector<int> values;
+    for (size_t i = 0;;) {
+        const LeadingNumber number = scanNumber(text, i);
+        if (!number.found || !fitsInt(number.value))
+            break;
+        if (number.value != -1)
+            values.push_back(static_cast<int>(number.value));
+        i = number.end;
+    }
+    return values;
+}
+
+std::string utf8FromWide(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t u = text[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            u = 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u < 0x800) {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else if (u < 0x10000) {
+            out += static_cast<char>(0xE0 | (u >> 12));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (u >> 18));
+            out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string wideFromUtf8(std::string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    const size_t n = text.size();
+    auto cont = [&](size_t k) {
+        return k < n && (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80;
+    };
+    while (i < n) {
+        const unsigned char b0 = static_cast<unsigned char>(text[i]);
+        if (b0 < 0x80) {
+            out += static_cast<char16_t>(b0);
+            ++i;
+        } else if ((b0 & 0xE0) == 0xC0 && cont(i + 1)) {
+            out += static_cast<char16_t>(((b0 & 0x1F) << 6) | (text[i + 1] & 0x3F));
+            i += 2;
+        } else if ((b0 & 0xF0) == 0xE0 && cont(i + 1) && cont(i + 2)) {
+            out += static_cast<char16_t>(((b0 & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) |
+                                         (text[i + 2] & 0x3F));
+            i += 3;
+        } else if ((b0 & 0xF8) == 0xF0 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
+            char32_t u = ((b0 & 0x07) << 18) | ((text[i + 1] & 0x3F) << 12) |
+                         ((text[i + 2] & 0x3F) << 6) | (text[i + 3] & 0x3F);
+            if (u >= 0x10000 && u <= 0x10FFFF) {
+                u -= 0x10000;
+                out += static_cast<char16_t>(0xD800 + (u >> 10));
+                out += static_cast<char16_t>(0xDC00 + (u & 0x3FF));
+            } else {
+                out += u'\uFFFD';
+            }
+            i += 4;
+        } else {
+            out += u'\uFFFD';
+            ++i;
+        }
+    }
+    return out;
+}
+
+}  // namespace tavo
