@@ -2,6 +2,7 @@
 
 #include "groundtruth/ZoneDocument.h"
 #include "groundtruth/ZoneLine.h"
+#include "util/LineFiles.h"
 #include "util/Strings.h"
 #include "util/TextFile.h"
 
@@ -35,16 +36,7 @@ std::vector<std::u16string> mergeTextLines(const std::vector<std::u16string>& ra
 void runMerge(const std::u16string& textFile, const std::u16string& inputXml,
               const std::u16string& outputXml, Report& report)
 {
-    CTextFileRead text(textFile);
-    if (!text.isOpen())
-        report.fail(utf8FromWide(textFile), "cannot open transcription");
-    std::vector<std::u16string> rawLines;
-    std::u16string line;
-    while (text.readLine(line))
-        rawLines.push_back(line);
-    if (text.readFailed())
-        report.fail(utf8FromWide(textFile), "cannot read transcription");
-    const std::vector<std::u16string> lines = mergeTextLines(rawLines);
+    const std::vector<std::u16string> lines = mergeTextLines(readAllLines(textFile, report, "transcription"));
 
     std::optional<ZoneDocument> document = loadZoneDocument(inputXml);
     if (!document)

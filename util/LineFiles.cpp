@@ -10,17 +10,18 @@ std::string printedName(const std::u16string& file)
     return utf8FromWide(file);
 }
 
-std::vector<std::u16string> readAllLines(const std::u16string& file, const Report& report)
+std::vector<std::u16string> readAllLines(const std::u16string& file, const Report& report,
+                                         std::string_view what)
 {
     CTextFileRead in(file);
     if (!in.isOpen())
-        report.fail(printedName(file), "cannot open file");
+        report.fail(printedName(file), "cannot open " + std::string(what));
     std::vector<std::u16string> lines;
     std::u16string line;
     while (in.readLine(line))
         lines.push_back(line);
     if (in.readFailed())
-        report.fail(printedName(file), "cannot read file");
+        report.fail(printedName(file), "cannot read " + std::string(what));
     return lines;
 }
 

@@ -11,8 +11,10 @@
 namespace tavo {
 
 // Every line of the file, as CTextFileRead delivers them.  Throws a
-// RuntimeFailure naming the file when it cannot be opened or read.
-std::vector<std::u16string> readAllLines(const std::u16string& file, const Report& report);
+// RuntimeFailure naming the file ("cannot open <what>", "cannot read
+// <what>") when it cannot be opened or read.
+std::vector<std::u16string> readAllLines(const std::u16string& file, const Report& report,
+                                         std::string_view what = "file");
 
 // The first line of the file (empty for an empty file); fails as above.
 std::u16string readFirstLine(const std::u16string& file, const Report& report);

@@ -1,5 +1,7 @@
 #include "util/Strings.h"
 
+#include "util/Utf8.h"
+
 #include <algorithm>
 #include <climits>
 #include <type_traits>
@@ -114,21 +116,8 @@ std::string utf8FromWide(std::u16string_view text)
             u = 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else if (u < 0x10000) {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (u >> 18));
-            out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
+        unsigned char bytes[4];
+        out.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(encodeUtf8(u, bytes)));
     }
     return out;
 }
@@ -137,38 +126,16 @@ std::u16string wideFromUtf8(std::string_view text)
 {
     std::u16string out;
     out.reserve(text.size());
-    size_t i = 0;
-    const size_t n = text.size();
-    auto cont = [&](size_t k) {
-        return k < n && (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80;
-    };
-    while (i < n) {
-        const unsigned char b0 = static_cast<unsigned char>(text[i]);
-        if (b0 < 0x80) {
-            out += static_cast<char16_t>(b0);
-            ++i;
-        } else if ((b0 & 0xE0) == 0xC0 && cont(i + 1)) {
-            out += static_cast<char16_t>(((b0 & 0x1F) << 6) | (text[i + 1] & 0x3F));
-            i += 2;
-        } else if ((b0 & 0xF0) == 0xE0 && cont(i + 1) && cont(i + 2)) {
-            out += static_cast<char16_t>(((b0 & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) |
-                                         (text[i + 2] & 0x3F));
-            i += 3;
-        } else if ((b0 & 0xF8) == 0xF0 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
-            char32_t u = ((b0 & 0x07) << 18) | ((text[i + 1] & 0x3F) << 12) |
-                         ((text[i + 2] & 0x3F) << 6) | (text[i + 3] & 0x3F);
-            if (u >= 0x10000 && u <= 0x10FFFF) {
-                u -= 0x10000;
-                out += static_cast<char16_t>(0xD800 + (u >> 10));
-                out += static_cast<char16_t>(0xDC00 + (u & 0x3FF));
-            } else {
-                out += u'\uFFFD';
-            }
-            i += 4;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t i = 0; i < text.size();) {
+        const Utf8Char c = decodeUtf8(bytes + i, text.size() - i);
+        if (c.cp >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c.cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c.cp - 0x10000) & 0x3FF));
         } else {
-            out += u'\uFFFD';
-            ++i;
+            out += static_cast<char16_t>(c.cp);
         }
+        i += static_cast<size_t>(c.length);
     }
     return out;
 }

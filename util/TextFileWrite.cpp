@@ -5,6 +5,7 @@
 #include "util/CodePage.h"
 #include "util/Report.h"
 #include "util/Strings.h"
+#include "util/Utf8.h"
 #include "ZULAtomicFile.h"
 
 #include <cerrno>
@@ -136,10 +137,7 @@ int CTextFileWrite::encodePending(unsigned char* out)
         out[0] = replacementByte();
         return 1;
     }
-    out[0] = static_cast<unsigned char>(0xE0 | ((u >> 12) & 0x0F));
-    out[1] = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
-    out[2] = static_cast<unsigned char>(0x80 | (u & 0x3F));
-    return 3;
+    return encodeUtf8(static_cast<char32_t>(u), out);
 }
 
 void CTextFileWrite::flushSurrogate()
@@ -179,11 +177,7 @@ int CTextFileWrite::encodeUnit(char16_t u, unsigned char* out)
             out[0] = replacementByte();
             return 1;
         }
-        out[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
-        out[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
-        out[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-        out[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-        return 4;
+        return encodeUtf8(static_cast<char32_t>(cp), out);
     }
     int n = encodePending(out);
     if (isHighSurrogate(u)) {
@@ -193,15 +187,8 @@ int CTextFileWrite::encodeUnit(char16_t u, unsigned char* out)
     if (encoding_ == kCodePage) {
         const int b = wideToCodePage(u);
         out[n++] = b >= 0 ? static_cast<unsigned char>(b) : replacementByte();
-    } else if (u < 0x80) {
-        out[n++] = static_cast<unsigned char>(u);
-    } else if (u < 0x800) {
-        out[n++] = static_cast<unsigned char>(0xC0 | (u >> 6));
-        out[n++] = static_cast<unsigned char>(0x80 | (u & 0x3F));
     } else {
-        out[n++] = static_cast<unsigned char>(0xE0 | ((u >> 12) & 0x0F));
-        out[n++] = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
-        out[n++] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+        n += encodeUtf8(u, out + n);
     }
     return n;
 }
