@@ -1,6 +1,7 @@
 // -paw, -solopaw and -updatepaw through the built program, on a page and a
 // ground-truth file made here.
 
+#include "support/Fixtures.h"
 #include "support/RunTool.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +13,14 @@
 
 namespace {
 
+using tavotest::crlf;
+using tavotest::kBom;
+using tavotest::kNewZoneHead;
 using tavotest::readFile;
 using tavotest::runTool;
 using tavotest::TempDir;
 using tavotest::writeFile;
 
-const std::string kBom = "\xEF\xBB\xBF";
-const std::string kHead = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" segmentation=\"word\" ";
 
 // A white colour page with black rectangles, as a binary PPM.
 class Page {
@@ -42,14 +44,6 @@ private:
     int height_;
     std::string rgb_;
 };
-
-std::string crlf(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
 
 // Page 200 x 60.  Zone 1 holds three ink blocks; zone 2 overlaps its right
 // half and has one block of its own, so its cut depends on the red marks
@@ -113,9 +107,9 @@ TEST(PawCommand, WritesOffsetsContentsAndWordCutsByteForByte)
     // Zone 2 sees zone 1's cut line at its column 1 and frame at column 49:
     // its widest gap is [2,25) (without the marks it would be [35,60), cut 40).
     EXPECT_EQ(f.output(),
-              expected({kHead + "col=\"10\" row=\"10\" width=\"100\" height=\"20\" offsets=\"19,51\" "
+              expected({kNewZoneHead + "col=\"10\" row=\"10\" width=\"100\" height=\"20\" offsets=\"19,51\" "
                                 "contents=\"" + kTwoWordsSpaced + "\" woffsets=\"0 \" > </DL_ZONE>",
-                        kHead + "col=\"60\" row=\"15\" width=\"80\" height=\"30\" offsets=\"6\" "
+                        kNewZoneHead + "col=\"60\" row=\"15\" width=\"80\" height=\"30\" offsets=\"6\" "
                                 "contents=\"\u0627 \u0628\" woffsets=\"\" > </DL_ZONE>"}));
 }
 
@@ -161,11 +155,11 @@ TEST(SoloPawCommand, WritesNoWordCutsAndTakesZonesEndingOnThePageEdge)
     auto result = f.run("-solopaw");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(f.output(),
-              expected({kHead + "col=\"10\" row=\"10\" width=\"100\" height=\"20\" offsets=\"19,51\" "
+              expected({kNewZoneHead + "col=\"10\" row=\"10\" width=\"100\" height=\"20\" offsets=\"19,51\" "
                                 "contents=\"" + kTwoWordsSpaced + "\" > </DL_ZONE>",
-                        kHead + "col=\"60\" row=\"15\" width=\"80\" height=\"30\" offsets=\"6\" "
+                        kNewZoneHead + "col=\"60\" row=\"15\" width=\"80\" height=\"30\" offsets=\"6\" "
                                 "contents=\"\u0627 \u0628\" > </DL_ZONE>",
-                        kHead + "col=\"100\" row=\"40\" width=\"100\" height=\"20\" offsets=\"\" "
+                        kNewZoneHead + "col=\"100\" row=\"40\" width=\"100\" height=\"20\" offsets=\"\" "
                                 "contents=\"\u0628\" > </DL_ZONE>"}));
 }
 
@@ -179,7 +173,7 @@ TEST(UpdatePawCommand, KeepsExistingOffsetsSortedAndComputesTheRest)
                " contents=\"" + text + "\"> </DL_ZONE>";
     };
     auto written = [](const std::string& box, const std::string& offsets, const std::string& text) {
-        return kHead + box + " offsets=\"" + offsets + "\" contents=\"" + text + "\" > </DL_ZONE>";
+        return kNewZoneHead + box + " offsets=\"" + offsets + "\" contents=\"" + text + "\" > </DL_ZONE>";
     };
     // The woffsets-only line computes its cuts as -paw does; so does the line
     // with an empty offsets value, which sees the first line's red marks.

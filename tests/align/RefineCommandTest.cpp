@@ -1,5 +1,6 @@
 // -shrink, -refine, -filter and -render through the built program, each in
 // a fresh folder with a page and files made here.
+#include "support/Fixtures.h"
 #include "support/RunTool.h"
 
 #include "ZULImage.h"
@@ -11,6 +12,8 @@
 #include <string>
 #include <vector>
 
+using tavotest::kBom;
+using tavotest::written;
 using tavotest::readFile;
 using tavotest::runTool;
 using tavotest::TempDir;
@@ -18,7 +21,6 @@ using tavotest::writeFile;
 
 namespace {
 
-const std::string kBom = "\xEF\xBB\xBF";
 const std::string kPage = "<DL_PAGE tavo_type=\"DL_PAGE\" src=\"page.ppm\" pageID=\"1\">";
 
 // A white 24-bit PPM page with black blocks (x0, y0, x1, y1 inclusive).
@@ -37,16 +39,6 @@ std::string zone(int col, int row, int width, int height, const std::string& res
     return "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" col=\"" + std::to_string(col) + "\" row=\"" +
            std::to_string(row) + "\" width=\"" + std::to_string(width) + "\" height=\"" +
            std::to_string(height) + "\" " + rest + "> </DL_ZONE>";
-}
-
-// The file the program writes: byte-order mark, CR LF after every line
-// (the finishing pass adds one for the final empty line it reads).
-std::string written(const std::vector<std::string>& lines)
-{
-    std::string text = kBom;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
 }
 
 struct Folder {

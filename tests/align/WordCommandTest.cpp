@@ -1,6 +1,7 @@
 // -word and -segword through the built program, on a page and a ground-truth
 // file made here; the output files are compared byte for byte.
 
+#include "support/Fixtures.h"
 #include "support/RunTool.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +12,15 @@
 
 namespace {
 
+using tavotest::crlf;
+using tavotest::kBom;
+using tavotest::kNewZoneHead;
+using tavotest::kXmlDecl;
 using tavotest::readFile;
 using tavotest::runTool;
 using tavotest::TempDir;
 using tavotest::writeFile;
 
-const std::string kBom = "\xEF\xBB\xBF";
-const std::string kHead = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" segmentation=\"word\" ";
 // Three Arabic PAWs in UTF-8.
 const std::string kPaw1 = "\xD9\x85\xD9\x86";
 const std::string kPaw2 = "\xD8\xA8\xD8\xA7";
@@ -34,18 +37,9 @@ std::string ppm(int width, int height, const std::vector<std::vector<int>>& bloc
     return "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n" + rgb;
 }
 
-std::string crlf(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
-
 // temp.xml ends with a line end, which the finishing pass reads as one more
 // empty line.
 const std::string kFinalEmptyLine = "\r\n";
-const std::string kDecl = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 const std::string kPage =
     "<DL_PAGE tavo_type=\"DL_PAGE\" src=\"page.ppm\" pageID=\"1\" width=\"200\" height=\"60\">";
 
@@ -57,7 +51,7 @@ struct Fixture {
     {
         writeFile(dir / "page.ppm",
                   ppm(200, 60, {{120, 15, 149, 34}, {70, 15, 94, 34}, {20, 15, 49, 34}}));
-        std::vector<std::string> lines = {kDecl, kPage};
+        std::vector<std::string> lines = {kXmlDecl, kPage};
         lines.insert(lines.end(), zones.begin(), zones.end());
         // The last line has no line end, so nothing is added after it.
         writeFile(dir / "in.xml", kBom + crlf(lines) + "</DL_PAGE>");
@@ -83,10 +77,10 @@ TEST(WordCommand, WritesOneZonePerWord)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(f.output(),
-              kBom + crlf({kDecl, kPage,
-                           kHead + "col=\"120\" row=\"15\" width=\"30\" height=\"20\" offsets=\"\" "
+              kBom + crlf({kXmlDecl, kPage,
+                           kNewZoneHead + "col=\"120\" row=\"15\" width=\"30\" height=\"20\" offsets=\"\" "
                                    "contents=\"" + kPaw1 + "\" > </DL_ZONE>",
-                           kHead + "col=\"20\" row=\"15\" width=\"75\" height=\"20\" offsets=\"40\" "
+                           kNewZoneHead + "col=\"20\" row=\"15\" width=\"75\" height=\"20\" offsets=\"40\" "
                                    "contents=\"" + kPaw2 + " " + kPaw3 + "\" > </DL_ZONE>",
                            "<!-- other zone types are copied -->", "</DL_PAGE>"}) +
                   kFinalEmptyLine);
@@ -102,8 +96,8 @@ TEST(SegWordCommand, WritesWordCutsAndThenSplitsIntoWords)
     EXPECT_EQ(r.status, 0) << r.err;
     // Two words, one cut in the left fifth of the widest gap, 85..109.
     EXPECT_EQ(f.output(),
-              kBom + crlf({kDecl, kPage,
-                           kHead + "col=\"10\" row=\"5\" width=\"150\" height=\"40\" offsets=\"90\" "
+              kBom + crlf({kXmlDecl, kPage,
+                           kNewZoneHead + "col=\"10\" row=\"5\" width=\"150\" height=\"40\" offsets=\"90\" "
                                    "contents=\"" + kPaw1 + " " + kPaw2 + kPaw3 +
                                "\" status=\"OK\" > </DL_ZONE>",
                            "</DL_PAGE>"}) +
@@ -121,7 +115,7 @@ TEST(WordCommands, ZonesOutsideThePageAreCopiedAndReported)
         EXPECT_EQ(r.status, 3) << command;
         EXPECT_NE(r.err.find("in.xml:3:"), std::string::npos) << r.err;
         const std::string out = f.output();
-        EXPECT_NE(out.find(kBom + kDecl + "\r\n" + kPage + "\r\n" + outside + "\r\n"),
+        EXPECT_NE(out.find(kBom + kXmlDecl + "\r\n" + kPage + "\r\n" + outside + "\r\n"),
                   std::string::npos)
             << command;
         EXPECT_EQ(out.find("id=\"3\""), std::string::npos) << command;  // zone 2 was rewritten

@@ -12,9 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "support/Fixtures.h"
 #include "support/RunTool.h"
 #include "ZULException.h"
 #include "ZULImage.h"
+
+using tavotest::randomImage;
 
 namespace filetest {
 
@@ -50,19 +53,6 @@ void expectZulErrorEnding(Call&& call, int code, const std::string& text)
         EXPECT_TRUE(message.size() >= text.size() && message.compare(message.size() - text.size(), text.size(), text) == 0)
             << message;
     }
-}
-
-// An image with pseudo-random pixels.  Gray pixels are spread over the whole
-// range; smooth images (for lossy formats) change slowly along a row.
-inline ZULImage randomImage(int width, int height, int bits, unsigned seed)
-{
-    ZULImage image(width, height, bits, true);
-    std::mt19937 random(seed);
-    unsigned char* p = image.zulGetImageData();
-    for (std::size_t i = 0; i < image.zulGetImageDataSize(); ++i) {
-        p[i] = static_cast<unsigned char>(random());
-    }
-    return image;
 }
 
 inline ZULImage smoothImage(int width, int height, int bits)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ZULException.h"
+#include "support/Fixtures.h"
 #include "ZULImage.h"
 
 // Runs call and checks that it raises a ZULException with this code and
@@ -22,18 +23,6 @@ void expectZulError(Call&& call, int code, const std::string& message)
         EXPECT_EQ(e.zulGetErrorCode(), code);
         EXPECT_EQ(std::string(e.what()), message);
     }
-}
-
-// An allocated image with pseudo-random bytes.
-inline ZULImage randomImage(int width, int height, int bits, unsigned seed)
-{
-    ZULImage image(width, height, bits, true);
-    std::mt19937 random(seed);
-    unsigned char* p = image.zulGetImageData();
-    for (std::size_t i = 0; i < image.zulGetImageDataSize(); ++i) {
-        p[i] = static_cast<unsigned char>(random());
-    }
-    return image;
 }
 
 // Pixel x of row y of a 1-bit image, read by the layout rule.
@@ -55,3 +44,5 @@ inline void clearUnusedBits(ZULImage& image)
         last = static_cast<unsigned char>(last & (0xFF << (8 - rest)));
     }
 }
+
+using tavotest::randomImage;

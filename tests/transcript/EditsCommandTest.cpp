@@ -1,5 +1,6 @@
 // -meta, -fix, -replace, -punc, -digi, -reverse, -indic and -shift through
 // the built program, each in a fresh folder.
+#include "support/Fixtures.h"
 #include "support/RunTool.h"
 
 
@@ -8,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+using tavotest::kBom;
+using tavotest::written;
 using tavotest::readFile;
 using tavotest::runTool;
 using tavotest::TempDir;
@@ -18,17 +21,6 @@ namespace {
 
 constexpr int kArgumentError = 255;
 constexpr int kRuntimeFailure = 2;
-const std::string kBom = "\xEF\xBB\xBF";
-
-// The file the program writes for these lines: byte-order mark, CR LF after
-// every line.
-std::string written(const std::vector<std::string>& lines)
-{
-    std::string text = kBom;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
 
 std::string zone(const std::string& id, const std::string& contents)
 {
