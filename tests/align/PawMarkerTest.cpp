@@ -128,17 +128,5 @@ TEST(JoinOffsets, CommaJoinWithoutSpaces)
     EXPECT_EQ(joinOffsets({-3}), "-3");
 }
 
-TEST(ParseIntList, ReadsUpToTheFirstNonNumberAndSkipsMinusOne)
-{
-    EXPECT_EQ(parseIntList(u"10 20 30", false), (std::vector<int>{10, 20, 30}));
-    EXPECT_EQ(parseIntList(u"  7\t8\r\n9 ", false), (std::vector<int>{7, 8, 9}));
-    EXPECT_EQ(parseIntList(u"30 10 x 5", false), (std::vector<int>{30, 10}));
-    EXPECT_EQ(parseIntList(u"-1 4 -1 -2", false), (std::vector<int>{4, -2}));
-    EXPECT_EQ(parseIntList(u"+6 12abc 5", false), (std::vector<int>{6, 12}));
-    EXPECT_EQ(parseIntList(u"99999999999 1", false), std::vector<int>{});
-    EXPECT_EQ(parseIntList(u"", false), std::vector<int>{});
-    EXPECT_EQ(parseIntList(u"- 3", false), std::vector<int>{});
-}
-
 }  // namespace
 }  // namespace tavo

@@ -22,3 +22,30 @@ TEST(Strings, Utf8Conversions)
     EXPECT_EQ(utf8FromWide(u"\xD83D"), "\xED\xA0\xBD");
     EXPECT_EQ(wideFromUtf8("\xD8" "a\x80"), u"\uFFFDa\uFFFD");
 }
+
+TEST(ParseIntList, ReadsUpToTheFirstNonNumberAndSkipsMinusOne)
+{
+    EXPECT_EQ(parseIntList(u"10 20 30", false), (std::vector<int>{10, 20, 30}));
+    EXPECT_EQ(parseIntList(u"  7\t8\r\n9 ", false), (std::vector<int>{7, 8, 9}));
+    EXPECT_EQ(parseIntList(u"30 10 x 5", false), (std::vector<int>{30, 10}));
+    EXPECT_EQ(parseIntList(u"-1 4 -1 -2", false), (std::vector<int>{4, -2}));
+    EXPECT_EQ(parseIntList(u"+6 12abc 5", false), (std::vector<int>{6, 12}));
+    EXPECT_EQ(parseIntList(u"99999999999 1", false), std::vector<int>{});
+    EXPECT_EQ(parseIntList(u"", false), std::vector<int>{});
+    EXPECT_EQ(parseIntList(u"- 3", false), std::vector<int>{});
+}
+
+// The integer readers share one scanner; they differ only at the edges.
+TEST(Strings, IntegerReadersAgreeButAtMissingAndOversizedNumbers)
+{
+    EXPECT_EQ(parseInt("99999999999"), 1215752191);  // "%d" keeps the low 32 bits
+    EXPECT_EQ(parseInt("+-5"), -1);
+    EXPECT_EQ(atoiValue(u" \t-7x"), -7);
+    EXPECT_EQ(atoiValue(u"x"), 0);
+    EXPECT_EQ(atoiValue(u"99999999999"), 2147483647);
+    EXPECT_EQ(atoiValue(u"-99999999999"), -2147483647 - 1);
+    EXPECT_EQ(leadingInt(u"-99999999999"), std::nullopt);
+    EXPECT_EQ(parseIntList(u"3,4, 5,", true), (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(parseIntList(u"3,4", false), std::vector<int>{3});
+    EXPECT_EQ(parseIntList(u"7 \u0661 8", false), std::vector<int>{7});  // only ASCII digits
+}
