@@ -12,6 +12,7 @@
 #include "align/PawMarker.h"
 #include "groundtruth/CutList.h"
 #include "groundtruth/ZoneBox.h"
+#include "page/PageFile.h"
 #include "page/ZoneMarks.h"
 #include "util/Report.h"
 

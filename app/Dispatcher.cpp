@@ -43,13 +43,10 @@ bool canOpenForReading(const std::u16string& name)
     return true;
 }
 
-// Returns -1 with the message printed when the checks fail, else 0.
-int checkTempFileArguments(const std::vector<std::u16string>& args)
+// The page and the input exist and the input is not the output; -1 with the
+// message printed when a check fails, else 0.
+int checkPageAndInput(const std::vector<std::u16string>& args)
 {
-    if (args.size() < 5) {
-        std::cout << "not enough arguments" << std::flush;
-        return kExitArgumentError;
-    }
     if (args[3] == args[4]) {
         std::cout << "input xml but be different from output xml" << std::flush;
         return kExitArgumentError;
@@ -129,7 +126,7 @@ std::u16string optionalOperand(const Arguments& a, size_t i) { return a.size() >
 const std::vector<Command>& commandTable()
 {
     using G = Group;
-    constexpr auto checked = checkTempFileArguments;
+    constexpr auto checked = checkPageAndInput;
     static const std::vector<Command> table = {
         {u"-paw", "page input.xml output.xml", G::Alignment, 5, nullptr, checked, true,
          [](const auto& a, Report& r) { runPaw(a[2], a[3], tempFile(), r); }},
