@@ -180,11 +180,11 @@ void CTextFileRead::skipUnit()
     position_ += encoding_ == kUtf16BigEndian || encoding_ == kUtf16LittleEndian ? 2 : 1;
 }
 
-// One UTF-8 character, decoded as decodeUtf8 (util/Utf8.h) does; the
-// reader keeps its own copy because calling the shared one here cost a
-// tenth of the reading time.  A lead byte without the continuation bytes it needs,
-// a lone continuation byte and an invalid lead byte each give U+FFFD for that
-// byte alone.
+// One UTF-8 character, decoded as decodeUtf8 (util/Utf8.h) does: a lead byte
+// without the continuation bytes it needs, a lone continuation byte and an
+// invalid lead byte each give U+FFFD for that byte alone.  The reader keeps
+// its own copy because calling the shared one cost a tenth of the reading
+// time.
 int CTextFileRead::nextUtf8()
 {
     if (!ensure(1))
