@@ -4,6 +4,7 @@
 
 #include "Strings.h"
 #include "ZULClusterBinarize.h"
+#include "ZULException.h"
 #include "ZULGlobalBinarization.h"
 #include "ZULImage.h"
 #include "ZULImageConverter.h"
@@ -21,7 +22,12 @@ constexpr int kKeeplineDivisor = 5;
 ZULImage loadGrayPage(const std::u16string& input, std::string_view notGray, Report& report)
 {
     const std::string path = utf8FromWide(input);
-    ZULImage page(path);
+    ZULImage page;
+    try {
+        page = ZULImage(path);
+    } catch (const ZULException& error) {
+        report.fail(path, std::string("cannot load image: ") + error.what());
+    }
     if (!page.zulHasImageData())
         report.fail(path, "cannot load image");
     if (page.zulGetBitsPerPixel() == 8)
