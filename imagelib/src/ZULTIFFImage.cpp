@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -173,9 +174,59 @@ void checkStoredData(TIFF* tiff, std::uint32_t height)
     }
 }
 
-// Reads every strip into buffer (size bytes), one after another.
+ZULImage::Buffer allocate(std::size_t size, const char* text, int line)
+{
+    ZULImage::Buffer buffer = ZULFileSupport::zulAllocate(size);
+    if (!buffer) {
+        fail(13, text, line);
+    }
+    return buffer;
+}
+
+// Reads a one-sample page of bits (1 or 8) per pixel stored in tiles into
+// buffer (rows of the image layout), dropping the tiles' parts beyond the
+// page's edges.  Tile widths are multiples of 16, so tiles start on bytes.
+void readTiles(TIFF* tiff, unsigned char* buffer, std::uint32_t width, std::uint32_t height, int bits, int errorLine)
+{
+    std::uint32_t tileWidth = 0;
+    std::uint32_t tileHeight = 0;
+    TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+    TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileHeight);
+    const tmsize_t tileSize = TIFFTileSize(tiff);
+    const std::size_t tileRow = static_cast<std::size_t>(TIFFTileRowSize(tiff));
+    if (tileWidth == 0 || tileHeight == 0 || tileSize <= 0 || tileWidth % 8 != 0) {
+        fail(4, kStripError, errorLine);
+    }
+    const ZULImage::Buffer tile = allocate(static_cast<std::size_t>(tileSize), kNoMemory, 148);
+    const std::size_t rowBytes = static_cast<std::size_t>(ZULImageHead::zulRowBytes(width, bits));
+    for (std::uint32_t top = 0; top < height; top += tileHeight) {
+        for (std::uint32_t left = 0; left < width; left += tileWidth) {
+            if (TIFFReadTile(tiff, tile.get(), left, top, 0, 0) < 0) {
+                fail(4, kStripError, errorLine);
+            }
+            const std::size_t first = static_cast<std::size_t>(left) * static_cast<std::size_t>(bits) / 8;
+            const std::size_t count = std::min(tileRow, rowBytes - first);
+            for (std::uint32_t y = top; y < std::min(height, top + tileHeight); ++y) {
+                std::memcpy(buffer + y * rowBytes + first, tile.get() + (y - top) * tileRow, count);
+            }
+        }
+    }
+}
+
+// Reads every strip into buffer (size bytes), one after another, or the
+// tiles of a tiled page.
 void readStrips(TIFF* tiff, unsigned char* buffer, std::size_t size, int errorLine)
 {
+    if (TIFFIsTiled(tiff) != 0) {
+        std::uint32_t width = 0;
+        std::uint32_t height = 0;
+        std::uint16_t bits = 8;
+        TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+        readTiles(tiff, buffer, width, height, bits, errorLine);
+        return;
+    }
     const tmsize_t stripSize = TIFFStripSize(tiff);
     const std::uint32_t strips = TIFFNumberOfStrips(tiff);
     std::size_t filled = 0;
@@ -206,15 +257,6 @@ void clearRowPadding(unsigned char* pixels, std::uint32_t width, std::uint32_t h
     for (std::size_t y = 0; y < height; ++y) {
         pixels[y * rowBytes + rowBytes - 1] &= keep;
     }
-}
-
-ZULImage::Buffer allocate(std::size_t size, const char* text, int line)
-{
-    ZULImage::Buffer buffer = ZULFileSupport::zulAllocate(size);
-    if (!buffer) {
-        fail(13, text, line);
-    }
-    return buffer;
 }
 
 ZULImage::Buffer readPalettePage(TIFF* tiff, std::uint32_t width, std::uint32_t height)
@@ -323,7 +365,8 @@ ZULImage ZULTIFFImage::zulLoadImage(TIFF* tiff, int page) const
         orientation = ORIENTATION_TOPLEFT;
     }
 
-    const bool strips = TIFFIsTiled(tiff) == 0 && planar == PLANARCONFIG_CONTIG && samples == 1;
+    // One sample per pixel, in strips or tiles.
+    const bool strips = samples == 1 && (TIFFIsTiled(tiff) != 0 || planar == PLANARCONFIG_CONTIG);
     const bool gray = photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
     int bits = 24;
     ZULImage::Buffer pixels;
