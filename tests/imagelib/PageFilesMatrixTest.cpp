@@ -46,10 +46,6 @@ void writeTiff(const std::string& path, const ZULImage& image, const TiffLayout&
         TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, l.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
         TIFFSetField(tiff, TIFFTAG_COMPRESSION, l.compression);
         TIFFSetField(tiff, TIFFTAG_ORIENTATION, l.orientation);
-        if (image.zulGetXResolution() > 0.0f) {  // without a unit tag
-            TIFFSetField(tiff, TIFFTAG_XRESOLUTION, static_cast<double>(image.zulGetXResolution()));
-            TIFFSetField(tiff, TIFFTAG_YRESOLUTION, static_cast<double>(image.zulGetYResolution()));
-        }
         if (l.predictor != 0) {
             TIFFSetField(tiff, TIFFTAG_PREDICTOR, l.predictor);
         }
