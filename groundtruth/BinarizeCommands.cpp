@@ -55,7 +55,13 @@ int fixedThreshold(int argc, const std::u16string& threshold)
 void savePage(const ZULImage& page, const std::u16string& output, Report& report)
 {
     const std::string path = utf8FromWide(output);
-    if (!page.zulSaveImage(path))
+    bool saved = false;
+    try {
+        saved = page.zulSaveImage(path);
+    } catch (const ZULException& error) {
+        report.fail(path, std::string("cannot write image: ") + error.what());
+    }
+    if (!saved)
         report.fail(path, "cannot write image: unknown image format");
 }
 

@@ -103,4 +103,6 @@ TEST(ContentFormat, CommandsNameTheFileAndKeepTheResolution)
     const auto bin = tavotest::runTool({"-bin", "colour.png", "out.tif", "128"}, dir.path());
     EXPECT_EQ(bin.status, 0) << bin.err;
     EXPECT_FLOAT_EQ(ZULImage((dir / "out.tif").string()).zulGetXResolution(), 300.0f);
+    const auto unwritable = tavotest::runTool({"-bin", "colour.png", "none/out.tif", "128"}, dir.path());
+    EXPECT_EQ(unwritable.err.rfind("tavoalign: -bin: none/out.tif: cannot write image: ", 0), 0U) << unwritable.err;
 }
