@@ -101,7 +101,9 @@ void readPlacement(JpegInput& in)
 {
     ZULExif::Fields exif;
     for (jpeg_saved_marker_ptr marker = in.info.marker_list; marker != nullptr; marker = marker->next) {
-        if (marker->marker == JPEG_APP0 + 1) {
+        // APP1 also carries XMP; the first EXIF block counts.
+        if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 &&
+            std::memcmp(marker->data, "Exif\0\0", 6) == 0) {
             exif = ZULExif::zulRead(marker->data, marker->data_length);
             break;
         }

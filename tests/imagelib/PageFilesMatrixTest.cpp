@@ -88,10 +88,10 @@ void writeTiff(const std::string& path, const ZULImage& image, const TiffLayout&
     TIFFClose(tiff);
 }
 
-// Writes image with libjpeg, tweak setting its options, with an APP1 block
-// when one is given.
+// Writes image with libjpeg, tweak setting its options, with the APP1
+// blocks given.
 void writeJpeg(const std::string& path, const ZULImage& image,
-               const std::function<void(jpeg_compress_struct&)>& tweak, const Bytes& app1 = {})
+               const std::function<void(jpeg_compress_struct&)>& tweak, const std::vector<Bytes>& app1 = {})
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -107,8 +107,8 @@ void writeJpeg(const std::string& path, const ZULImage& image,
     jpeg_set_quality(&info, 95, TRUE);
     tweak(info);
     jpeg_start_compress(&info, TRUE);
-    if (!app1.empty()) {
-        jpeg_write_marker(&info, JPEG_APP0 + 1, app1.data(), static_cast<unsigned>(app1.size()));
+    for (const Bytes& block : app1) {
+        jpeg_write_marker(&info, JPEG_APP0 + 1, block.data(), static_cast<unsigned>(block.size()));
     }
     for (int y = 0; y < image.zulGetHeight(); ++y) {
         JSAMPROW row = const_cast<unsigned char*>(image.zulGetRow(y));
@@ -285,10 +285,11 @@ TEST(PageFilesMatrix, JpegVariantsOrientationAndDensity)
     }
     EXPECT_FLOAT_EQ(ZULImage(path).zulGetXResolution(), 300.0f);  // 118 per centimetre, rounded
 
-    // A phone's sideways photo: upright after loading, with EXIF's resolution.
+    // A phone's sideways photo: upright after loading, with EXIF's resolution
+    // (an XMP block in APP1 before it).
     for (int orientation : {3, 6, 8}) {
         writeJpeg(path, storedAs(colour, orientation), [](jpeg_compress_struct& i) { i.write_JFIF_header = FALSE; },
-                  exifBlock(orientation, 240));
+                  {Bytes{'h', 't', 't', 'p', ':', '/', '/'}, exifBlock(orientation, 240)});
         const ZULImage loaded(path);
         EXPECT_EQ(loaded.zulGetWidth(), 64) << orientation;
         EXPECT_LE(maxDifference(loaded, colour), 8) << orientation;
