@@ -192,8 +192,10 @@ TEST(PageFilesMatrix, UncompressedStripsAndTilesAtEveryDepth)
         }
         writeTiff(path, page, TiffLayout{0, 16});
         EXPECT_TRUE(samePixels(ZULImage(path), page)) << bits << " bits, tiles";
-        writeTiff(path, page, TiffLayout{37, 0, COMPRESSION_NONE, 0, false, true});
-        EXPECT_TRUE(bits == 24 || samePixels(ZULImage(path), page)) << bits << " bits, min-is-white";
+        if (bits != 24) {
+            writeTiff(path, page, TiffLayout{37, 0, COMPRESSION_NONE, 0, false, true});
+            EXPECT_TRUE(samePixels(ZULImage(path), page)) << bits << " bits, min-is-white";
+        }
     }
     writeTiff(path, randomImage(300, 250, 24, 6), TiffLayout{37, 0, COMPRESSION_NONE, 0, true});
     EXPECT_TRUE(samePixels(ZULImage(path), randomImage(300, 250, 24, 6))) << "planar";
