@@ -1,6 +1,5 @@
 #include "ZULFileSupport.h"
 
-#include <cstdio>
 #include <new>
 #include <sys/stat.h>
 
@@ -27,12 +26,15 @@ ZULImage::Buffer ZULFileSupport::zulAllocate(std::size_t size)
     return ZULImage::Buffer(new (std::nothrow) unsigned char[size]);
 }
 
-void ZULFileSupport::zulPrintDiagnostic(const std::string& file, std::string_view message)
+ZULException ZULFileSupport::zulExplained(const ZULException& error, std::string_view diagnostic)
 {
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
-        message.remove_suffix(1);
+    while (!diagnostic.empty() && (diagnostic.back() == '\n' || diagnostic.back() == '\r')) {
+        diagnostic.remove_suffix(1);
     }
-    std::fprintf(stderr, "%s: %.*s\n", file.c_str(), static_cast<int>(message.size()), message.data());
+    if (diagnostic.empty()) {
+        return error;
+    }
+    return ZULException(error.zulGetErrorCode(), error.zulGetMessage() + " (" + std::string(diagnostic) + ")");
 }
 
 std::int64_t ZULFileSupport::zulFileSize(const std::string& path)

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "ZULException.h"
 #include "ZULImage.h"
 
 class ZULFileSupport {
@@ -24,9 +25,10 @@ public:
     // An uninitialised pixel buffer, or null when the memory cannot be had.
     static ZULImage::Buffer zulAllocate(std::size_t size);
 
-    // "<file>: <message>" on standard error: how the codec libraries' warnings
-    // and errors reach the user.
-    static void zulPrintDiagnostic(const std::string& file, std::string_view message);
+    // error with the codec library's own explanation added in parentheses
+    // (trailing line ends dropped), so that the failure stays one message;
+    // error itself when the library said nothing.
+    static ZULException zulExplained(const ZULException& error, std::string_view diagnostic);
 
     // Size of the file at path in bytes, -1 when it cannot be had.
     static std::int64_t zulFileSize(const std::string& path);

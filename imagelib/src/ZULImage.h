@@ -22,7 +22,8 @@ public:
     ZULImage();
     ZULImage(int width, int height, int bits);
     ZULImage(int width, int height, int bits, bool allocate);
-    // Loads the file (format by extension) and records whether it is binary.
+    // Loads the file (format by extension, else by content) and records
+    // whether it is binary.
     explicit ZULImage(const std::string& path) : ZULImage()
     {
         zulLoadImage(path);
@@ -108,7 +109,9 @@ public:
     static std::unique_ptr<ZULImage> zulMergeChannel(const ZULImage& first, const ZULImage& second,
                                                      const ZULImage& third);
 
-    // File input and output by extension; defined with the image file codecs.
+    // File input and output by extension (ZULImageFile.h); a file whose
+    // extension decides nothing is read by its content, and one whose content
+    // is no known format raises code 4.  Defined with the image file codecs.
     bool zulLoadImage(const std::string& path);
     bool zulSaveImage(const std::string& path) const;
 

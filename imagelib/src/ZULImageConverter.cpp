@@ -262,6 +262,7 @@ ZULImage& ZULImageConverter::zulColor2Gray(ZULImage& out, const ZULImage& src)
     for (int y = 0; y < src.zulGetHeight(); ++y) {
         grayRowFromColor(src.zulGetRow(y), w, result.zulGetRow(y));
     }
+    copyResolution(result, src);
     out = std::move(result);
     return out;
 }
@@ -289,6 +290,7 @@ ZULImage& ZULImageConverter::zulDownscaleColor2Binary_threshold(ZULImage& out, c
     for (int y = 0; y < src.zulGetHeight(); ++y) {
         packColorRow(src.zulGetRow(y), w, thresholds, result.zulGetRow(y));
     }
+    copyResolution(result, src);
     out = std::move(result);
     return out;
 }
@@ -416,7 +418,6 @@ ZULImageConverter::ImagePtr ZULImageConverter::zulCreateByte2Bit(const ZULImage*
     }
     ImagePtr out = onHeap([&](ZULImage& o) { zulByte2Bit(o, *src, threshold); });
     if (out) {
-        out->zulSetResolution(0.0f, 0.0f, 1);
         out->zulSetBinaryState(1);
     }
     return out;

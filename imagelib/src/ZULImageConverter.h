@@ -1,5 +1,6 @@
 // Conversions between the three depths of the image model: 1-bit (binary),
-// 8-bit (gray) and 24-bit (colour).
+// 8-bit (gray) and 24-bit (colour).  Every conversion keeps the source's
+// resolutions, so a page keeps its dots per inch through any command.
 //
 // The raising conversions fill out from src and return out (out may be src
 // itself); misuse raises ZULException.  The zulCreate... conversions never

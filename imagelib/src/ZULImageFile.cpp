@@ -1,11 +1,14 @@
-// ZULImage's file operations: the format is chosen by extension and the
-// codec classes do the work.
+// ZULImage's file operations: the format is chosen by extension (by content
+// when the extension decides nothing) and the codec classes do the work.
 #include "ZULImageFile.h"
 
 #include <array>
+#include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "ZULBMPImage.h"
+#include "ZULException.h"
 #include "ZULImage.h"
 #include "ZULJPEGImage.h"
 #include "ZULPNGImage.h"
@@ -30,15 +33,39 @@ constexpr std::array<Spelling, 21> kSpellings{{
     {"png", ZULImageFile::kPNG},   {"PNG", ZULImageFile::kPNG},   {"Png", ZULImageFile::kPNG},
 }};
 
+// Lower-case spellings for any case.
+constexpr std::array<Spelling, 12> kLowerSpellings{{
+    {"tif", ZULImageFile::kTIFF}, {"tiff", ZULImageFile::kTIFF}, {"bmp", ZULImageFile::kBMP},
+    {"jpg", ZULImageFile::kJPEG}, {"jpeg", ZULImageFile::kJPEG}, {"jpe", ZULImageFile::kJPEG},
+    {"jfif", ZULImageFile::kJPEG}, {"png", ZULImageFile::kPNG},  {"ppm", ZULImageFile::kPPM},
+    {"pgm", ZULImageFile::kPPM},  {"pbm", ZULImageFile::kPPM},   {"pnm", ZULImageFile::kPPM},
+}};
+
+std::string_view extensionOf(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    return dot == std::string::npos ? std::string_view() : std::string_view(path).substr(dot + 1);
+}
+
+std::string lowerExtension(const std::string& path)
+{
+    std::string extension(extensionOf(path));
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return extension;
+}
+
 }  // namespace
 
 int ZULImageFile::zulGetImageFormat(const std::string& path)
 {
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos) {
+    if (path.rfind('.') == std::string::npos) {
         return kUnknown;
     }
-    const std::string_view extension = std::string_view(path).substr(dot + 1);
+    const std::string_view extension = extensionOf(path);
     for (const Spelling& spelling : kSpellings) {
         if (spelling.extension == extension) {
             return spelling.format;
@@ -47,10 +74,68 @@ int ZULImageFile::zulGetImageFormat(const std::string& path)
     return kUnknown;
 }
 
+int ZULImageFile::zulGetAnyCaseFormat(const std::string& path)
+{
+    const int format = zulGetImageFormat(path);
+    if (format != kUnknown) {
+        return format;
+    }
+    const std::string extension = lowerExtension(path);
+    for (const Spelling& spelling : kLowerSpellings) {
+        if (spelling.extension == extension) {
+            return spelling.format;
+        }
+    }
+    return kUnknown;
+}
+
+int ZULImageFile::zulGetContentFormat(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return -1;
+    }
+    unsigned char head[8] = {};
+    const std::size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    const auto starts = [&](const char* magic, std::size_t size) {
+        return got >= size && std::memcmp(head, magic, size) == 0;
+    };
+    if (starts("II*\0", 4) || starts("MM\0*", 4) || starts("II+\0", 4) || starts("MM\0+", 4)) {
+        return kTIFF;
+    }
+    if (starts("\x89PNG\r\n\x1a\n", 8)) {
+        return kPNG;
+    }
+    if (starts("\xFF\xD8\xFF", 3)) {
+        return kJPEG;
+    }
+    if (starts("BM", 2)) {
+        return kBMP;
+    }
+    if (got >= 2 && head[0] == 'P' && head[1] >= '1' && head[1] <= '7') {
+        return kPPM;
+    }
+    return kUnknown;
+}
+
+int ZULImageFile::zulGetSaveDepth(const std::string& path)
+{
+    const std::string extension = lowerExtension(path);
+    return extension == "pbm" ? 1 : extension == "pgm" ? 8 : extension == "ppm" ? 24 : 0;
+}
+
 bool ZULImage::zulLoadImage(const std::string& path)
 {
     zulSetImageData(nullptr);
-    switch (ZULImageFile::zulGetImageFormat(path)) {
+    int format = ZULImageFile::zulGetImageFormat(path);
+    if (format == ZULImageFile::kUnknown) {
+        format = ZULImageFile::zulGetContentFormat(path);
+        if (format == ZULImageFile::kUnknown) {
+            throw ZULException(4, "unknown format: not TIFF, BMP, JPEG, PNG or PNM");
+        }
+    }
+    switch (format) {
     case ZULImageFile::kPPM:
         *this = ZULPPMImage().zulLoadImage(path);
         break;
@@ -78,9 +163,9 @@ bool ZULImage::zulLoadImage(const std::string& path)
 
 bool ZULImage::zulSaveImage(const std::string& path) const
 {
-    switch (ZULImageFile::zulGetImageFormat(path)) {
+    switch (ZULImageFile::zulGetAnyCaseFormat(path)) {
     case ZULImageFile::kPPM:
-        ZULPPMImage().zulSaveImage(path, *this);
+        ZULPPMImage().zulSaveImage(path, *this, ZULImageFile::zulGetSaveDepth(path));
         return true;
     case ZULImageFile::kJPEG:
         ZULJPEGImage().zulSaveImage(path, *this);

@@ -1,6 +1,7 @@
 #include "ZULJPEGImage.h"
 
 #include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -10,8 +11,10 @@
 
 #include "ZULAtomicFile.h"
 #include "ZULException.h"
+#include "ZULExif.h"
 #include "ZULFileSupport.h"
 #include "ZULImageConverter.h"
+#include "ZULOrientation.h"
 
 namespace {
 
@@ -33,7 +36,6 @@ constexpr std::size_t kUsualRatio = 64;
 struct JpegErrors {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
-    const std::string* name;
     char message[JMSG_LENGTH_MAX];
 };
 
@@ -44,8 +46,9 @@ struct JpegErrors {
     std::longjmp(errors->jump, 1);
 }
 
-// Warnings are printed; a file or a data segment that ends before the image
-// is complete is an error (libjpeg would fill the rest with gray).
+// Warnings are not printed (a page that decodes needs no word about them);
+// a file or a data segment that ends before the image is complete is an
+// error (libjpeg would fill the rest with gray).
 void onJpegMessage(j_common_ptr info, int level)
 {
     if (level >= 0) {
@@ -54,20 +57,14 @@ void onJpegMessage(j_common_ptr info, int level)
     if (info->err->msg_code == JWRN_JPEG_EOF || info->err->msg_code == JWRN_HIT_MARKER) {
         onJpegError(info);
     }
-    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
-    if (info->err->num_warnings++ == 0) {
-        char text[JMSG_LENGTH_MAX];
-        (*info->err->format_message)(info, text);
-        ZULFileSupport::zulPrintDiagnostic(*errors->name, text);
-    }
+    ++info->err->num_warnings;
 }
 
-void installErrors(JpegErrors& errors, const std::string& name)
+void installErrors(JpegErrors& errors)
 {
     jpeg_std_error(&errors.manager);
     errors.manager.error_exit = onJpegError;
     errors.manager.emit_message = onJpegMessage;
-    errors.name = &name;
     errors.message[0] = '\0';
 }
 
@@ -86,7 +83,44 @@ struct JpegInput {
     ZULImage::Buffer pixels;
     std::size_t capacity = 0;
     std::size_t rowBytes = 0;
+    float xResolution = 0.0f;
+    float yResolution = 0.0f;
+    int orientation = 1;
 };
+
+// Dots per inch of a density in unit (1 inch, 2 or 3 centimetre), rounded; 0
+// when unknown or out of range.
+float dotsPerInch(double density, int unit, int centimetres)
+{
+    const double dpi = unit == centimetres ? density * 2.54 : density;
+    return dpi >= 1.0 && dpi < 1.0e6 ? static_cast<float>(std::round(dpi)) : 0.0f;
+}
+
+// Resolution from the JFIF density, else from EXIF; orientation from EXIF.
+void readPlacement(JpegInput& in)
+{
+    ZULExif::Fields exif;
+    for (jpeg_saved_marker_ptr marker = in.info.marker_list; marker != nullptr; marker = marker->next) {
+        // APP1 also carries XMP; the first EXIF block counts.
+        if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 &&
+            std::memcmp(marker->data, "Exif\0\0", 6) == 0) {
+            exif = ZULExif::zulRead(marker->data, marker->data_length);
+            break;
+        }
+    }
+    in.orientation = exif.orientation;
+    const int unit = in.info.saw_JFIF_marker ? in.info.density_unit : 0;
+    if (unit == 1 || unit == 2) {
+        in.xResolution = dotsPerInch(in.info.X_density, unit, 2);
+        in.yResolution = dotsPerInch(in.info.Y_density, unit, 2);
+    } else if (exif.resolutionUnit != 1) {
+        in.xResolution = dotsPerInch(exif.xResolution, exif.resolutionUnit, 3);
+        in.yResolution = dotsPerInch(exif.yResolution, exif.resolutionUnit, 3);
+    }
+    if (in.xResolution == 0.0f || in.yResolution == 0.0f) {
+        in.xResolution = in.yResolution = 0.0f;
+    }
+}
 
 void growPixels(JpegInput& in, std::size_t needed, std::size_t total)
 {
@@ -110,7 +144,9 @@ bool decode(JpegInput& in)
         return false;
     }
     jpeg_stdio_src(&in.info, in.file);
+    jpeg_save_markers(&in.info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&in.info, TRUE);
+    readPlacement(in);
     ZULFileSupport::zulCheckSize(in.info.image_width, in.info.image_height, kSource, kLoad);
     if (in.info.jpeg_color_space == JCS_GRAYSCALE) {
         in.info.out_color_space = JCS_GRAYSCALE;
@@ -157,6 +193,13 @@ bool encode(JpegOutput& out)
     out.info.in_color_space = color ? JCS_RGB : JCS_GRAYSCALE;
     jpeg_set_defaults(&out.info);
     jpeg_set_quality(&out.info, kQuality, TRUE);
+    const double x = image.zulGetXResolution();
+    const double y = image.zulGetYResolution();
+    if (image.zulGetResolutionInInches() != 0 && x >= 1.0 && y >= 1.0 && x < 65535.5 && y < 65535.5) {
+        out.info.density_unit = 1;
+        out.info.X_density = static_cast<UINT16>(std::lround(x));
+        out.info.Y_density = static_cast<UINT16>(std::lround(y));
+    }
     jpeg_start_compress(&out.info, TRUE);
     for (int y = 0; y < image.zulGetHeight(); ++y) {
         // libjpeg only reads the rows it is given.
@@ -178,7 +221,7 @@ ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
     auto in = std::make_unique<JpegInput>();
     in->file = file.get();
     in->fileSize = static_cast<std::size_t>(std::max<std::int64_t>(ZULFileSupport::zulFileSize(path), 0));
-    installErrors(in->errors, path);
+    installErrors(in->errors);
     in->info.err = &in->errors.manager;
     jpeg_create_decompress(&in->info);
     in->info.mem->max_memory_to_use = kLibraryMemory;
@@ -187,16 +230,17 @@ ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
         ~Destroy() { jpeg_destroy_decompress(info); }
     } destroy{&in->info};
     if (!decode(*in)) {
-        ZULFileSupport::zulPrintDiagnostic(path, in->errors.message);
-        throw ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, __LINE__);
+        throw ZULFileSupport::zulExplained(
+            ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, __LINE__),
+            in->errors.message);
     }
     ZULImage image;
     const int bits = in->info.output_components == 3 ? 24 : 8;
     image.zulSetImageHead(static_cast<int>(in->info.output_width), static_cast<int>(in->info.output_height), bits,
-                          0.0f, 0.0f, 1);
+                          in->xResolution, in->yResolution, 1);
     image.zulSetImageData(std::move(in->pixels));
     image.zulSetFromFile(1);
-    return image;
+    return ZULOrientation::zulUpright(std::move(image), in->orientation);
 }
 
 void ZULJPEGImage::zulSaveImage(const std::string& path, const ZULImage& image) const
@@ -225,7 +269,7 @@ void ZULJPEGImage::zulSaveImage(const std::string& path, const ZULImage& image) 
     auto out = std::make_unique<JpegOutput>();
     out->file = file.get();
     out->image = gray ? gray.get() : &image;
-    installErrors(out->errors, path);
+    installErrors(out->errors);
     out->info.err = &out->errors.manager;
     jpeg_create_compress(&out->info);
     struct Destroy {
@@ -233,8 +277,9 @@ void ZULJPEGImage::zulSaveImage(const std::string& path, const ZULImage& image) 
         ~Destroy() { jpeg_destroy_compress(info); }
     } destroy{&out->info};
     if (!encode(*out)) {
-        ZULFileSupport::zulPrintDiagnostic(path, out->errors.message);
-        throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__);
+        throw ZULFileSupport::zulExplained(
+            ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__),
+            out->errors.message);
     }
     if (std::fclose(file.release()) != 0) {
         throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__);

@@ -1,8 +1,11 @@
 // JPEG files through libjpeg: gray (1 component) and RGB colour.
 //
-// libjpeg's errors end the call through a long jump back to it; its warnings
-// and errors go to standard error prefixed with the file's name.  A file that
-// ends early is an error, not a half-filled image.
+// Reading turns the page upright by its EXIF orientation and takes the
+// resolution from the JFIF density, else from EXIF (centimetres become dots
+// per inch, rounded; unknown stays 0).  libjpeg's errors end the call through
+// a long jump back to it; its messages are never printed: a failure's message
+// ends with libjpeg's in parentheses.  A file that ends early is an error,
+// not a half-filled image.
 #pragma once
 
 #include <string>
@@ -17,7 +20,8 @@ public:
     // 13 when the pixels cannot be allocated.
     ZULImage zulLoadImage(const std::string& path) const;
 
-    // Baseline, quality 95; 1-bit images are written as gray.  Written beside
+    // Baseline, quality 95; 1-bit images are written as gray.  A resolution
+    // in inches is stored as the JFIF density in dots per inch.  Written beside
     // path and renamed over it when complete; raises code 1 when the file
     // cannot be written, 5 without pixels, 8 for another depth.
     void zulSaveImage(const std::string& path, const ZULImage& image) const;

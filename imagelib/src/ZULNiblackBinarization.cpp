@@ -91,6 +91,7 @@ ZULImage& ZULNiblackBinarization::zulBinarizeImage(ZULImage& out, const ZULImage
         for (const ZULDataruns& run : component.runs)
             std::memset(canvas.zulGetRow(run.row) + run.start, 0, static_cast<std::size_t>(run.length()));
     }
+    canvas.zulSetResolution(src.zulGetXResolution(), src.zulGetYResolution(), src.zulGetResolutionInInches());
     canvas.zulSetBinaryState(1);
     out = std::move(canvas);
     return out;

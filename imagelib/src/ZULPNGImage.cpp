@@ -26,9 +26,9 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// libpng's messages about one file; errors end in a long jump.
+// libpng's error about one file (errors end in a long jump).  Warnings are
+// not kept: a page that decodes needs no word about them.
 struct PngContext {
-    const std::string* name = nullptr;
     std::string message;
 };
 
@@ -38,10 +38,7 @@ struct PngContext {
     png_longjmp(png, 1);
 }
 
-void onPngWarning(png_structp png, png_const_charp text)
-{
-    ZULFileSupport::zulPrintDiagnostic(*static_cast<PngContext*>(png_get_error_ptr(png))->name, text);
-}
+void onPngWarning(png_structp, png_const_charp) {}
 
 // What a decode touches, kept in the caller's frame across a long jump.
 struct PngInput {
@@ -187,7 +184,7 @@ ZULImage ZULPNGImage::zulLoadImage(const std::string& path) const
         png_sig_cmp(signature, 0, sizeof signature) != 0) {
         throw ZULException(4, ZULFileSupport::zulText(kLoad, "Not a PNG file"), kSource, __LINE__);
     }
-    PngContext context{&path, {}};
+    PngContext context;
     auto in = std::make_unique<PngInput>();
     in->file = file.get();
     in->fileSize = ZULFileSupport::zulFileSize(path);
@@ -203,8 +200,9 @@ ZULImage ZULPNGImage::zulLoadImage(const std::string& path) const
     }
     png_set_user_limits(in->png, ZULImageHead::kMaxSide, ZULImageHead::kMaxSide);
     if (!decode(*in)) {
-        ZULFileSupport::zulPrintDiagnostic(path, context.message);
-        throw ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the PNG data"), kSource, __LINE__);
+        throw ZULFileSupport::zulExplained(
+            ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the PNG data"), kSource, __LINE__),
+            context.message);
     }
     return std::move(in->image);
 }
@@ -224,7 +222,7 @@ void ZULPNGImage::zulSaveImage(const std::string& path, const ZULImage& image) c
     if (!file) {
         throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not open for writing"), kSource, __LINE__);
     }
-    PngContext context{&path, {}};
+    PngContext context;
     auto out = std::make_unique<PngOutput>();
     out->file = file.get();
     out->image = &image;
@@ -235,8 +233,9 @@ void ZULPNGImage::zulSaveImage(const std::string& path, const ZULImage& image) c
         ~Destroy() { png_destroy_write_struct(&out->png, &out->info); }
     } destroy{out.get()};
     if (out->info == nullptr || !encode(*out)) {
-        ZULFileSupport::zulPrintDiagnostic(path, context.message);
-        throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__);
+        throw ZULFileSupport::zulExplained(
+            ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__),
+            context.message);
     }
     if (std::fclose(file.release()) != 0) {
         throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__);

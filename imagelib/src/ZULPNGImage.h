@@ -4,8 +4,8 @@
 // Reading turns every other PNG into one of these: 16-bit samples are cut to
 // 8, gray of 2 and 4 bits widens to 8, palettes become RGB, and transparency
 // is composed over white.  The pHYs resolution in pixels per metre becomes
-// dots per inch.  libpng's warnings and errors go to standard error prefixed
-// with the file's name.
+// dots per inch.  libpng's messages are never printed: a failure's message
+// ends with libpng's error in parentheses.
 #pragma once
 
 #include <string>

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include "ZULAtomicFile.h"
 #include "ZULException.h"
 #include "ZULFileSupport.h"
+#include "ZULOrientation.h"
 
 namespace {
 
@@ -25,27 +27,36 @@ constexpr const char* kNoPaletteMemory =
 constexpr const char* kStripError = "<ZULTIFFImage::zulLoadImage()> Read error on input strip";
 constexpr float kDefaultResolution = 200.0f;
 
-// Where libtiff's messages about one file go, and whether an error came.
+// libtiff's first error and first warning about one file.  They are never
+// printed: a failure carries them in its message (the error when there is
+// one), and a page that loads needs no word about them.
 struct TiffContext {
     std::string name;
     bool failed = false;
+    std::string error{};
+    std::string warning{};
+
+    const std::string& diagnostic() const { return error.empty() ? warning : error; }
 };
 
-void printTiffMessage(TiffContext& context, const char* module, const char* format, va_list args)
+void keepTiffMessage(std::string& kept, const TiffContext& context, const char* module, const char* format,
+                     va_list args)
 {
+    if (!kept.empty()) {
+        return;
+    }
     char text[1024];
     std::vsnprintf(text, sizeof text, format, args);
-    std::string message;
     if (module != nullptr && *module != '\0' && context.name != module) {
-        message = std::string(module) + ": ";
+        kept = std::string(module) + ": ";
     }
-    message += text;
-    ZULFileSupport::zulPrintDiagnostic(context.name, message);
+    kept += text;
 }
 
 int onTiffWarning(TIFF*, void* user, const char* module, const char* format, va_list args)
 {
-    printTiffMessage(*static_cast<TiffContext*>(user), module, format, args);
+    auto& context = *static_cast<TiffContext*>(user);
+    keepTiffMessage(context.warning, context, module, format, args);
     return 1;
 }
 
@@ -53,7 +64,7 @@ int onTiffError(TIFF*, void* user, const char* module, const char* format, va_li
 {
     auto& context = *static_cast<TiffContext*>(user);
     context.failed = true;
-    printTiffMessage(context, module, format, args);
+    keepTiffMessage(context.error, context, module, format, args);
     return 1;
 }
 
@@ -81,7 +92,8 @@ void readResolution(TIFF* tiff, float& x, float& y, std::uint8_t& inches)
     if (TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y) == 0) {
         y = kDefaultResolution;
     }
-    std::uint16_t unit = RESUNIT_NONE;
+    // A page without the unit tag is in inches, the format's default.
+    std::uint16_t unit = RESUNIT_INCH;
     TIFFGetField(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
     inches = unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER ? 1 : 0;
     if (unit == RESUNIT_CENTIMETER) {
@@ -119,13 +131,32 @@ std::uint64_t expansionLimit(TIFF* tiff, std::uint16_t compression)
     }
 }
 
-// Refuses a page whose stored data cannot hold the pixels its header claims.
-void checkStoredData(TIFF* tiff)
+// Bytes of decoded data the page needs: whole tiles (the format stores edge
+// tiles at full size), but strips only as far as the page's rows go, since
+// the last strip of each plane holds only the rows that remain.
+long double decodedSize(TIFF* tiff, std::uint32_t height)
 {
-    const bool tiled = TIFFIsTiled(tiff) != 0;
-    const std::uint32_t pieces = tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
-    const std::uint64_t pieceSize =
-        static_cast<std::uint64_t>(tiled ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff));
+    if (TIFFIsTiled(tiff) != 0) {
+        return static_cast<long double>(TIFFTileSize64(tiff)) * TIFFNumberOfTiles(tiff);
+    }
+    std::uint32_t rowsPerStrip = height;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    rowsPerStrip = rowsPerStrip == 0 ? height : std::min(rowsPerStrip, height);
+    const std::uint32_t fullStrips = (height - 1) / rowsPerStrip;
+    const std::uint32_t lastRows = height - fullStrips * rowsPerStrip;
+    std::uint16_t planar = PLANARCONFIG_CONTIG;
+    std::uint16_t samples = 1;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    const long double plane = static_cast<long double>(TIFFVStripSize64(tiff, rowsPerStrip)) * fullStrips +
+                              static_cast<long double>(TIFFVStripSize64(tiff, lastRows));
+    return planar == PLANARCONFIG_SEPARATE ? plane * samples : plane;
+}
+
+// Refuses a page whose stored data cannot hold the pixels its header claims.
+void checkStoredData(TIFF* tiff, std::uint32_t height)
+{
+    const std::uint32_t pieces = TIFFIsTiled(tiff) != 0 ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
     std::uint64_t stored = 0;
     for (std::uint32_t i = 0; i < pieces; ++i) {
         stored += TIFFGetStrileByteCount(tiff, i);
@@ -137,16 +168,65 @@ void checkStoredData(TIFF* tiff)
     std::uint16_t compression = COMPRESSION_NONE;
     TIFFGetField(tiff, TIFFTAG_COMPRESSION, &compression);
     const long double capacity = static_cast<long double>(stored) * expansionLimit(tiff, compression);
-    const long double raw = static_cast<long double>(pieceSize) * pieces;
-    if (raw > capacity) {
+    if (decodedSize(tiff, height) > capacity) {
         throw ZULException(4, ZULFileSupport::zulText(kLoad, "File is too short for its image size"), kSource,
                            __LINE__);
     }
 }
 
-// Reads every strip into buffer (size bytes), one after another.
+ZULImage::Buffer allocate(std::size_t size, const char* text, int line)
+{
+    ZULImage::Buffer buffer = ZULFileSupport::zulAllocate(size);
+    if (!buffer) {
+        fail(13, text, line);
+    }
+    return buffer;
+}
+
+// Reads a one-sample page of bits (1 or 8) per pixel stored in tiles into
+// buffer (rows of the image layout), dropping the tiles' parts beyond the
+// page's edges.  Tile widths are multiples of 16, so tiles start on bytes.
+void readTiles(TIFF* tiff, unsigned char* buffer, std::uint32_t width, std::uint32_t height, int bits, int errorLine)
+{
+    std::uint32_t tileWidth = 0;
+    std::uint32_t tileHeight = 0;
+    TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+    TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileHeight);
+    const tmsize_t tileSize = TIFFTileSize(tiff);
+    const std::size_t tileRow = static_cast<std::size_t>(TIFFTileRowSize(tiff));
+    if (tileWidth == 0 || tileHeight == 0 || tileSize <= 0 || tileWidth % 8 != 0) {
+        fail(4, kStripError, errorLine);
+    }
+    const ZULImage::Buffer tile = allocate(static_cast<std::size_t>(tileSize), kNoMemory, 148);
+    const std::size_t rowBytes = static_cast<std::size_t>(ZULImageHead::zulRowBytes(width, bits));
+    for (std::uint32_t top = 0; top < height; top += tileHeight) {
+        for (std::uint32_t left = 0; left < width; left += tileWidth) {
+            if (TIFFReadTile(tiff, tile.get(), left, top, 0, 0) < 0) {
+                fail(4, kStripError, errorLine);
+            }
+            const std::size_t first = static_cast<std::size_t>(left) * static_cast<std::size_t>(bits) / 8;
+            const std::size_t count = std::min(tileRow, rowBytes - first);
+            for (std::uint32_t y = top; y < std::min(height, top + tileHeight); ++y) {
+                std::memcpy(buffer + y * rowBytes + first, tile.get() + (y - top) * tileRow, count);
+            }
+        }
+    }
+}
+
+// Reads every strip into buffer (size bytes), one after another, or the
+// tiles of a tiled page.
 void readStrips(TIFF* tiff, unsigned char* buffer, std::size_t size, int errorLine)
 {
+    if (TIFFIsTiled(tiff) != 0) {
+        std::uint32_t width = 0;
+        std::uint32_t height = 0;
+        std::uint16_t bits = 8;
+        TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+        readTiles(tiff, buffer, width, height, bits, errorLine);
+        return;
+    }
     const tmsize_t stripSize = TIFFStripSize(tiff);
     const std::uint32_t strips = TIFFNumberOfStrips(tiff);
     std::size_t filled = 0;
@@ -179,15 +259,6 @@ void clearRowPadding(unsigned char* pixels, std::uint32_t width, std::uint32_t h
     }
 }
 
-ZULImage::Buffer allocate(std::size_t size, const char* text, int line)
-{
-    ZULImage::Buffer buffer = ZULFileSupport::zulAllocate(size);
-    if (!buffer) {
-        fail(13, text, line);
-    }
-    return buffer;
-}
-
 ZULImage::Buffer readPalettePage(TIFF* tiff, std::uint32_t width, std::uint32_t height)
 {
     const std::size_t pixels = static_cast<std::size_t>(width) * height;
@@ -210,12 +281,15 @@ ZULImage::Buffer readPalettePage(TIFF* tiff, std::uint32_t width, std::uint32_t 
     return rgb;
 }
 
-ZULImage::Buffer readRgbaPage(TIFF* tiff, std::uint32_t width, std::uint32_t height)
+// The page through libtiff's RGBA interface, rows in stored order (the
+// caller turns the page upright, as for every layout), transparent areas
+// over white.
+ZULImage::Buffer readRgbaPage(TIFF* tiff, std::uint32_t width, std::uint32_t height, int orientation)
 {
     char reason[1024] = "";
     if (TIFFRGBAImageOK(tiff, reason) == 0) {
-        ZULFileSupport::zulPrintDiagnostic(TIFFFileName(tiff), reason);
-        fail(3, "<ZULTIFFImage::zulLoadImage()> Unsupported tiff type", 145);
+        throw ZULFileSupport::zulExplained(
+            ZULException(3, "<ZULTIFFImage::zulLoadImage()> Unsupported tiff type", kSource, 145), reason);
     }
     const std::size_t pixels = static_cast<std::size_t>(width) * height;
     std::unique_ptr<std::uint32_t[]> raster(new (std::nothrow) std::uint32_t[pixels]);
@@ -223,16 +297,24 @@ ZULImage::Buffer readRgbaPage(TIFF* tiff, std::uint32_t width, std::uint32_t hei
         fail(13, kNoMemory, 155);
     }
     ZULImage::Buffer rgb = allocate(3 * pixels, kNoMemory, 155);
-    if (TIFFReadRGBAImageOriented(tiff, width, height, raster.get(), ORIENTATION_TOPLEFT, 1) == 0) {
+    // Asking for the page's own orientation makes libtiff keep the stored
+    // row order (it would only flip, never turn, a sideways page).
+    if (TIFFReadRGBAImageOriented(tiff, width, height, raster.get(), orientation, 1) == 0) {
         throw ZULException(4, ZULFileSupport::zulText(kLoad, "Could not read the page as RGBA"), kSource,
                            __LINE__);
     }
     unsigned char* out = rgb.get();
+    // libtiff hands out colours premultiplied by alpha, so a pixel over
+    // white is its colour plus the white that shows through.
+    const auto overWhite = [](std::uint32_t colour, std::uint32_t clear) {
+        return static_cast<unsigned char>(std::min<std::uint32_t>(colour + clear, 255));
+    };
     for (std::size_t i = 0; i < pixels; ++i, out += 3) {
         const std::uint32_t value = raster[i];
-        out[0] = static_cast<unsigned char>(TIFFGetR(value));
-        out[1] = static_cast<unsigned char>(TIFFGetG(value));
-        out[2] = static_cast<unsigned char>(TIFFGetB(value));
+        const std::uint32_t clear = 255 - TIFFGetA(value);
+        out[0] = overWhite(TIFFGetR(value), clear);
+        out[1] = overWhite(TIFFGetG(value), clear);
+        out[2] = overWhite(TIFFGetB(value), clear);
     }
     return rgb;
 }
@@ -276,9 +358,15 @@ ZULImage ZULTIFFImage::zulLoadImage(TIFF* tiff, int page) const
         fail(12, "<ZULTIFFImage::zulLoadImage()> Image has an undefined photometric interpretation", 123);
     }
     ZULFileSupport::zulCheckSize(width, height, kSource, kLoad);
-    checkStoredData(tiff);
+    checkStoredData(tiff, height);
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetField(tiff, TIFFTAG_ORIENTATION, &orientation);
+    if (orientation < ORIENTATION_TOPLEFT || orientation > ORIENTATION_LEFTBOT) {
+        orientation = ORIENTATION_TOPLEFT;
+    }
 
-    const bool strips = TIFFIsTiled(tiff) == 0 && planar == PLANARCONFIG_CONTIG && samples == 1;
+    // One sample per pixel, in strips or tiles.
+    const bool strips = samples == 1 && (TIFFIsTiled(tiff) != 0 || planar == PLANARCONFIG_CONTIG);
     const bool gray = photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
     int bits = 24;
     ZULImage::Buffer pixels;
@@ -299,7 +387,7 @@ ZULImage ZULTIFFImage::zulLoadImage(TIFF* tiff, int page) const
     } else if (strips && photometric == PHOTOMETRIC_PALETTE && bitsPerSample == 8) {
         pixels = readPalettePage(tiff, width, height);
     } else {
-        pixels = readRgbaPage(tiff, width, height);
+        pixels = readRgbaPage(tiff, width, height, orientation);
     }
 
     ZULImage image;
@@ -308,7 +396,7 @@ ZULImage ZULTIFFImage::zulLoadImage(TIFF* tiff, int page) const
     image.zulSetImageData(std::move(pixels));
     image.zulSetColorType(bits == 1 ? 1 : bits == 8 ? 2 : 3);
     image.zulSetFromFile(1);
-    return image;
+    return ZULOrientation::zulUpright(std::move(image), orientation);
 }
 
 ZULImage ZULTIFFImage::zulLoadImageAtPage(const std::string& path, int page) const
@@ -322,11 +410,16 @@ ZULImage ZULTIFFImage::zulLoadImageAtPage(const std::string& path, int page) con
     }
     ::close(probe);
     TiffContext context{path};
-    TiffHandle tiff(openTiff(path, "r", context), TIFFClose);
-    if (!tiff) {
-        throw ZULException(4, ZULFileSupport::zulText(kLoadAtPage, "Not a readable TIFF file"), kSource, __LINE__);
+    try {
+        TiffHandle tiff(openTiff(path, "r", context), TIFFClose);
+        if (!tiff) {
+            throw ZULException(4, ZULFileSupport::zulText(kLoadAtPage, "Not a readable TIFF file"), kSource,
+                               __LINE__);
+        }
+        return zulLoadImage(tiff.get(), page);
+    } catch (const ZULException& error) {
+        throw ZULFileSupport::zulExplained(error, context.diagnostic());
     }
-    return zulLoadImage(tiff.get(), page);
 }
 
 void ZULTIFFImage::zulSaveImage(TIFF* tiff, const ZULImage& image, int compression) const
@@ -380,7 +473,7 @@ void ZULTIFFImage::zulSaveImage(const std::string& path, const ZULImage& image) 
 {
     ZULAtomicFile output(path, nullptr, kSave);
     TiffContext context{path};
-    {
+    try {
         TiffHandle tiff(openTiff(output.zulTempPath(), "w", context), TIFFClose);
         if (!tiff) {
             throw ZULException(1, "<ZULTIFFImage::zulSaveImage()> Could not open for writing");
@@ -389,6 +482,8 @@ void ZULTIFFImage::zulSaveImage(const std::string& path, const ZULImage& image) 
         if (TIFFFlush(tiff.get()) == 0 || context.failed) {
             throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__);
         }
+    } catch (const ZULException& error) {
+        throw ZULFileSupport::zulExplained(error, context.diagnostic());
     }
     output.zulCommit();
 }

@@ -6,11 +6,13 @@
 // 8-bit palette pages become 24-bit colour through the colour map; every
 // other layout libtiff can decode (colour, tiles, separate planes, 16 bits
 // per sample, other photometric interpretations) is read through libtiff's
-// RGBA interface into 24 bits.  Resolutions default to 200; a page in
-// centimetres is converted to (truncated) dots per inch.  Before allocating,
-// the size is checked against the library's limits and the page's stored
-// data.  libtiff's warnings and errors go to standard error prefixed with the
-// file's name.
+// RGBA interface into 24 bits, transparent areas over white.  Every layout is
+// turned upright by the Orientation tag.  Resolutions default to 200; a page
+// without a unit is in inches, one in centimetres is converted to (truncated)
+// dots per inch.  Before allocating, the size is checked against the
+// library's limits and the page's stored data (the last strip holding only
+// the rows that remain).  libtiff's warnings and errors are never printed: a
+// failure's message ends with libtiff's first error in parentheses.
 //
 // Writing produces a one-page, one-strip file, min-is-black, with CCITT
 // Group 4 for 1-bit images and PackBits for 8- and 24-bit ones.

@@ -133,7 +133,7 @@ TEST(PawCommand, UnreadablePageOrInputWritesNothing)
 {
     Fixture f({kZone1});
     writeFile(f.dir / "out.xml", "old");
-    writeFile(f.dir / "bad.ppm", "P5\n2 2\n255\n....");
+    writeFile(f.dir / "bad.ppm", "P6\n2 2\n255\n....");  // ends before its last pixel
     auto badPage = runTool({"-paw", "bad.ppm", "in.xml", "out.xml"}, f.dir.path());
     EXPECT_EQ(badPage.status, 2);
     EXPECT_EQ(badPage.err.rfind("tavoalign: -paw: bad.ppm: cannot load image", 0), 0u) << badPage.err;

@@ -141,6 +141,41 @@ void writeOtherPngs(const std::filesystem::path& folder)
     }
 }
 
+// A turned page with a partial last strip, uncompressed; a 16-bit PGM; a
+// JPEG with an EXIF block (orientation 6, 240 dpi) spliced in after SOI.
+void writeScannerAndPhoneFiles(const std::filesystem::path& folder)
+{
+    TIFF* tiff = TIFFOpen((folder / "tiff" / "turned.tif").string().c_str(), "w");
+    unsigned char row[24] = {1, 2, 3, 250, 251, 252};
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 24U);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 5U);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_RIGHTTOP);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 2U);
+    for (std::uint32_t y = 0; y < 5; ++y) {
+        TIFFWriteScanline(tiff, row, y, 0);
+    }
+    TIFFClose(tiff);
+    std::FILE* pgm = std::fopen((folder / "ppm" / "wide.pgm").string().c_str(), "wb");
+    const char wide[] = "P5\n2 2\n65535\n\x12\x34\xFF\xFF\x00\x01\x80\x00";
+    std::fwrite(wide, 1, sizeof wide - 1, pgm);
+    std::fclose(pgm);
+    const std::string jpeg = (folder / "jpeg" / "8-9.jpg").string();
+    std::FILE* in = std::fopen(jpeg.c_str(), "rb");
+    std::vector<unsigned char> bytes(1 << 16);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
+    std::fclose(in);
+    const unsigned char exif[] = {0xFF, 0xE1, 0, 78, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 4,
+                                  1, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 1, 0x1A, 0, 5, 0, 0, 0, 1, 0, 0, 0, 62,
+                                  1, 0x1B, 0, 5, 0, 0, 0, 1, 0, 0, 0, 62, 1, 0x28, 0, 3, 0, 0, 0, 1, 0, 2, 0, 0,
+                                  0, 0, 0, 0, 0, 0, 0, 240, 0, 0, 0, 1};
+    bytes.insert(bytes.begin() + 2, std::begin(exif), std::end(exif));
+    std::FILE* out = std::fopen((folder / "jpeg" / "exif.jpg").string().c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -161,10 +196,15 @@ int main(int argc, char** argv)
                 const std::string name = std::to_string(bits) + "-" + std::to_string(width) + "." + format.extension;
                 patterned(width, 5, bits).zulSaveImage((folder / format.format / name).string());
             }
+            // The anymap writer keeps 1- and 8-bit pages as PBM and PGM.
+            if (format.extension == std::string("ppm")) {
+                patterned(9, 5, bits).zulSaveImage((folder / "ppm" / (std::to_string(bits) + ".pnm")).string());
+            }
         }
     }
     writeTwoPageTiff((folder / "tiff" / "pages.tif").string());
     writeLayoutTiffs(folder / "tiff");
     writeOtherPngs(folder / "png");
+    writeScannerAndPhoneFiles(folder);
     return 0;
 }

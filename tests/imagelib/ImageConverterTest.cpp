@@ -74,7 +74,7 @@ TEST(ZULImageConverterTest, GrayWeightsAreIntegerExact)
     ZULImage color = randomImage(37, 11, 24, 9);
     color.zulSetResolution(300.0f, 300.0f, 1);
     C::zulColor2Gray(gray, color);
-    EXPECT_EQ(gray.zulGetXResolution(), 0.0f);  // a plain header
+    EXPECT_EQ(gray.zulGetXResolution(), 300.0f);  // the page keeps its dots per inch
     for (int y = 0; y < 11; ++y) {
         for (int x = 0; x < 37; ++x) {
             const unsigned char* p = color.zulGetRow(y) + 3 * x;
@@ -303,7 +303,7 @@ TEST(ZULImageConverterTest, HeapConversionsReturnNullInsteadOfRaising)
     ASSERT_NE(packed, nullptr);
     EXPECT_TRUE(samePixels(*packed, bit));
     EXPECT_EQ(packed->zulGetBinaryState(), 1);
-    EXPECT_EQ(packed->zulGetXResolution(), 0.0f);
+    EXPECT_EQ(packed->zulGetXResolution(), 300.0f);
 
     const auto reduced = C::zulCreateConvertedImage(&color, C::kBinary);
     ASSERT_NE(reduced, nullptr);

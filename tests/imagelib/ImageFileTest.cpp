@@ -31,11 +31,11 @@ TEST(ImageFileFormat, ExtensionsByExactSpelling)
     EXPECT_EQ(ZULImageFile::zulGetImageFormat("a." + std::string(300, 't')), 0);
 }
 
-TEST(ImageFileFormat, UnknownExtensionLoadsAndSavesNothing)
+TEST(ImageFileFormat, UnknownExtensionSavesNothingAndMissingFilesLoadNothing)
 {
     tavotest::TempDir dir;
     ZULImage image = randomImage(5, 4, 8, 1);
-    EXPECT_FALSE(image.zulSaveImage((dir / "page.tIf").string()));
+    EXPECT_FALSE(image.zulSaveImage((dir / "page.xyz").string()));
     EXPECT_FALSE(image.zulSaveImage((dir / "page").string()));
     EXPECT_TRUE(folderEntries(dir.path()).empty());
     ZULImage loaded = randomImage(3, 3, 8, 2);

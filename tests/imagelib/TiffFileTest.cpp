@@ -154,7 +154,7 @@ TEST(TiffFile, ResolutionUnits)
         {RESUNIT_CENTIMETER, 118.11f, 299.0f, 1},
         {RESUNIT_INCH, 300.0f, 300.0f, 1},
         {RESUNIT_NONE, 72.0f, 72.0f, 0},
-        {0, 96.0f, 96.0f, 0},
+        {0, 96.0f, 96.0f, 1},  // no unit tag: inches, the format's default
     };
     for (const auto& c : cases) {
         TiffPage page{4, 4, 8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE,
@@ -231,7 +231,7 @@ TEST(TiffFile, OtherLayoutsReadAsColour)
     ASSERT_EQ(wide.zulGetBitsPerPixel(), 24);
     EXPECT_EQ(imageBytes(wide), (Bytes{0, 0, 0, 128, 128, 128, 255, 255, 255}));
 
-    // A tiled 8-bit page.
+    // A tiled 8-bit page stays gray.
     Bytes tile(16 * 16, 0);
     tile[0] = 50;
     tile[17] = 200;
@@ -247,9 +247,9 @@ TEST(TiffFile, OtherLayoutsReadAsColour)
     TIFFWriteEncodedTile(tiff, 0, tile.data(), static_cast<tmsize_t>(tile.size()));
     TIFFClose(tiff);
     const ZULImage fromTiles(tiled);
-    ASSERT_EQ(fromTiles.zulGetBitsPerPixel(), 24);
+    ASSERT_EQ(fromTiles.zulGetBitsPerPixel(), 8);
     EXPECT_EQ(fromTiles.zulGetRow(0)[0], 50);
-    EXPECT_EQ(fromTiles.zulGetRow(1)[3 * 1 + 2], 200);
+    EXPECT_EQ(fromTiles.zulGetRow(1)[1], 200);
 }
 
 TEST(TiffFile, DamagedFilesAreRefused)
@@ -275,10 +275,12 @@ TEST(TiffFile, DamagedFilesAreRefused)
     const std::string shortFile = (dir / "short.tif").string();
     writeBytes(shortFile, moved);
     ZULImage image;
+    // libtiff's explanation ends the one message; nothing is printed.
     testing::internal::CaptureStderr();
     expectZulError([&] { image.zulLoadImage(shortFile); }, 4,
-                   "ZULTIFFImage:187: <ZULTIFFImage::zulLoadImage()> Read error on input strip");
-    EXPECT_NE(testing::internal::GetCapturedStderr().find(shortFile + ": "), std::string::npos);
+                   "ZULTIFFImage:187: <ZULTIFFImage::zulLoadImage()> Read error on input strip (TIFFFillStrip: "
+                   "Read error on strip 0; got 100 bytes, expected 20200)");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_FALSE(image.zulHasImageData());
     // Cut in half, the directory is gone.
     writeBytes(shortFile, Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2)));
