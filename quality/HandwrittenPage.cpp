@@ -118,7 +118,7 @@ TruthLine writeLine(Hand& hand, const PageStyle& s, const Baseline& base, double
         const double y = base.y(u) + hand.wobble(s.baselineJitter) * s.em;
         const double strength = std::clamp(s.inkStrength + hand.wobble(s.inkStrengthJitter), 0.2, 1.0);
         TruthWord word = hand.paint(text, shape, wordTransform(right - u, y, angle, slant, size), strength);
-        u += width * std::cos(angle) + std::max(0.1, s.wordGap + hand.wobble(s.wordGapJitter)) * s.em;
+        u += width * std::cos(angle) + std::max(0.2, s.wordGap + hand.wobble(s.wordGapJitter)) * s.em;
         if (word.paws.empty())
             continue;
         line.box = unite(line.box, word.box);

@@ -101,6 +101,27 @@ void addSpecks(const PageStyle& s, std::mt19937& rng, std::vector<std::uint8_t>&
     }
 }
 
+// A camera's softness: the ink spread by a three-pixel box, across then down.
+void soften(std::vector<std::uint8_t>& cover, int width, int height)
+{
+    std::vector<std::uint8_t> line;
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = cover.data() + static_cast<size_t>(y) * width;
+        line.assign(row, row + width);
+        for (int x = 1; x + 1 < width; ++x)
+            row[x] = static_cast<std::uint8_t>((line[x - 1] + line[x] + line[x + 1] + 1) / 3);
+    }
+    std::vector<std::uint8_t> above(cover.begin(), cover.begin() + width), current(width);
+    for (int y = 1; y + 1 < height; ++y) {
+        std::uint8_t* row = cover.data() + static_cast<size_t>(y) * width;
+        const std::uint8_t* below = row + width;
+        current.assign(row, row + width);
+        for (int x = 0; x < width; ++x)
+            row[x] = static_cast<std::uint8_t>((above[x] + current[x] + below[x] + 1) / 3);
+        above.swap(current);
+    }
+}
+
 }  // namespace
 
 std::string captureExtension(Capture capture)
@@ -121,6 +142,8 @@ ZULImage capturePage(const PageStyle& s, const InkLayer& ink, std::mt19937& rng)
 {
     std::vector<std::uint8_t> cover = ink.cover;
     addSpecks(s, rng, cover);
+    if (s.capture == Capture::Photo)
+        soften(cover, s.width, s.height);
     const bool colour = s.capture == Capture::Colour || (s.capture == Capture::Photo && !s.greyPhoto);
     const int bits = s.capture == Capture::Bilevel ? 1 : colour ? 24 : 8;
     ZULImage image(s.width, s.height, bits, true);

@@ -131,6 +131,9 @@ PageStyle drawStyle(const std::string& kind, std::mt19937& rng)
         s.grain = dice.real(4, 10);
         s.specks = 0;
     } else if (look == "tight") {
+        // A large hand packed close: descenders of one line meet the
+        // ascenders of the next.
+        s.em = dice.real(20, 27) * s.dpi / kPointsPerInch;
         drawLines(s, dice, 1.0, 1.25);
         s.pitchJitter = dice.real(0.02, 0.08);
     }
