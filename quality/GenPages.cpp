@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "PageFiles.h"
+#include "InkPainter.h"
 #include "PageStyle.h"
 
 namespace {
@@ -90,5 +91,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "gen_pages: %s\n", e.what());
         return 2;
     }
+    tavo::quality::releaseFontCaches();
     return 0;
 }

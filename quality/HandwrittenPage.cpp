@@ -26,6 +26,7 @@ public:
     Hand(const PageStyle& style, std::mt19937& rng, InkLayer& ink)
         : s_(style), rng_(rng), ink_(ink), painter_(style.font)
     {
+        painter_.setWobble(style.wobble * InkPainter::kReferenceEm, style.wobbleWave * InkPainter::kReferenceEm);
     }
 
     double real(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng_); }
@@ -71,6 +72,7 @@ public:
     {
         TruthWord word;
         word.text = text;
+        painter_.setWobblePhase(real(0, 2 * std::numbers::pi), real(0, 2 * std::numbers::pi));
         double right = 0;
         const double pen = s_.pen * InkPainter::kReferenceEm / s_.em;
         for (size_t i = 0; i < w.paws.size(); ++i) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fontconfig/fontconfig.h>
+#include <numbers>
 
 namespace tavo::quality {
 
@@ -28,6 +30,35 @@ InkPainter::~InkPainter()
     pango_font_description_free(font_);
     g_object_unref(layout_);
     g_object_unref(context_);
+}
+
+void InkPainter::setWobble(double amplitude, double wavelength)
+{
+    wobble_ = amplitude;
+    wave_ = 2 * std::numbers::pi / std::max(1.0, wavelength);
+}
+
+void InkPainter::setWobblePhase(double across, double down)
+{
+    phaseX_ = across;
+    phaseY_ = down;
+}
+
+// Moves every point of the current path: across by a wave running down the
+// text, down by one running across it.
+void InkPainter::bendPath(cairo_t* cr) const
+{
+    cairo_path_t* path = cairo_copy_path(cr);
+    for (int i = 0; i < path->num_data; i += path->data[i].header.length)
+        for (int j = 1; j < path->data[i].header.length; ++j) {
+            cairo_path_data_t& p = path->data[i + j];
+            const double x = p.point.x, y = p.point.y;
+            p.point.x = x + wobble_ * std::sin(y * wave_ + phaseX_);
+            p.point.y = y + wobble_ * std::sin(x * wave_ + phaseY_);
+        }
+    cairo_new_path(cr);
+    cairo_append_path(cr, path);
+    cairo_path_destroy(path);
 }
 
 std::string InkPainter::chosenFamily() const
@@ -61,7 +92,7 @@ Box InkPainter::paint(const std::string& text, const cairo_matrix_t& toPage, dou
 
     // Page rectangle that surely holds the ink: the ink extents widened by
     // the pen, through the transform, plus a pixel of antialiasing.
-    const double grow = pen + 1;
+    const double grow = pen + wobble_ + 1;
     const double x0 = originX + double(ink.x) / PANGO_SCALE - grow;
     const double y0 = originY + double(ink.y) / PANGO_SCALE - grow;
     const double x1 = x0 + double(ink.width) / PANGO_SCALE + 2 * grow;
@@ -86,6 +117,8 @@ Box InkPainter::paint(const std::string& text, const cairo_matrix_t& toPage, dou
     cairo_transform(cr, &toPage);
     cairo_move_to(cr, originX, originY);
     pango_cairo_layout_path(cr, layout_);
+    if (wobble_ > 0)
+        bendPath(cr);
     cairo_fill_preserve(cr);
     if (pen > 0) {
         cairo_set_line_width(cr, pen);
@@ -117,6 +150,13 @@ Box InkPainter::paint(const std::string& text, const cairo_matrix_t& toPage, dou
     if (maxX < 0)
         return {};
     return {minX, minY, maxX - minX + 1, maxY - minY + 1};
+}
+
+void releaseFontCaches()
+{
+    pango_cairo_font_map_set_default(nullptr);
+    cairo_debug_reset_static_data();
+    FcFini();
 }
 
 cairo_matrix_t wordTransform(double x, double y, double angle, double slant, double scale)

@@ -41,6 +41,12 @@ public:
     // The family fontconfig actually chose for the requested one.
     std::string chosenFamily() const;
 
+    // Bends every outline by a smooth wave of the given amplitude and
+    // wavelength (reference pixels), as an unsteady hand does; phase moves
+    // the wave, so words differ.  Amplitude 0 draws the font's outlines.
+    void setWobble(double amplitude, double wavelength);
+    void setWobblePhase(double across, double down);
+
     // Advance width of the text in reference pixels.
     double advance(const std::string& text);
 
@@ -52,10 +58,18 @@ public:
               double strength, InkLayer& layer);
 
 private:
+    void bendPath(cairo_t* cr) const;
+
+    double wobble_ = 0, wave_ = 1, phaseX_ = 0, phaseY_ = 0;
     PangoContext* context_;
     PangoLayout* layout_;
     PangoFontDescription* font_;
 };
+
+// Frees the font map and the font and glyph caches that Pango, Cairo and
+// fontconfig keep for the life of the process, so that leak checkers see
+// only real leaks.  Call it last, when no InkPainter is left.
+void releaseFontCaches();
 
 // Local word frame to page: the word's right end on the baseline at (x, y),
 // turned by angle, leaning by slant, scaled by scale.

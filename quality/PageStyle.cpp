@@ -34,6 +34,8 @@ void drawHand(PageStyle& s, Dice& dice)
     const double points = dice.real(15, 22);
     s.em = points * s.dpi / kPointsPerInch;
     s.pen = dice.chance(0.5) ? dice.real(0, 0.03) * s.em : 0;
+    s.wobble = dice.real(0, 0.025);
+    s.wobbleWave = dice.real(0.2, 0.5);
     s.slant = dice.real(-0.15, 0.2);
     s.slantJitter = dice.real(0.02, 0.08);
     s.sizeJitter = dice.real(0.03, 0.1);

@@ -36,6 +36,8 @@ struct PageStyle {
     std::string font;
     double em = 60;              // font size
     double pen = 0;              // extra stroke width, pixels
+    double wobble = 0;           // bend of the strokes, share of em
+    double wobbleWave = 0.3;     // its wavelength, share of em
     double slant = 0;            // shear of every word
     double slantJitter = 0;      // per word
     double sizeJitter = 0;       // per word, share of the size

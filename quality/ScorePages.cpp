@@ -151,12 +151,13 @@ int main(int argc, char** argv)
     if (runs.empty())
         return usage();
 
-    if (!quiet) {
-        std::printf(kHeader, "run", "page", "lines", "zones", "lineR", "lineT", "words", "paws", "flagged",
-                    "needed", "falseA", "s");
-    }
-    std::vector<std::map<std::string, Totals>> byKind(runs.size());
-    std::vector<Totals> totals(runs.size());
+    // Every truth file is read before anything is printed, so a bad one
+    // stops the run with its message alone.
+    struct Scored {
+        std::string name;
+        PageScore score;
+    };
+    std::vector<std::vector<Scored>> scored(runs.size());
     for (size_t r = 0; r < runs.size(); ++r) {
         for (const PageRequest& request : runs[r].pages) {
             std::string error;
@@ -171,23 +172,32 @@ int main(int argc, char** argv)
                 words = readZoneFile(request.words);
             PageScore score = scorePage(*truth, lines, words ? &*words : nullptr);
             score.seconds = request.seconds;
-            const std::string kind = truth->kind.empty() ? "lines" : truth->kind;
-            byKind[r][kind].add(score);
-            totals[r].add(score);
-            if (!quiet) {
-                const std::string name = pageName(*truth, request.truth);
-                std::printf(kHeader, runs[r].name.c_str(), name.c_str(), std::to_string(score.truthLines).c_str(),
-                            (lines.opened ? std::to_string(score.lineZones) : std::string("none")).c_str(),
-                            percent(score.matchedLines, score.truthLines).c_str(),
-                            percent(score.rightLines, score.truthLines).c_str(),
-                            words ? percent(score.rightWords, score.truthWords).c_str() : "n/a",
-                            score.pawBoxes ? percent(score.matchedPaws, score.truthPaws).c_str() : "n/a",
-                            score.flagged ? "yes" : "no", score.neededFlag ? "yes" : "no",
-                            percent(score.doubtfulCorrect, score.correctZones).c_str(),
-                            secondsText(score.seconds, score.seconds >= 0).c_str());
-            }
+            if (score.kind.empty())
+                score.kind = "lines";
+            scored[r].push_back({pageName(*truth, request.truth), score});
         }
     }
+
+    std::vector<std::map<std::string, Totals>> byKind(runs.size());
+    std::vector<Totals> totals(runs.size());
+    if (!quiet)
+        std::printf(kHeader, "run", "page", "lines", "zones", "lineR", "lineT", "words", "paws", "flagged",
+                    "needed", "falseA", "s");
+    for (size_t r = 0; r < runs.size(); ++r)
+        for (const auto& [name, s] : scored[r]) {
+            byKind[r][s.kind].add(s);
+            totals[r].add(s);
+            if (quiet)
+                continue;
+            std::printf(kHeader, runs[r].name.c_str(), name.c_str(), std::to_string(s.truthLines).c_str(),
+                        (s.linesRead ? std::to_string(s.lineZones) : std::string("none")).c_str(),
+                        percent(s.matchedLines, s.truthLines).c_str(), percent(s.rightLines, s.truthLines).c_str(),
+                        s.wordsGiven ? percent(s.rightWords, s.truthWords).c_str() : "n/a",
+                        s.pawBoxes ? percent(s.matchedPaws, s.truthPaws).c_str() : "n/a",
+                        s.flagged ? "yes" : "no", s.neededFlag ? "yes" : "no",
+                        percent(s.doubtfulCorrect, s.correctZones).c_str(),
+                        secondsText(s.seconds, s.seconds >= 0).c_str());
+        }
     if (!quiet)
         std::printf("\n");
     printHeader("kind");

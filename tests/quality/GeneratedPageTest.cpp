@@ -61,6 +61,14 @@ int strayInk(const ZULImage& page, const std::vector<Box>& boxes)
 
 class ExactTruth : public ::testing::TestWithParam<const char*> {};
 
+// The font caches live as long as the process; freed last so that the leak
+// checker of the sanitizer build reports only real leaks.
+class FontCaches : public ::testing::Environment {
+public:
+    void TearDown() override { releaseFontCaches(); }
+};
+const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
+
 TEST_P(ExactTruth, BoxesHoldAllInkAndOnlyTightly)
 {
     std::mt19937 rng;
@@ -170,6 +178,13 @@ TEST(PageFiles, SameSeedSamePageAndTrueLinesReadBack)
     }
     EXPECT_EQ(tavotest::readFile(dir / "a.txt"), transcript);
     EXPECT_TRUE(std::filesystem::exists(dir / ("a" + captureExtension(Capture::Bilevel))));
+
+    // The program takes the true lines as it takes merged ones.
+    const tavotest::RunResult run = tavotest::runTool({"-segword", "a.tif", "a.truelines.xml", "seg.xml"}, dir.path());
+    EXPECT_TRUE(run.status == 0 || run.status == 3) << run.out << run.err;
+    const ZoneFile segmented = readZoneFile((dir / "seg.xml").string());
+    ASSERT_EQ(segmented.zones.size(), first.lines.size());
+    EXPECT_EQ(segmented.zones[0].text, lines.zones[0].text);
 }
 
 }  // namespace
