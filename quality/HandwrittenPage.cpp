@@ -31,7 +31,7 @@ public:
 
     double real(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng_); }
     int integer(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-    double wobble(double amount) { return amount > 0 ? std::normal_distribution<double>(0, amount)(rng_) : 0; }
+    double jitter(double amount) { return amount > 0 ? std::normal_distribution<double>(0, amount)(rng_) : 0; }
 
     std::string pickWord()
     {
@@ -42,6 +42,7 @@ public:
                 number += char16_t(kFirstDigit + integer(number.empty() ? 1 : 0, 9));
             return utf8FromWide(number);
         }
+        // About one word in ten of many pieces and one in ten of short ones.
         const auto& words = r < 0.12 ? manyPieceWords : r < 0.22 ? shortPieceWords : commonWords;
         return words[integer(0, int(words.size()) - 1)];
     }
@@ -60,7 +61,7 @@ public:
         for (size_t i = 0; i < w.paws.size(); ++i) {
             w.advances.push_back(painter_.advance(w.paws[i]));
             const bool last = i + 1 == w.paws.size();
-            w.gaps.push_back(last ? 0 : std::max(0.0, wobble(s_.pawGapJitter)) * InkPainter::kReferenceEm);
+            w.gaps.push_back(last ? 0 : std::max(0.0, jitter(s_.pawGapJitter)) * InkPainter::kReferenceEm);
             w.width += w.advances.back() + w.gaps.back();
         }
         return w;
@@ -111,16 +112,16 @@ TruthLine writeLine(Hand& hand, const PageStyle& s, const Baseline& base, double
     while (true) {
         const std::string text = hand.pickWord();
         const Hand::Shape shape = hand.shape(text);
-        const double size = scale * std::max(0.5, 1 + hand.wobble(s.sizeJitter));
+        const double size = scale * std::max(0.5, 1 + hand.jitter(s.sizeJitter));
         const double width = shape.width * size;
         if (!line.words.empty() && u + width > length)
             break;
-        const double angle = base.angle(u) + hand.wobble(s.angleJitter);
-        const double slant = s.slant + hand.wobble(s.slantJitter);
-        const double y = base.y(u) + hand.wobble(s.baselineJitter) * s.em;
-        const double strength = std::clamp(s.inkStrength + hand.wobble(s.inkStrengthJitter), 0.2, 1.0);
+        const double angle = base.angle(u) + hand.jitter(s.angleJitter);
+        const double slant = s.slant + hand.jitter(s.slantJitter);
+        const double y = base.y(u) + hand.jitter(s.baselineJitter) * s.em;
+        const double strength = std::clamp(s.inkStrength + hand.jitter(s.inkStrengthJitter), 0.2, 1.0);
         TruthWord word = hand.paint(text, shape, wordTransform(right - u, y, angle, slant, size), strength);
-        u += width * std::cos(angle) + std::max(0.2, s.wordGap + hand.wobble(s.wordGapJitter)) * s.em;
+        u += width * std::cos(angle) + std::max(0.2, s.wordGap + hand.jitter(s.wordGapJitter)) * s.em;
         if (word.paws.empty())
             continue;
         line.box = unite(line.box, word.box);
@@ -167,7 +168,7 @@ void writeExtras(Hand& hand, const PageStyle& s, PageTruth& truth)
         for (int n = hand.integer(1, 3); n > 0; --n)
             words.push_back(hand.pickWord());
         // Written up the margin, as notes squeezed beside a page usually are.
-        const double angle = -std::numbers::pi / 2 + hand.wobble(0.15);
+        const double angle = -std::numbers::pi / 2 + hand.jitter(0.15);
         const Box box = writeAside(hand, words, s.marginLeft * hand.real(0.4, 0.6),
                                    s.height * hand.real(0.45, 0.8), angle, scale * 0.7);
         if (!box.empty())
@@ -212,7 +213,7 @@ InkedPage writePage(const PageStyle& s, std::mt19937& rng)
     int paragraphLeft = hand.integer(2, 7);
     for (int i = 0; i < s.lines; ++i) {
         Baseline base;
-        base.y0 = s.top + s.pitch * (i + 0.8) + hand.wobble(s.pitchJitter) * s.pitch;
+        base.y0 = s.top + s.pitch * (i + 0.8) + hand.jitter(s.pitchJitter) * s.pitch;
         base.slope = hand.real(-s.drift, s.drift);
         base.amplitude = hand.real(0, s.curve) * s.em;
         base.wave = 2 * std::numbers::pi / (fullLength * hand.real(0.6, 2.0));

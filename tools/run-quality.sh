@@ -43,9 +43,10 @@ grep -q -- '^ *-words ' <<<"$help" && has_words=1
 timed() {
     local dir=$1
     shift
-    local start=$EPOCHREALTIME
+    local start=${EPOCHREALTIME/./}
     (cd "$dir" && "$@" >>log.txt 2>&1)
-    echo "$EPOCHREALTIME - $start" | bc
+    local took=$((${EPOCHREALTIME/./} - start))
+    printf '%d.%03d\n' $((took / 1000000)) $((took % 1000000 / 1000))
 }
 
 described=() new=() truewords=()
