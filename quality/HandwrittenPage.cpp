@@ -33,15 +33,20 @@ public:
     int integer(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     double jitter(double amount) { return amount > 0 ? std::normal_distribution<double>(0, amount)(rng_) : 0; }
 
+    // A number of up to the given digits, without leading zeros.
+    std::string number(int mostDigits)
+    {
+        std::u16string digits;
+        for (int n = integer(1, mostDigits); n > 0; --n)
+            digits += char16_t(kFirstDigit + integer(digits.empty() ? 1 : 0, 9));
+        return utf8FromWide(digits);
+    }
+
     std::string pickWord()
     {
         const double r = real(0, 1);
-        if (r < s_.digitShare) {
-            std::u16string number;
-            for (int n = integer(1, 4); n > 0; --n)
-                number += char16_t(kFirstDigit + integer(number.empty() ? 1 : 0, 9));
-            return utf8FromWide(number);
-        }
+        if (r < s_.digitShare)
+            return number(4);
         // About one word in ten of many pieces and one in ten of short ones.
         const auto& words = r < 0.12 ? manyPieceWords : r < 0.22 ? shortPieceWords : commonWords;
         return words[integer(0, int(words.size()) - 1)];
@@ -153,12 +158,10 @@ void writeExtras(Hand& hand, const PageStyle& s, PageTruth& truth)
 {
     const double scale = s.em / InkPainter::kReferenceEm;
     if (s.pageNumber) {
-        std::u16string digits;
-        for (int n = hand.integer(1, 3); n > 0; --n)
-            digits += char16_t(kFirstDigit + hand.integer(digits.empty() ? 1 : 0, 9));
+        const std::string digits = hand.number(3);
         const bool atTop = hand.integer(0, 1) == 0;
         const double y = atTop ? s.top * 0.5 : s.height - s.top * 0.4;
-        const Box box = writeAside(hand, {utf8FromWide(digits)}, s.width * hand.real(0.45, 0.55), y, 0,
+        const Box box = writeAside(hand, {digits}, s.width * hand.real(0.45, 0.55), y, 0,
                                    scale * 0.8);
         if (!box.empty())
             truth.extras.push_back(box);

@@ -9,6 +9,7 @@
 #include "PageCapture.h"
 #include "PageFiles.h"
 #include "RunTool.h"
+#include "ZULImageConverter.h"
 #include "ZoneScore.h"
 
 namespace tavo::quality {
@@ -106,6 +107,33 @@ TEST_P(ExactTruth, BoxesHoldAllInkAndOnlyTightly)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, ExactTruth, ::testing::Values("KacstPen", "Amiri", "KacstOffice"));
+
+// On ruled colour paper the rules, the paper tone and the grain stay above
+// the program's ink threshold, so what reads as ink is the truth's ink, to
+// within the pixel of a stroke's soft edge that darkens where it crosses a
+// rule.
+TEST(ExactTruth, RulesAndPaperOfAColourScanAreNoInk)
+{
+    std::mt19937 rng(5);
+    PageStyle style = drawStyle("ruled", rng);
+    style.lines = 3;
+    style.specks = style.stains = 0;
+    style.pageNumber = style.marginNote = false;
+    const InkedPage page = writePage(style, rng);
+    const ZULImage colour = capturePage(style, page.ink, rng);
+    ASSERT_EQ(colour.zulGetBitsPerPixel(), 24);
+    ZULImage grey;
+    ZULImageConverter::zulConvertImage(grey, colour, ZULImageConverter::kGray);
+    ZULImage bilevel;
+    ZULImageConverter::zulByte2Bit(bilevel, grey, 128);
+    std::vector<Box> paws;
+    for (const TruthLine& line : page.truth.lines)
+        for (const TruthWord& word : line.words)
+            for (const Box& b : word.paws)
+                paws.push_back({b.x - 1, b.y - 1, b.w + 2, b.h + 2});
+    EXPECT_EQ(strayInk(bilevel, paws), 0);
+    EXPECT_GT(strayInk(bilevel, {}), 0);
+}
 
 TEST(ExactTruth, PageNumbersAndNotesAreExtrasNotLines)
 {
