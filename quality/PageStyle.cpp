@@ -55,8 +55,9 @@ void drawHand(PageStyle& s, Dice& dice)
     s.marginNote = dice.chance(0.2);
 }
 
-// Pitch between one and a half and two and a half em, and as many lines as
-// fit, at least kFewestLines.
+// A pitch between lowPitch and highPitch em, and between two thirds of the
+// lines that fit and all of them, at least kFewestLines and at most
+// kMostLines; the pitch shrinks when that many would not fit.
 void drawLines(PageStyle& s, Dice& dice, double lowPitch, double highPitch)
 {
     const double usable = s.height - 2 * s.top;
