@@ -22,32 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "quality/Vocabulary.h"
+
 namespace {
-
-// Common words of everyday Arabic prose.
-const char* const kWords[] = {
-    "في", "من", "على", "إلى", "عن", "مع", "هذا", "هذه", "كان", "كانت", "الذي", "التي",
-    "كتاب", "مدرسة", "بيت", "طريق", "مدينة", "سماء", "بحر", "شمس", "قمر", "نهر", "جبل",
-    "رجل", "امرأة", "ولد", "بنت", "معلم", "طالب", "صديق", "أخ", "أخت", "أب", "أم",
-    "كتب", "قرأ", "ذهب", "جاء", "قال", "رأى", "سمع", "عمل", "درس", "فتح", "أغلق",
-    "جميل", "كبير", "صغير", "جديد", "قديم", "طويل", "قصير", "سعيد", "حزين", "سريع",
-    "اليوم", "غدا", "أمس", "صباح", "مساء", "ليل", "نهار", "سنة", "شهر", "أسبوع",
-    "الماء", "الخبز", "القهوة", "الشاي", "الطعام", "السوق", "المسجد", "الحديقة",
-    "العلم", "المعرفة", "الحياة", "الناس", "العالم", "الأرض", "الوطن", "التاريخ",
-    "الرسالة", "الكلمة", "الجملة", "الصفحة", "القلم", "الورقة", "الباب", "النافذة",
-    "بسرعة", "ببطء", "دائما", "أحيانا", "كثيرا", "قليلا", "معا", "هنا", "هناك",
-    "يكتب", "يقرأ", "يذهب", "يعمل", "يدرس", "يسافر", "يحب", "يعرف", "يريد", "يستطيع",
-    "المكتبة", "الجامعة", "المستشفى", "الشارع", "القرية", "الحقل", "الشجرة", "الزهرة",
-};
-constexpr int kWordCount = sizeof(kWords) / sizeof(kWords[0]);
-
-// Words built from letters that do not join the letter after them, so that
-// they break into small pieces; each line starts and ends with one, as
-// hand-written lines often start and end with short words.
-const char* const kShortPieceWords[] = {
-    "دار", "ورد", "زاد", "أرز", "دور", "رأى", "إذا", "أداء", "وداد", "زوار", "درر", "أدوار",
-};
-constexpr int kShortPieceWordCount = sizeof(kShortPieceWords) / sizeof(kShortPieceWords[0]);
 
 struct Options {
     unsigned seed = 1;
@@ -173,8 +150,8 @@ int main(int argc, char** argv)
             // The last word of the line when little room is left.
             last = right - margin < 420;
             const bool edge = text.empty() || last;
-            const char* word = edge ? kShortPieceWords[uniform(0, kShortPieceWordCount - 1)]
-                                    : kWords[uniform(0, kWordCount - 1)];
+            const auto words = edge ? tavo::quality::shortPieceWords : tavo::quality::commonWords;
+            const char* word = words[uniform(0, static_cast<int>(words.size()) - 1)];
             PangoFontDescription* font = pango_font_description_copy(baseFont);
             const int size = pango_font_description_get_size(baseFont);
             pango_font_description_set_size(font, size * uniform(92, 108) / 100);
