@@ -3,6 +3,7 @@
 #include "BinarizeCommands.h"
 #include "DirectionEdits.h"
 #include "FinishingPass.h"
+#include "LinesCommand.h"
 #include "Merge.h"
 #include "Metadata.h"
 #include "NoiseFilter.h"
@@ -53,6 +54,7 @@ const char* const kUsage =
     "Ground truth:\n"
     "  -textline   page output.xml [n]\n"
     "  -merge      text.txt input.xml output.xml\n"
+    "  -lines      page text.txt output.xml\n"
     "  -meta       input.xml output.xml\n"
     "  -verify     words.xml source.txt\n"
     "Transcription edits:\n"
@@ -167,6 +169,7 @@ const std::vector<Command>& commandTable()
          }},
         {u"-meta", 4, false, [](const auto& a, Report& r) { runMeta(a[2], a[3], r); }},
         {u"-merge", 5, false, [](const auto& a, Report& r) { runMerge(a[2], a[3], a[4], r); }},
+        {u"-lines", 5, false, [](const auto& a, Report& r) { runLines(a[2], a[3], a[4], r); }},
         {u"-filter", 4, false,
          [](const auto& a, Report& r) {
              const FilterResult result = runFilter(a[2], a[3], r);

@@ -1,0 +1,57 @@
+// Candidate text lines of a page: the page's slant, its line pitch and one
+// straight centre line per band of body ink, each with the bodies nearest
+// to it.  All in map pixels.
+#pragma once
+
+#include <vector>
+
+#include "PageComponents.h"
+
+namespace tavo {
+
+// A line centre y = centre + slope * (x - pivot) in map pixels.
+struct CentreLine {
+    double centre = 0;
+    double slope = 0;
+    double pivot = 0;
+    double at(double x) const { return centre + slope * (x - pivot); }
+};
+
+struct LineCandidate {
+    CentreLine line;
+    std::vector<int> bodies;  // indices into PageComponents::components
+    int length = 0;           // columns covered by its bodies
+    int ink = 0;
+    int left = 0;
+    int right = 0;
+};
+
+struct PageLines {
+    double pitch = 0;   // line to line, map pixels
+    double slant = 0;   // rows per column of the page's lines
+    std::vector<LineCandidate> candidates;  // top to bottom
+};
+
+// Finds the slant (best-focused projection of the bodies), projects the body
+// ink along it, takes the pitch from the profile's autocorrelation and one
+// candidate per profile peak, then fits each candidate's centre line to the
+// bodies nearest it.
+PageLines findLineCandidates(const PageComponents& page, int mapWidth);
+
+// Gives every body to its nearest line and fits the lines again; lines left
+// without a body are dropped, and the length, ink and extent of the others
+// are measured.
+void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines);
+
+// Index of the line whose centre is nearest to (x, y), and that distance;
+// -1 for no lines.
+int nearestLine(const std::vector<LineCandidate>& lines, double x, double y, double* distance);
+
+// Pitch of a profile: the first strong autocorrelation peak between the
+// shortest and longest lag, or 0 when there is none.
+double profilePitch(const std::vector<double>& profile, int shortest, int longest);
+
+// The profile smoothed with a Gaussian of the given sigma (in bins).
+std::vector<double> smoothProfile(const std::vector<double>& profile, double sigma);
+
+}  // namespace tavo
