@@ -30,7 +30,7 @@ int pixelGrey(const unsigned char* row, int bits, int x)
     switch (bits) {
     case 24: {
         const unsigned char* p = row + 3 * static_cast<size_t>(x);
-        return (3 * p[0] + 4 * p[1] + p[2]) >> 3;
+        return (77 * p[0] + 150 * p[1] + 29 * p[2]) >> 8;
     }
     case 8:
         return row[x];

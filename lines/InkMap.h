@@ -18,12 +18,11 @@ struct InkMap {
     ZULImage binary;
 };
 
-// Grey of one page pixel: the red and green channels weigh most, so that
-// blue or black ink stays dark against light blue or grey ruling.
 // scale: page pixels per map pixel, chosen from the page's shorter side.
 int inkMapScale(int pageWidth, int pageHeight);
 
-// Reduces (each map pixel between the mean and the darkest of its block, so
+// Reduces the luminance (which keeps black, blue and red ink dark and light
+// ruling light; each map pixel between the mean and the darkest of its block, so
 // thin strokes survive), divides by a background estimated over blocks of a
 // fixed share of the page and thresholds at the Otsu level of the result.
 // A page without pixels gives an empty map.

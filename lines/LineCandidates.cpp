@@ -26,6 +26,10 @@ constexpr double kPeakFloor = 0.05;
 // and only when its bodies span this many bodies across.
 constexpr double kSlopeFreedom = 0.05;
 constexpr double kSlopeSpan = 4.0;
+// Ink this many pitches away from the rest of its line, and with less than
+// this share of the ink of the line's main stretch, is set apart.
+constexpr double kStrayGap = 2.5;
+constexpr double kStrayShare = 0.35;
 
 double slantScore(const PageComponents& page, const std::vector<int>& bodies, double slant, double pivot,
                   double bin, double margin, size_t bins)
@@ -224,13 +228,13 @@ int nearestLine(const std::vector<LineCandidate>& lines, double x, double y, dou
     return best;
 }
 
-void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines)
+void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines, const std::vector<bool>& stray)
 {
     for (auto& line : lines)
         line.bodies.clear();
     for (size_t i = 0; i < page.components.size(); ++i) {
         const InkComponent& c = page.components[i];
-        if (c.kind != PieceKind::Body)
+        if (c.kind != PieceKind::Body || (!stray.empty() && stray[i]))
             continue;
         const int k = nearestLine(lines, c.centreX, c.centreY, nullptr);
         if (k >= 0)
@@ -239,6 +243,40 @@ void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines)
     std::erase_if(lines, [](const LineCandidate& l) { return l.bodies.empty(); });
     for (auto& line : lines)
         measureLine(page, line);
+}
+
+void pruneStrays(const PageComponents& page, PageLines& lines)
+{
+    lines.stray.assign(page.components.size(), false);
+    const double gap = kStrayGap * lines.pitch;
+    for (const LineCandidate& line : lines.candidates) {
+        std::vector<int> bodies = line.bodies;
+        std::sort(bodies.begin(), bodies.end(), [&](int a, int b) {
+            return page.components[static_cast<size_t>(a)].box.left < page.components[static_cast<size_t>(b)].box.left;
+        });
+        // Stretches of bodies without a wide gap: [first, end) of the sorted list and their ink.
+        std::vector<std::pair<size_t, size_t>> stretches;
+        std::vector<int> ink;
+        int right = 0;
+        for (size_t k = 0; k < bodies.size(); ++k) {
+            const InkComponent& c = page.components[static_cast<size_t>(bodies[k])];
+            if (k == 0 || c.box.left - right > gap) {
+                stretches.emplace_back(k, k);
+                ink.push_back(0);
+            }
+            stretches.back().second = k + 1;
+            ink.back() += c.ink;
+            right = k == 0 ? c.box.right : std::max(right, static_cast<int>(c.box.right));
+        }
+        const int most = ink.empty() ? 0 : *std::max_element(ink.begin(), ink.end());
+        for (size_t s = 0; s < stretches.size(); ++s) {
+            if (ink[s] >= kStrayShare * most)
+                continue;
+            for (size_t k = stretches[s].first; k < stretches[s].second; ++k)
+                lines.stray[static_cast<size_t>(bodies[k])] = true;
+        }
+    }
+    assignBodies(page, lines.candidates, lines.stray);
 }
 
 PageLines findLineCandidates(const PageComponents& page, int mapWidth)
@@ -288,6 +326,7 @@ PageLines findLineCandidates(const PageComponents& page, int mapWidth)
                   [](const LineCandidate& a, const LineCandidate& b) { return a.line.centre < b.line.centre; });
     }
     assignBodies(page, result.candidates);
+    pruneStrays(page, result);
     return result;
 }
 

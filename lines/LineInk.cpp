@@ -32,7 +32,7 @@ struct Owned {
 class Assigner {
 public:
     Assigner(const PageComponents& page, const PageLines& lines, const std::vector<LineMatch>& matches)
-        : page_(page), pitch_(lines.pitch), owned_(matches.size())
+        : page_(page), pitch_(lines.pitch), stray_(lines.stray), owned_(matches.size())
     {
         std::vector<int> owner(lines.candidates.size(), -1);
         for (size_t i = 0; i < matches.size(); ++i) {
@@ -59,7 +59,7 @@ public:
     std::vector<Owned> run()
     {
         for (size_t i = 0; i < page_.components.size(); ++i) {
-            if (page_.components[i].kind == PieceKind::Body)
+            if (page_.components[i].kind == PieceKind::Body && !stray_[i])
                 assignBody(i);
         }
         indexBodies();
@@ -122,14 +122,17 @@ private:
         }
     }
 
-    // Whether a body of line k lies over or under the columns of the mark.
+    // Whether a body of line k lies over or under the columns of the mark,
+    // give or take a body's height.
     bool hasBodyOver(int k, const InkComponent& mark) const
     {
-        for (int b = mark.box.left / bucketWidth_;
-             b <= mark.box.right / bucketWidth_ && static_cast<size_t>(b) < buckets_.size(); ++b) {
+        const int left = mark.box.left - bucketWidth_;
+        const int right = mark.box.right + bucketWidth_;
+        for (int b = std::max(0, left / bucketWidth_);
+             b <= right / bucketWidth_ && static_cast<size_t>(b) < buckets_.size(); ++b) {
             for (int i : buckets_[static_cast<size_t>(b)]) {
                 const auto& box = page_.components[static_cast<size_t>(i)].box;
-                if (bodyOwner_[static_cast<size_t>(i)] == k && box.left <= mark.box.right && box.right >= mark.box.left)
+                if (bodyOwner_[static_cast<size_t>(i)] == k && box.left <= right && box.right >= left)
                     return true;
             }
         }
@@ -143,16 +146,19 @@ private:
         if (k < 0 || d > kStrayDistance * pitch_)
             return;
         const int other = lines_[static_cast<size_t>(k)].line.at(mark.centreX) < mark.centreY ? k + 1 : k - 1;
-        if (other >= 0 && other < static_cast<int>(lines_.size()) && !hasBodyOver(k, mark) &&
-            hasBodyOver(other, mark) &&
+        const bool own = hasBodyOver(k, mark);
+        if (other >= 0 && other < static_cast<int>(lines_.size()) && !own && hasBodyOver(other, mark) &&
             std::abs(lines_[static_cast<size_t>(other)].line.at(mark.centreX) - mark.centreY) < kStrayDistance * pitch_)
             k = other;
+        else if (!own)
+            return;
         for (int r = 0; r < mark.box.runCount; ++r)
             give(k, page_.runs[static_cast<size_t>(mark.box.firstRun + r)], false);
     }
 
     const PageComponents& page_;
     double pitch_;
+    const std::vector<bool>& stray_;
     std::vector<Owned> owned_;
     std::vector<Attractor> attractors_;
     std::vector<LineCandidate> lines_;  // the attractors' lines, top to bottom

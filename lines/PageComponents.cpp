@@ -13,8 +13,10 @@ namespace {
 // within about three bodies.
 constexpr double kRulingLength = 8.0;
 constexpr double kRulingHeight = 4.5;
-// A component this many bodies wide and high is a stain, a frame or a
-// border, not writing.
+// Ruling is thin: this many strokes above and below it the page is paper.
+constexpr double kRulingReach = 2.0;
+// A component this many bodies high is a stain, a frame or a border, not
+// writing.
 constexpr double kHugeExtent = 6.0;
 // Along the border, a component this many bodies long is the scanner's edge.
 constexpr double kBorderExtent = 3.0;
@@ -33,8 +35,29 @@ double median(std::vector<T> values)
     return static_cast<double>(values[mid]);
 }
 
-// Paints over horizontal and vertical ink runs longer than the limits.
-bool eraseRuling(InkMap& map, int longest, int tallest)
+// Ink pixels of row y, columns [from, to); none outside the map.
+int rowInk(const InkMap& map, int y, int from, int to)
+{
+    if (y < 0 || y >= map.height)
+        return 0;
+    const unsigned char* row = map.binary.zulGetRow(y);
+    return static_cast<int>(std::count(row + from, row + to, 0));
+}
+
+int columnInk(const InkMap& map, int x, int from, int to)
+{
+    if (x < 0 || x >= map.width)
+        return 0;
+    int n = 0;
+    for (int y = from; y < to; ++y)
+        n += map.binary.zulGetRow(y)[x] == 0 ? 1 : 0;
+    return n;
+}
+
+// Paints over thin horizontal and vertical ink runs longer than the limits:
+// thin when the rows (columns) reach beyond a couple of strokes either side
+// are mostly paper, so a long run inside a blob stays.
+bool eraseRuling(InkMap& map, int longest, int tallest, int reach)
 {
     bool erased = false;
     for (int y = 0; y < map.height; ++y) {
@@ -48,7 +71,8 @@ bool eraseRuling(InkMap& map, int longest, int tallest)
             int end = x;
             while (end < map.width && row[end] == 0)
                 ++end;
-            if (end - x > longest) {
+            const int half = (end - x) / 2;
+            if (end - x > longest && rowInk(map, y - reach, x, end) < half && rowInk(map, y + reach, x, end) < half) {
                 std::fill(row + x, row + end, 255);
                 erased = true;
             }
@@ -59,7 +83,9 @@ bool eraseRuling(InkMap& map, int longest, int tallest)
     std::vector<int> start(static_cast<size_t>(map.width), -1);
     auto closeRun = [&](int x, int end) {
         const int first = start[static_cast<size_t>(x)];
-        if (first >= 0 && end - first > tallest) {
+        const int half = (end - first) / 2;
+        if (first >= 0 && end - first > tallest && columnInk(map, x - reach, first, end) < half &&
+            columnInk(map, x + reach, first, end) < half) {
             for (int y = first; y < end; ++y)
                 map.binary.zulGetRow(y)[x] = 255;
             erased = true;
@@ -113,7 +139,8 @@ PageComponents findPageComponents(InkMap& map)
         return page;
     ZULRunLabeller::Labelling labelling = ZULRunLabeller::zulLabelRuns(map.binary);
     PageMeasures m = measurePage(labelling);
-    if (eraseRuling(map, static_cast<int>(kRulingLength * m.body), static_cast<int>(kRulingHeight * m.body))) {
+    if (eraseRuling(map, static_cast<int>(kRulingLength * m.body), static_cast<int>(kRulingHeight * m.body),
+                    static_cast<int>(std::ceil(kRulingReach * m.stroke)))) {
         labelling = ZULRunLabeller::zulLabelRuns(map.binary);
         m = measurePage(labelling);
     }
@@ -139,7 +166,7 @@ PageComponents findPageComponents(InkMap& map)
         const double h = box.bottom - box.top + 1;
         const bool onBorder = box.left == 0 || box.top == 0 || box.right == map.width - 1 ||
                               box.bottom == map.height - 1;
-        if ((w > kHugeExtent * m.body && h > kHugeExtent * m.body) ||
+        if (h > kHugeExtent * m.body ||
             (onBorder && std::max(w, h) > kBorderExtent * m.body) || c.ink < speck)
             c.kind = PieceKind::Noise;
         else if (h >= kBodyHeightShare * m.body || w >= kBodyWidthShare * m.body)
