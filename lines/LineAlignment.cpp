@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tavo {
 
@@ -14,11 +15,15 @@ constexpr double kSkipInk = 1.2;       // a candidate of median length left out
 constexpr double kSplitLine = 0.5;     // two pieces for one text line
 constexpr double kBodyWeight = 0.3;    // body count against PAW count
 constexpr double kMaxStep = 4.0;
+// Cost of a pitch more or less between two matched candidates than the text
+// lines between them ask for.
+constexpr double kGapWeight = 1.0;
+// A step of the alignment leaves out at most this many text lines or
+// candidates.
+constexpr int kWindow = 6;
 // Two pieces of one line overlap each other by at most this share of the
 // shorter one.
 constexpr double kPieceOverlap = 0.3;
-
-enum class Step : unsigned char { None, SkipInk, MissText, Match, Split };
 
 double median(std::vector<double> v)
 {
@@ -52,84 +57,101 @@ std::pair<double, double> inkRates(const std::vector<TextSize>& texts, const std
 
 }  // namespace
 
-std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std::vector<InkSize>& ink)
+std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std::vector<InkSize>& ink,
+                                  double pitch)
 {
-    const size_t n = texts.size();
-    const size_t m = ink.size();
-    std::vector<LineMatch> result(n);
+    const int n = static_cast<int>(texts.size());
+    const int m = static_cast<int>(ink.size());
+    std::vector<LineMatch> result(static_cast<size_t>(n));
     if (n == 0)
         return result;
     const auto [perCharacter, perPaw] = inkRates(texts, ink);
-    std::vector<double> expected(n);
-    for (size_t i = 0; i < n; ++i)
-        expected[i] = perCharacter * texts[i].characters;
+    std::vector<double> expected(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        expected[static_cast<size_t>(i)] = perCharacter * texts[static_cast<size_t>(i)].characters;
     const double typical = std::max(median(expected), 1.0);
+    pitch = std::max(pitch, 1.0);
 
-    auto compare = [&](size_t i, double length, double bodies) {
-        const double lengthCost = std::abs(std::log((length + 1) / (expected[i] + 1)));
-        const double bodyCost = std::abs(std::log((bodies + 1) / (perPaw * texts[i].paws + 1)));
+    auto compare = [&](int i, double length, double bodies) {
+        const size_t t = static_cast<size_t>(i);
+        const double lengthCost = std::abs(std::log((length + 1) / (expected[t] + 1)));
+        const double bodyCost = std::abs(std::log((bodies + 1) / (perPaw * texts[t].paws + 1)));
         return std::min(kMaxStep, lengthCost + kBodyWeight * bodyCost);
     };
-    auto skipCost = [&](size_t j) { return kSkipInk * std::min(ink[j].length / typical, 1.5); };
-    auto missCost = [&](size_t i) { return kMissText * (0.5 + 0.5 * std::min(expected[i] / typical, 1.0)); };
-    auto sideBySide = [&](size_t j) {
-        const InkSize& a = ink[j];
-        const InkSize& b = ink[j + 1];
+    // Prefix sums: texts 0..i-1 without ink, candidates 0..j-1 left out.
+    std::vector<double> missed(static_cast<size_t>(n) + 1);
+    for (int i = 0; i < n; ++i)
+        missed[static_cast<size_t>(i) + 1] = missed[static_cast<size_t>(i)] +
+            kMissText * (0.5 + 0.5 * std::min(expected[static_cast<size_t>(i)] / typical, 1.0));
+    std::vector<double> skipped(static_cast<size_t>(m) + 1);
+    for (int j = 0; j < m; ++j)
+        skipped[static_cast<size_t>(j) + 1] = skipped[static_cast<size_t>(j)] +
+            kSkipInk * std::min(ink[static_cast<size_t>(j)].length / typical, 1.5);
+    auto missCost = [&](int from, int to) { return missed[static_cast<size_t>(to)] - missed[static_cast<size_t>(from)]; };
+    auto skipCost = [&](int from, int to) { return skipped[static_cast<size_t>(to)] - skipped[static_cast<size_t>(from)]; };
+    auto gapCost = [&](int upper, int lower, int lines) {
+        const double gap = (ink[static_cast<size_t>(lower)].centre - ink[static_cast<size_t>(upper)].centre) / pitch;
+        return std::min(kMaxStep, kGapWeight * std::abs(gap - lines));
+    };
+    auto sideBySide = [&](int j) {
+        const InkSize& a = ink[static_cast<size_t>(j)];
+        const InkSize& b = ink[static_cast<size_t>(j) + 1];
         const double overlap = std::min(a.right, b.right) - std::max(a.left, b.left);
         return overlap <= kPieceOverlap * std::min(a.length, b.length);
     };
 
-    const double inf = std::numeric_limits<double>::infinity();
-    std::vector<double> cost((n + 1) * (m + 1), inf);
-    std::vector<Step> step((n + 1) * (m + 1), Step::None);
-    auto at = [&](size_t i, size_t j) { return i * (m + 1) + j; };
-    cost[0] = 0;
-    for (size_t i = 0; i <= n; ++i) {
-        for (size_t j = 0; j <= m; ++j) {
-            const size_t here = at(i, j);
-            auto relax = [&](double value, Step s) {
-                if (value < cost[here]) {
-                    cost[here] = value;
-                    step[here] = s;
+    // State (i, j, split): text i ends at candidate j, made of candidate j
+    // alone or of j - 1 and j.
+    struct State {
+        double cost = std::numeric_limits<double>::infinity();
+        double step = 0;
+        int from = -1;  // previous state, -1 for the start
+    };
+    auto index = [&](int i, int j, int split) { return (static_cast<size_t>(i) * static_cast<size_t>(m) + static_cast<size_t>(j)) * 2 + static_cast<size_t>(split); };
+    std::vector<State> states(static_cast<size_t>(n) * static_cast<size_t>(m) * 2);
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < m; ++j) {
+            for (int split = 0; split < 2; ++split) {
+                const int first = j - split;
+                if (first < 0 || (split && !sideBySide(first)))
+                    continue;
+                const double length = ink[static_cast<size_t>(j)].length + (split ? ink[static_cast<size_t>(first)].length : 0);
+                const double bodies = ink[static_cast<size_t>(j)].bodies + (split ? ink[static_cast<size_t>(first)].bodies : 0);
+                const double step = compare(i, length, bodies) + (split ? kSplitLine : 0);
+                State& s = states[index(i, j, split)];
+                s = {missCost(0, i) + skipCost(0, first) + step, step, -1};
+                for (int i0 = std::max(0, i - kWindow); i0 < i; ++i0) {
+                    for (int j0 = std::max(0, first - kWindow); j0 < first; ++j0) {
+                        for (int split0 = 0; split0 < 2; ++split0) {
+                            const State& p = states[index(i0, j0, split0)];
+                            const double c = p.cost + missCost(i0 + 1, i) + skipCost(j0 + 1, first) +
+                                             gapCost(j0, first, i - i0) + step;
+                            if (c < s.cost)
+                                s = {c, step, static_cast<int>(index(i0, j0, split0))};
+                        }
+                    }
                 }
-            };
-            if (j > 0)
-                relax(cost[at(i, j - 1)] + skipCost(j - 1), Step::SkipInk);
-            if (i > 0)
-                relax(cost[at(i - 1, j)] + missCost(i - 1), Step::MissText);
-            if (i > 0 && j > 0)
-                relax(cost[at(i - 1, j - 1)] + compare(i - 1, ink[j - 1].length, ink[j - 1].bodies), Step::Match);
-            if (i > 0 && j > 1 && sideBySide(j - 2))
-                relax(cost[at(i - 1, j - 2)] + kSplitLine +
-                          compare(i - 1, ink[j - 2].length + ink[j - 1].length, ink[j - 2].bodies + ink[j - 1].bodies),
-                      Step::Split);
+            }
         }
     }
-    size_t i = n;
-    size_t j = m;
-    while (i > 0 || j > 0) {
-        const size_t here = at(i, j);
-        switch (step[here]) {
-        case Step::SkipInk:
-            --j;
-            break;
-        case Step::MissText:
-            --i;
-            result[i].cost = cost[here] - cost[at(i, j)];
-            break;
-        case Step::Match:
-            --i;
-            --j;
-            result[i] = {static_cast<int>(j), static_cast<int>(j), cost[here] - cost[at(i, j)]};
-            break;
-        case Step::Split:
-            --i;
-            j -= 2;
-            result[i] = {static_cast<int>(j), static_cast<int>(j + 1), cost[here] - cost[at(i, j)]};
-            break;
-        case Step::None:
-            return result;
+    double best = missCost(0, n) + skipCost(0, m);
+    int last = -1;
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < m; ++j) {
+            for (int split = 0; split < 2; ++split) {
+                const double c = states[index(i, j, split)].cost + missCost(i + 1, n) + skipCost(j + 1, m);
+                if (c < best) {
+                    best = c;
+                    last = static_cast<int>(index(i, j, split));
+                }
+            }
         }
+    }
+    for (int k = last; k >= 0; k = states[static_cast<size_t>(k)].from) {
+        const int split = k % 2;
+        const int j = (k / 2) % m;
+        const int i = (k / 2) / m;
+        result[static_cast<size_t>(i)] = {j - split, j, states[static_cast<size_t>(k)].step};
     }
     return result;
 }

@@ -17,6 +17,7 @@ struct InkSize {
     double bodies = 0;  // body components
     int left = 0;       // extent, to tell pieces side by side from stacked lines
     int right = 0;
+    double centre = 0;  // height of the line's centre at the middle of the page
 };
 
 struct LineMatch {
@@ -28,7 +29,10 @@ struct LineMatch {
 // A monotone alignment of minimal total cost: a candidate may be left out
 // (cheap for a little ink: page numbers, stray marks), a text line may find
 // no candidate, two neighbouring candidates side by side may make one text
-// line.  One mismatch costs its own step and never shifts the rest.
-std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std::vector<InkSize>& ink);
+// line.  The distance between two matched candidates, in pitches, should be
+// the number of text lines between them, so a text line without ink leaves
+// its gap and never shifts the rest.
+std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std::vector<InkSize>& ink,
+                                  double pitch);
 
 }  // namespace tavo

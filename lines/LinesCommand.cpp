@@ -118,7 +118,7 @@ TextSize measureText(const std::u16string& line)
 {
     TextSize size;
     for (char16_t c : line) {
-        if (c != u' ' && c != u'\t' && c != u'.' && c != u'،' && c != u',')
+        if (c != u' ' && c != u'\t')
             size.characters += 1;
     }
     const std::u16string marked = markPaws(line);
@@ -139,8 +139,9 @@ PageLineResult findTranscriptionLines(const ZULImage& page, const std::vector<st
         texts.push_back(measureText(line));
     std::vector<InkSize> ink;
     for (const LineCandidate& c : lines.candidates)
-        ink.push_back({static_cast<double>(c.length), static_cast<double>(c.bodies.size()), c.left, c.right});
-    result.matches = alignLines(texts, ink);
+        ink.push_back({static_cast<double>(c.length), static_cast<double>(c.bodies.size()), c.left, c.right,
+                       c.line.at(map.width / 2.0)});
+    result.matches = alignLines(texts, ink, lines.pitch);
     result.ink = collectLineInk(components, lines, result.matches, map.scale, page.zulGetWidth(),
                                 page.zulGetHeight());
     return result;
