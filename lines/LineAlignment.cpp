@@ -15,9 +15,15 @@ constexpr double kSkipInk = 1.2;       // a candidate of median length left out
 constexpr double kSplitLine = 0.5;     // two pieces for one text line
 constexpr double kBodyWeight = 0.3;    // body count against PAW count
 constexpr double kMaxStep = 4.0;
-// Cost of a pitch more or less between two matched candidates than the text
-// lines between them ask for.
+// Cost of a pitch less between two matched candidates than the text lines
+// between them ask for.  A pitch or two more costs less, up to a cap; a gap
+// of many pitches more is taken for layout (a heading, a date or a
+// signature standing apart) and costs a fixed amount.
 constexpr double kGapWeight = 1.0;
+constexpr double kWideGapWeight = 0.3;
+constexpr double kWideGapCap = 1.0;
+constexpr double kBlockGap = 3.0;
+constexpr double kBlockGapCost = 0.5;
 // A step of the alignment leaves out at most this many text lines or
 // candidates.
 constexpr int kWindow = 6;
@@ -91,7 +97,10 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
     auto skipCost = [&](int from, int to) { return skipped[static_cast<size_t>(to)] - skipped[static_cast<size_t>(from)]; };
     auto gapCost = [&](int upper, int lower, int lines) {
         const double gap = (ink[static_cast<size_t>(lower)].centre - ink[static_cast<size_t>(upper)].centre) / pitch;
-        return std::min(kMaxStep, kGapWeight * std::abs(gap - lines));
+        const double excess = gap - lines;
+        if (excess <= 0)
+            return std::min(kMaxStep, -kGapWeight * excess);
+        return excess > kBlockGap ? kBlockGapCost : std::min(kWideGapCap, kWideGapWeight * excess);
     };
     auto sideBySide = [&](int j) {
         const InkSize& a = ink[static_cast<size_t>(j)];
