@@ -13,6 +13,9 @@ namespace {
 // within about three bodies.
 constexpr double kRulingLength = 8.0;
 constexpr double kRulingHeight = 4.5;
+// Ruling across this share of the page or more goes before the page is
+// measured.
+constexpr int kPageRuling = 3;
 // Ruling is thin: this many strokes above and below it the page is paper.
 constexpr double kRulingReach = 2.0;
 // A component this many bodies high is a stain, a frame or a border, not
@@ -56,12 +59,18 @@ int columnInk(const InkMap& map, int x, int from, int to)
 
 // Paints over thin horizontal and vertical ink runs longer than the limits:
 // thin when the rows (columns) reach beyond a couple of strokes either side
-// are mostly paper, so a long run inside a blob stays.
+// are mostly paper, so a long run inside a blob stays.  Both directions are
+// found before either is painted, so crossing grid lines are seen whole.
 bool eraseRuling(InkMap& map, int longest, int tallest, int reach)
 {
-    bool erased = false;
+    struct Segment {
+        int along;  // row of a horizontal run, column of a vertical one
+        int first;
+        int end;
+    };
+    std::vector<Segment> rows;
     for (int y = 0; y < map.height; ++y) {
-        unsigned char* row = map.binary.zulGetRow(y);
+        const unsigned char* row = map.binary.zulGetRow(y);
         int x = 0;
         while (x < map.width) {
             if (row[x] != 0) {
@@ -72,24 +81,20 @@ bool eraseRuling(InkMap& map, int longest, int tallest, int reach)
             while (end < map.width && row[end] == 0)
                 ++end;
             const int half = (end - x) / 2;
-            if (end - x > longest && rowInk(map, y - reach, x, end) < half && rowInk(map, y + reach, x, end) < half) {
-                std::fill(row + x, row + end, 255);
-                erased = true;
-            }
+            if (end - x > longest && rowInk(map, y - reach, x, end) < half && rowInk(map, y + reach, x, end) < half)
+                rows.push_back({y, x, end});
             x = end;
         }
     }
     // Column runs, kept per column while the rows go by.
+    std::vector<Segment> columns;
     std::vector<int> start(static_cast<size_t>(map.width), -1);
     auto closeRun = [&](int x, int end) {
         const int first = start[static_cast<size_t>(x)];
         const int half = (end - first) / 2;
         if (first >= 0 && end - first > tallest && columnInk(map, x - reach, first, end) < half &&
-            columnInk(map, x + reach, first, end) < half) {
-            for (int y = first; y < end; ++y)
-                map.binary.zulGetRow(y)[x] = 255;
-            erased = true;
-        }
+            columnInk(map, x + reach, first, end) < half)
+            columns.push_back({x, first, end});
         start[static_cast<size_t>(x)] = -1;
     };
     for (int y = 0; y < map.height; ++y) {
@@ -105,7 +110,13 @@ bool eraseRuling(InkMap& map, int longest, int tallest, int reach)
     }
     for (int x = 0; x < map.width; ++x)
         closeRun(x, map.height);
-    return erased;
+    for (const Segment& r : rows)
+        std::fill(map.binary.zulGetRow(r.along) + r.first, map.binary.zulGetRow(r.along) + r.end, 255);
+    for (const Segment& c : columns) {
+        for (int y = c.first; y < c.end; ++y)
+            map.binary.zulGetRow(y)[c.along] = 255;
+    }
+    return !rows.empty() || !columns.empty();
 }
 
 }  // namespace
@@ -139,6 +150,13 @@ PageComponents findPageComponents(InkMap& map)
         return page;
     ZULRunLabeller::Labelling labelling = ZULRunLabeller::zulLabelRuns(map.binary);
     PageMeasures m = measurePage(labelling);
+    // Ruling across the page first: a grid joins all the writing into one
+    // component, and the page is measured once it is gone.
+    if (eraseRuling(map, map.width / kPageRuling, map.height / kPageRuling,
+                    static_cast<int>(std::ceil(kRulingReach * m.stroke)))) {
+        labelling = ZULRunLabeller::zulLabelRuns(map.binary);
+        m = measurePage(labelling);
+    }
     if (eraseRuling(map, static_cast<int>(kRulingLength * m.body), static_cast<int>(kRulingHeight * m.body),
                     static_cast<int>(std::ceil(kRulingReach * m.stroke)))) {
         labelling = ZULRunLabeller::zulLabelRuns(map.binary);

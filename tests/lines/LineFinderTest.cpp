@@ -106,4 +106,58 @@ TEST(LineFinder, OutlineAndBaselineFollowTheInk)
     }
 }
 
+// Squared paper: thin grid lines every body or so, right through the
+// writing, are ruling and belong to no line.
+TEST(LineFinder, GridLinesAreNoPartOfAnyLine)
+{
+    ZULImage page = fourLinePage();
+    for (int y = 10; y < page.zulGetHeight(); y += 25)
+        fillBox(page, 0, y, page.zulGetWidth(), 1);
+    for (int x = 10; x < page.zulGetWidth(); x += 25)
+        fillBox(page, x, 0, 1, page.zulGetHeight());
+    expectOnOwnLines(tavo::findTranscriptionLines(page, kFourLines), {0, 1, 2, 3});
+}
+
+// Light falling off across a colour page, blue ink, pale blue ruling: the
+// ink is still found where the paper is darkest, and the ruling is not.
+TEST(LineFinder, UnevenLightAndBlueInkOnRuledColourPaper)
+{
+    const ZULImage ink = fourLinePage();
+    ZULImage page(ink.zulGetWidth(), ink.zulGetHeight(), 24, true);
+    for (int y = 0; y < page.zulGetHeight(); ++y) {
+        for (int x = 0; x < page.zulGetWidth(); ++x) {
+            const int light = 250 - 110 * x / page.zulGetWidth();  // paper from white to grey
+            const bool ruled = y % 32 == 0;
+            const bool inked = ink.zulGetRow(y)[x] == 0;
+            auto shade = [&](int share) { return static_cast<std::uint8_t>(light * share / 100); };
+            if (inked)
+                page.zulSetColorPixel(x, y, shade(20), shade(25), shade(60));
+            else if (ruled)
+                page.zulSetColorPixel(x, y, shade(75), shade(85), shade(98));
+            else
+                page.zulSetColorPixel(x, y, shade(100), shade(100), shade(95));
+        }
+    }
+    expectOnOwnLines(tavo::findTranscriptionLines(page, kFourLines), {0, 1, 2, 3});
+}
+
+// A page at twice the resolution gives the same lines at twice the size.
+TEST(LineFinder, SameLinesAtTwiceTheResolution)
+{
+    const ZULImage small = fourLinePage();
+    ZULImage large = blankPage(2 * small.zulGetWidth(), 2 * small.zulGetHeight());
+    for (int y = 0; y < large.zulGetHeight(); ++y)
+        for (int x = 0; x < large.zulGetWidth(); ++x)
+            large.zulGetRow(y)[x] = small.zulGetRow(y / 2)[x / 2];
+    const tavo::PageLineResult a = tavo::findTranscriptionLines(small, kFourLines);
+    const tavo::PageLineResult b = tavo::findTranscriptionLines(large, kFourLines);
+    for (size_t i = 0; i < kFourLines.size(); ++i) {
+        ASSERT_TRUE(a.ink[i].found && b.ink[i].found);
+        EXPECT_NEAR(b.ink[i].top, 2 * a.ink[i].top, 4);
+        EXPECT_NEAR(b.ink[i].bottom, 2 * a.ink[i].bottom, 4);
+        EXPECT_NEAR(b.ink[i].left, 2 * a.ink[i].left, 4);
+        EXPECT_NEAR(b.ink[i].right, 2 * a.ink[i].right, 4);
+    }
+}
+
 }  // namespace
