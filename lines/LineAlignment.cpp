@@ -98,6 +98,10 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
     auto gapCost = [&](int upper, int lower, int lines) {
         const double gap = (ink[static_cast<size_t>(lower)].centre - ink[static_cast<size_t>(upper)].centre) / pitch;
         const double excess = gap - lines;
+        const InkSize& a = ink[static_cast<size_t>(upper)];
+        const InkSize& b = ink[static_cast<size_t>(lower)];
+        if (std::min(a.right, b.right) < std::max(a.left, b.left))
+            return std::max(0.0, std::min(kWideGapCap, kWideGapWeight * excess));  // side by side: any height
         if (excess <= 0)
             return std::min(kMaxStep, -kGapWeight * excess);
         return excess > kBlockGap ? kBlockGapCost : std::min(kWideGapCap, kWideGapWeight * excess);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tavo {
 
@@ -27,7 +28,7 @@ constexpr double kPeakFloor = 0.05;
 constexpr double kSlopeFreedom = 0.05;
 constexpr double kSlopeSpan = 4.0;
 // Ink this many pitches away from the rest of its line, and with less than
-// this share of the ink of the line's main stretch, is set apart.
+// this share of the ink of the line's main stretch, is a line of its own.
 constexpr double kStrayGap = 2.5;
 constexpr double kStrayShare = 0.35;
 
@@ -109,8 +110,8 @@ void refit(const PageComponents& page, LineCandidate& line, double slant)
     const double my = sy / w;
     double sxx = 0;
     double sxy = 0;
-    int left = line.left;
-    int right = line.right;
+    int left = std::numeric_limits<int>::max();
+    int right = std::numeric_limits<int>::min();
     for (int i : line.bodies) {
         const InkComponent& c = page.components[static_cast<size_t>(i)];
         sxx += c.ink * (c.centreX - mx) * (c.centreX - mx);
@@ -228,13 +229,13 @@ int nearestLine(const std::vector<LineCandidate>& lines, double x, double y, dou
     return best;
 }
 
-void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines, const std::vector<bool>& stray)
+void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines)
 {
     for (auto& line : lines)
         line.bodies.clear();
     for (size_t i = 0; i < page.components.size(); ++i) {
         const InkComponent& c = page.components[i];
-        if (c.kind != PieceKind::Body || (!stray.empty() && stray[i]))
+        if (c.kind != PieceKind::Body)
             continue;
         const int k = nearestLine(lines, c.centreX, c.centreY, nullptr);
         if (k >= 0)
@@ -245,11 +246,11 @@ void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines,
         measureLine(page, line);
 }
 
-void pruneStrays(const PageComponents& page, PageLines& lines)
+void separateStrays(const PageComponents& page, PageLines& lines)
 {
-    lines.stray.assign(page.components.size(), false);
     const double gap = kStrayGap * lines.pitch;
-    for (const LineCandidate& line : lines.candidates) {
+    std::vector<LineCandidate> apart;
+    for (LineCandidate& line : lines.candidates) {
         std::vector<int> bodies = line.bodies;
         std::sort(bodies.begin(), bodies.end(), [&](int a, int b) {
             return page.components[static_cast<size_t>(a)].box.left < page.components[static_cast<size_t>(b)].box.left;
@@ -269,14 +270,26 @@ void pruneStrays(const PageComponents& page, PageLines& lines)
             right = k == 0 ? c.box.right : std::max(right, static_cast<int>(c.box.right));
         }
         const int most = ink.empty() ? 0 : *std::max_element(ink.begin(), ink.end());
+        line.bodies.clear();
         for (size_t s = 0; s < stretches.size(); ++s) {
-            if (ink[s] >= kStrayShare * most)
+            const std::vector<int> part(bodies.begin() + static_cast<std::ptrdiff_t>(stretches[s].first),
+                                        bodies.begin() + static_cast<std::ptrdiff_t>(stretches[s].second));
+            if (ink[s] >= kStrayShare * most) {
+                line.bodies.insert(line.bodies.end(), part.begin(), part.end());
                 continue;
-            for (size_t k = stretches[s].first; k < stretches[s].second; ++k)
-                lines.stray[static_cast<size_t>(bodies[k])] = true;
+            }
+            LineCandidate piece;
+            piece.line = line.line;
+            piece.bodies = part;
+            refit(page, piece, lines.slant);
+            apart.push_back(std::move(piece));
         }
     }
-    assignBodies(page, lines.candidates, lines.stray);
+    lines.candidates.insert(lines.candidates.end(), apart.begin(), apart.end());
+    for (auto& line : lines.candidates)
+        measureLine(page, line);
+    std::sort(lines.candidates.begin(), lines.candidates.end(),
+              [](const LineCandidate& a, const LineCandidate& b) { return a.line.centre < b.line.centre; });
 }
 
 PageLines findLineCandidates(const PageComponents& page, int mapWidth)
@@ -314,8 +327,6 @@ PageLines findLineCandidates(const PageComponents& page, int mapWidth)
     for (int p : profilePeaks(smooth, kPeakSpacing * result.pitch)) {
         LineCandidate line;
         line.line = CentreLine{p - margin, result.slant, pivot};
-        line.left = mapWidth;
-        line.right = 0;
         result.candidates.push_back(line);
     }
     for (int round = 0; round < 2; ++round) {
@@ -326,7 +337,7 @@ PageLines findLineCandidates(const PageComponents& page, int mapWidth)
                   [](const LineCandidate& a, const LineCandidate& b) { return a.line.centre < b.line.centre; });
     }
     assignBodies(page, result.candidates);
-    pruneStrays(page, result);
+    separateStrays(page, result);
     return result;
 }
 

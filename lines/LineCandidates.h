@@ -30,7 +30,6 @@ struct PageLines {
     double pitch = 0;   // line to line, map pixels
     double slant = 0;   // rows per column of the page's lines
     std::vector<LineCandidate> candidates;  // top to bottom
-    std::vector<bool> stray;  // per component: a body set apart from its line's ink
 };
 
 // Finds the slant (best-focused projection of the bodies), projects the body
@@ -39,16 +38,15 @@ struct PageLines {
 // bodies nearest it.
 PageLines findLineCandidates(const PageComponents& page, int mapWidth);
 
-// Sets apart the bodies of a line that lie a wide gap away from its main
-// stretch of ink and hold little ink (margin notes, page edges, a strip of
-// print beside the page).
-void pruneStrays(const PageComponents& page, PageLines& lines);
+// Makes the bodies of a line that lie a wide gap away from its main stretch
+// of ink, and hold little ink, a candidate of their own (margin notes, page
+// edges, print beside the page), then measures every candidate.
+void separateStrays(const PageComponents& page, PageLines& lines);
 
 // Gives every body to its nearest line and fits the lines again; lines left
 // without a body are dropped, and the length, ink and extent of the others
 // are measured.
-void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines,
-                  const std::vector<bool>& stray = {});
+void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines);
 
 // Index of the line whose centre is nearest to (x, y), and that distance;
 // -1 for no lines.

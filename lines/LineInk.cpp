@@ -16,50 +16,45 @@ constexpr double kStrayDistance = 0.9;
 // A body reaching this share of a body past a neighbour line's centre spans
 // two lines and is cut between them.
 constexpr double kSpanMargin = 0.25;
+// Lines that a body may span are looked for this many lines either side
+// (pieces of other lines may stand between two neighbours).
+constexpr int kSpanReach = 3;
 
 using Run = ZULRunLabeller::Run;
-
-struct Attractor {
-    LineCandidate line;
-    int owner = -1;  // text line, -1 for ink that belongs to none
-};
 
 struct Owned {
     std::vector<Run> runs;
     std::vector<Run> bodyRuns;
 };
 
+bool overlapAcross(const LineCandidate& a, int left, int right) { return a.left <= right && left <= a.right; }
+
 class Assigner {
 public:
     Assigner(const PageComponents& page, const PageLines& lines, const std::vector<LineMatch>& matches)
-        : page_(page), pitch_(lines.pitch), stray_(lines.stray), owned_(matches.size())
+        : page_(page), pitch_(lines.pitch), owned_(matches.size())
     {
         std::vector<int> owner(lines.candidates.size(), -1);
         for (size_t i = 0; i < matches.size(); ++i) {
             for (int j = matches[i].first; j >= 0 && j <= matches[i].last; ++j)
                 owner[static_cast<size_t>(j)] = static_cast<int>(i);
         }
-        std::vector<LineCandidate> matched;
-        for (size_t j = 0; j < owner.size(); ++j) {
-            if (owner[j] >= 0)
-                matched.push_back(lines.candidates[j]);
-        }
+        bodyLine_.assign(page.components.size(), -1);
         for (size_t j = 0; j < owner.size(); ++j) {
             const LineCandidate& c = lines.candidates[j];
-            double d = 0;
-            if (owner[j] < 0 && nearestLine(matched, (c.left + c.right) / 2.0, c.line.at((c.left + c.right) / 2.0), &d) >= 0 &&
-                d < kForeignDistance * pitch_)
+            if (owner[j] < 0 && nearMatched(lines.candidates, owner, c))
                 continue;
-            attractors_.push_back({c, owner[j]});
+            for (int body : c.bodies)
+                bodyLine_[static_cast<size_t>(body)] = static_cast<int>(lines_.size());
+            owners_.push_back(owner[j]);
             lines_.push_back(c);
         }
-        bodyOwner_.assign(page.components.size(), -1);
     }
 
     std::vector<Owned> run()
     {
         for (size_t i = 0; i < page_.components.size(); ++i) {
-            if (page_.components[i].kind == PieceKind::Body && !stray_[i])
+            if (page_.components[i].kind == PieceKind::Body)
                 assignBody(i);
         }
         indexBodies();
@@ -71,9 +66,24 @@ public:
     }
 
 private:
-    void give(int attractor, const Run& run, bool body)
+    // Whether a matched candidate lies over the same columns within a
+    // fringe's distance: then c is that line's fringe and gives up its ink.
+    bool nearMatched(const std::vector<LineCandidate>& all, const std::vector<int>& owner, const LineCandidate& c) const
     {
-        const int owner = attractors_[static_cast<size_t>(attractor)].owner;
+        for (size_t j = 0; j < all.size(); ++j) {
+            const LineCandidate& m = all[j];
+            if (owner[j] < 0 || !overlapAcross(m, c.left, c.right))
+                continue;
+            const double x = (std::max(m.left, c.left) + std::min(m.right, c.right)) / 2.0;
+            if (std::abs(m.line.at(x) - c.line.at(x)) < kForeignDistance * pitch_)
+                return true;
+        }
+        return false;
+    }
+
+    void give(int line, const Run& run, bool body)
+    {
+        const int owner = owners_[static_cast<size_t>(line)];
         if (owner < 0)
             return;
         owned_[static_cast<size_t>(owner)].runs.push_back(run);
@@ -84,24 +94,35 @@ private:
     void assignBody(size_t index)
     {
         const InkComponent& c = page_.components[index];
-        double d = 0;
-        const int k = nearestLine(lines_, c.centreX, c.centreY, &d);
-        if (k < 0 || d > kStrayDistance * pitch_)
+        int k = bodyLine_[index];
+        if (k < 0)
+            k = nearestLine(lines_, c.centreX, c.centreY, nullptr);
+        if (k < 0 || std::abs(lines_[static_cast<size_t>(k)].line.at(c.centreX) - c.centreY) > kStrayDistance * pitch_) {
+            bodyLine_[index] = -1;
             return;
-        bodyOwner_[index] = k;
+        }
+        bodyLine_[index] = k;
+        // Neighbouring lines over the same columns whose centre the body
+        // reaches past: its runs are shared out between them.
         const double margin = kSpanMargin * page_.measures.body;
-        bool spans = false;
-        for (int n : {k - 1, k + 1}) {
-            if (n < 0 || n >= static_cast<int>(lines_.size()))
+        std::vector<int> shared = {k};
+        for (int n = std::max(0, k - kSpanReach); n <= std::min(k + kSpanReach, static_cast<int>(lines_.size()) - 1); ++n) {
+            if (n == k)
                 continue;
-            const double y = lines_[static_cast<size_t>(n)].line.at(c.centreX);
-            spans = spans || (y > c.box.top + margin && y < c.box.bottom - margin);
+            const LineCandidate& other = lines_[static_cast<size_t>(n)];
+            const double y = other.line.at(c.centreX);
+            if (y > c.box.top + margin && y < c.box.bottom - margin && overlapAcross(other, c.box.left, c.box.right))
+                shared.push_back(n);
         }
         for (int r = 0; r < c.box.runCount; ++r) {
             const Run& run = page_.runs[static_cast<size_t>(c.box.firstRun + r)];
             int to = k;
-            if (spans)
-                to = nearestLine(lines_, (run.start + run.end) * 0.5, run.row, nullptr);
+            for (int n : shared) {
+                const double x = (run.start + run.end) * 0.5;
+                if (std::abs(lines_[static_cast<size_t>(n)].line.at(x) - run.row) <
+                    std::abs(lines_[static_cast<size_t>(to)].line.at(x) - run.row))
+                    to = n;
+            }
             give(to, run, true);
         }
     }
@@ -111,7 +132,7 @@ private:
     {
         bucketWidth_ = std::max(1, static_cast<int>(page_.measures.body));
         for (size_t i = 0; i < page_.components.size(); ++i) {
-            if (bodyOwner_[i] < 0)
+            if (bodyLine_[i] < 0 || page_.components[i].kind != PieceKind::Body)
                 continue;
             const auto& box = page_.components[i].box;
             for (int b = box.left / bucketWidth_; b <= box.right / bucketWidth_; ++b) {
@@ -132,37 +153,38 @@ private:
              b <= right / bucketWidth_ && static_cast<size_t>(b) < buckets_.size(); ++b) {
             for (int i : buckets_[static_cast<size_t>(b)]) {
                 const auto& box = page_.components[static_cast<size_t>(i)].box;
-                if (bodyOwner_[static_cast<size_t>(i)] == k && box.left <= right && box.right >= left)
+                if (bodyLine_[static_cast<size_t>(i)] == k && box.left <= right && box.right >= left)
                     return true;
             }
         }
         return false;
     }
 
+    // The nearest line (by its centre) with a body over or under the mark.
     void assignMark(const InkComponent& mark)
     {
-        double d = 0;
-        int k = nearestLine(lines_, mark.centreX, mark.centreY, &d);
-        if (k < 0 || d > kStrayDistance * pitch_)
-            return;
-        const int other = lines_[static_cast<size_t>(k)].line.at(mark.centreX) < mark.centreY ? k + 1 : k - 1;
-        const bool own = hasBodyOver(k, mark);
-        if (other >= 0 && other < static_cast<int>(lines_.size()) && !own && hasBodyOver(other, mark) &&
-            std::abs(lines_[static_cast<size_t>(other)].line.at(mark.centreX) - mark.centreY) < kStrayDistance * pitch_)
-            k = other;
-        else if (!own)
+        const int k = nearestLine(lines_, mark.centreX, mark.centreY, nullptr);
+        int best = -1;
+        double bestDistance = kStrayDistance * pitch_;
+        for (int n = std::max(0, k - 2); n >= 0 && n <= std::min(k + 2, static_cast<int>(lines_.size()) - 1); ++n) {
+            const double d = std::abs(lines_[static_cast<size_t>(n)].line.at(mark.centreX) - mark.centreY);
+            if (d < bestDistance && hasBodyOver(n, mark)) {
+                best = n;
+                bestDistance = d;
+            }
+        }
+        if (best < 0)
             return;
         for (int r = 0; r < mark.box.runCount; ++r)
-            give(k, page_.runs[static_cast<size_t>(mark.box.firstRun + r)], false);
+            give(best, page_.runs[static_cast<size_t>(mark.box.firstRun + r)], false);
     }
 
     const PageComponents& page_;
     double pitch_;
-    const std::vector<bool>& stray_;
     std::vector<Owned> owned_;
-    std::vector<Attractor> attractors_;
-    std::vector<LineCandidate> lines_;  // the attractors' lines, top to bottom
-    std::vector<int> bodyOwner_;        // attractor of each body, -1 for none
+    std::vector<LineCandidate> lines_;  // candidates that keep their ink, top to bottom
+    std::vector<int> owners_;           // text line of each, -1 for ink of no text line
+    std::vector<int> bodyLine_;         // line of each body, -1 for none yet
     int bucketWidth_ = 1;
     std::vector<std::vector<int>> buckets_;
 };
