@@ -14,6 +14,11 @@ constexpr int kBackgroundBlocks = 14;
 // The share of a block's pixels darker than its background level: paper
 // dominates every block that is not a solid stain.
 constexpr int kBackgroundPercent = 70;
+// Blocks whose background is darker than this share of the page's paper,
+// reached from the image's border through such blocks, lie off the page
+// (the scanner lid, a dark table, the book's edge); dark pixels in and next
+// to them are the page's surroundings, not ink.
+constexpr double kOffPageShare = 0.6;
 // Thresholds outside this range are taken for a page of paper or of ink
 // alone and clamped.
 constexpr int kLowestLevel = 60;
@@ -77,8 +82,13 @@ ReducedGrey reduce(const ZULImage& page, int scale)
     return out;
 }
 
-// Background level of every block, smoothed over its neighbours.
-std::vector<int> backgroundBlocks(const ReducedGrey& map, int block, int bw, int bh)
+struct Background {
+    std::vector<int> level;      // of every block, smoothed over its neighbours
+    std::vector<bool> offPage;   // a block in or next to the dark surroundings of the page
+    int paper = 255;             // median block level
+};
+
+Background backgroundBlocks(const ReducedGrey& map, int block, int bw, int bh)
 {
     std::vector<int> level(static_cast<size_t>(bw) * static_cast<size_t>(bh));
     std::vector<int> histogram(256);
@@ -119,17 +129,66 @@ std::vector<int> backgroundBlocks(const ReducedGrey& map, int block, int bw, int
             smooth[static_cast<size_t>(by * bw + bx)] = s / n;
         }
     }
-    return smooth;
+    Background background;
+    std::vector<int> sorted = level;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+    background.paper = sorted[sorted.size() / 2];
+    // Dark blocks reached from the border through dark blocks.
+    std::vector<bool> dark(level.size(), false);
+    std::vector<int> todo;
+    auto reach = [&](int bx, int by) {
+        const size_t b = static_cast<size_t>(by * bw + bx);
+        if (!dark[b] && level[b] < kOffPageShare * background.paper) {
+            dark[b] = true;
+            todo.push_back(by * bw + bx);
+        }
+    };
+    for (int bx = 0; bx < bw; ++bx) {
+        reach(bx, 0);
+        reach(bx, bh - 1);
+    }
+    for (int by = 0; by < bh; ++by) {
+        reach(0, by);
+        reach(bw - 1, by);
+    }
+    while (!todo.empty()) {
+        const int b = todo.back();
+        todo.pop_back();
+        const int bx = b % bw;
+        const int by = b / bw;
+        if (bx > 0)
+            reach(bx - 1, by);
+        if (bx + 1 < bw)
+            reach(bx + 1, by);
+        if (by > 0)
+            reach(bx, by - 1);
+        if (by + 1 < bh)
+            reach(bx, by + 1);
+    }
+    background.offPage.assign(level.size(), false);
+    for (int by = 0; by < bh; ++by) {
+        for (int bx = 0; bx < bw; ++bx) {
+            if (!dark[static_cast<size_t>(by * bw + bx)])
+                continue;
+            for (int y = std::max(0, by - 1); y <= std::min(bh - 1, by + 1); ++y)
+                for (int x = std::max(0, bx - 1); x <= std::min(bw - 1, bx + 1); ++x)
+                    background.offPage[static_cast<size_t>(y * bw + x)] = true;
+        }
+    }
+    background.level = std::move(smooth);
+    return background;
 }
 
 // Divides every map pixel by the background interpolated between block
-// centres.
+// centres; the dark surroundings of the page become paper.
 void normalise(ReducedGrey& map)
 {
     const int block = std::max(4, std::min(map.width, map.height) / kBackgroundBlocks);
     const int bw = (map.width + block - 1) / block;
     const int bh = (map.height + block - 1) / block;
-    const std::vector<int> level = backgroundBlocks(map, block, bw, bh);
+    const Background background = backgroundBlocks(map, block, bw, bh);
+    const std::vector<int>& level = background.level;
+    const int dark = static_cast<int>(kOffPageShare * background.paper);
     auto at = [&](int bx, int by) {
         return level[static_cast<size_t>(std::clamp(by, 0, bh - 1) * bw + std::clamp(bx, 0, bw - 1))];
     };
@@ -144,8 +203,12 @@ void normalise(ReducedGrey& map)
             const float wx = fx - static_cast<float>(bx);
             const float top = static_cast<float>(at(bx, by)) * (1 - wx) + static_cast<float>(at(bx + 1, by)) * wx;
             const float bottom = static_cast<float>(at(bx, by + 1)) * (1 - wx) + static_cast<float>(at(bx + 1, by + 1)) * wx;
-            const float background = top * (1 - wy) + bottom * wy;
-            const float v = static_cast<float>(row[x]) * 255.0f / std::max(background, 1.0f);
+            if (row[x] < dark && background.offPage[static_cast<size_t>((y / block) * bw + x / block)]) {
+                row[x] = 255;
+                continue;
+            }
+            const float paper = top * (1 - wy) + bottom * wy;
+            const float v = static_cast<float>(row[x]) * 255.0f / std::max(paper, 1.0f);
             row[x] = static_cast<std::uint8_t>(std::min(v, 255.0f));
         }
     }
