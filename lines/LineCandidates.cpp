@@ -31,6 +31,10 @@ constexpr double kSlopeSpan = 4.0;
 // this share of the ink of the line's main stretch, is a line of its own.
 constexpr double kStrayGap = 2.5;
 constexpr double kStrayShare = 0.35;
+// A gutter between text blocks: this many bodies wide, covered by at most
+// this many bodies (a stray mark may cross it).
+constexpr double kGutterWidth = 1.5;
+constexpr int kGutterCover = 1;
 
 double slantScore(const PageComponents& page, const std::vector<int>& bodies, double slant, double pivot,
                   double bin, double margin, size_t bins)
@@ -246,9 +250,38 @@ void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines)
         measureLine(page, line);
 }
 
-void separateStrays(const PageComponents& page, PageLines& lines)
+// Text block of every column: a gutter (columns a few bodies wide that
+// hardly any body covers, the whole page down) starts the next block, so
+// the facing page or a column of notes stands apart from the text.
+std::vector<int> columnBlocks(const PageComponents& page, int mapWidth)
+{
+    std::vector<int> cover(static_cast<size_t>(mapWidth) + 1);
+    for (const InkComponent& c : page.components) {
+        if (c.kind != PieceKind::Body)
+            continue;
+        ++cover[static_cast<size_t>(c.box.left)];
+        --cover[static_cast<size_t>(c.box.right) + 1];
+    }
+    std::vector<int> block(static_cast<size_t>(mapWidth));
+    const int gutter = static_cast<int>(kGutterWidth * page.measures.body);
+    int covering = 0;
+    int open = 0;
+    int id = 0;
+    for (int x = 0; x < mapWidth; ++x) {
+        covering += cover[static_cast<size_t>(x)];
+        open = covering <= kGutterCover ? open + 1 : 0;
+        if (open == gutter)
+            ++id;
+        block[static_cast<size_t>(x)] = id;
+    }
+    return block;
+}
+
+void separateStrays(const PageComponents& page, PageLines& lines, int mapWidth)
 {
     const double gap = kStrayGap * lines.pitch;
+    const std::vector<int> block = columnBlocks(page, mapWidth);
+    auto blockOf = [&](const InkComponent& c) { return block[static_cast<size_t>(c.centreX)]; };
     std::vector<LineCandidate> apart;
     for (LineCandidate& line : lines.candidates) {
         std::vector<int> bodies = line.bodies;
@@ -261,7 +294,8 @@ void separateStrays(const PageComponents& page, PageLines& lines)
         int right = 0;
         for (size_t k = 0; k < bodies.size(); ++k) {
             const InkComponent& c = page.components[static_cast<size_t>(bodies[k])];
-            if (k == 0 || c.box.left - right > gap) {
+            if (k == 0 || c.box.left - right > gap ||
+                blockOf(c) != blockOf(page.components[static_cast<size_t>(bodies[k - 1])])) {
                 stretches.emplace_back(k, k);
                 ink.push_back(0);
             }
@@ -337,7 +371,7 @@ PageLines findLineCandidates(const PageComponents& page, int mapWidth)
                   [](const LineCandidate& a, const LineCandidate& b) { return a.line.centre < b.line.centre; });
     }
     assignBodies(page, result.candidates);
-    separateStrays(page, result);
+    separateStrays(page, result, mapWidth);
     return result;
 }
 

@@ -39,9 +39,10 @@ struct PageLines {
 PageLines findLineCandidates(const PageComponents& page, int mapWidth);
 
 // Makes the bodies of a line that lie a wide gap away from its main stretch
-// of ink, and hold little ink, a candidate of their own (margin notes, page
-// edges, print beside the page), then measures every candidate.
-void separateStrays(const PageComponents& page, PageLines& lines);
+// of ink, or beyond a gutter that runs down the page, and hold little ink, a
+// candidate of their own (margin notes, page edges, the facing page, print
+// beside the page), then measures every candidate.
+void separateStrays(const PageComponents& page, PageLines& lines, int mapWidth);
 
 // Gives every body to its nearest line and fits the lines again; lines left
 // without a body are dropped, and the length, ink and extent of the others
