@@ -71,7 +71,9 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
     std::vector<LineMatch> result(static_cast<size_t>(n));
     if (n == 0)
         return result;
-    const auto [perCharacter, perPaw] = inkRates(texts, ink);
+    const std::pair<double, double> rates = inkRates(texts, ink);
+    const double perCharacter = rates.first;
+    const double perPaw = rates.second;
     std::vector<double> expected(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
         expected[static_cast<size_t>(i)] = perCharacter * texts[static_cast<size_t>(i)].characters;
