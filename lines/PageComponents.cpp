@@ -22,8 +22,8 @@ constexpr double kRulingReach = 2.0;
 // writing.
 constexpr double kHugeExtent = 6.0;
 // Along the border, a component this many bodies long is the scanner's edge
-// or the page's surroundings: writing seldom touches the image border.
-constexpr double kBorderExtent = 1.0;
+// or the page's surroundings.
+constexpr double kBorderExtent = 3.0;
 // A line body is at least this share of the median body high, or this many
 // bodies wide; smaller ink is a mark that hangs on a body.
 constexpr double kBodyHeightShare = 0.5;
