@@ -13,6 +13,10 @@ namespace {
 constexpr double kMissText = 1.6;      // a text line without ink
 constexpr double kSkipInk = 1.2;       // a candidate of median length left out
 constexpr double kSplitLine = 0.5;     // two pieces for one text line
+constexpr double kSharedBand = 0.6;    // two text lines in one band
+// A band holds two lines only when its bodies stand this share of a pitch
+// (root mean square) off its centre line: two lines a pitch apart give half.
+constexpr double kBandSpread = 0.3;
 constexpr double kBodyWeight = 0.3;    // body count against PAW count
 constexpr double kMaxStep = 4.0;
 // Cost of a pitch less between two matched candidates than the text lines
@@ -80,10 +84,14 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
     const double typical = std::max(median(expected), 1.0);
     pitch = std::max(pitch, 1.0);
 
-    auto compare = [&](int i, double length, double bodies) {
+    // A candidate against text line i, or against lines i - 1 and i
+    // stacked in one band.
+    auto compare = [&](int i, double length, double bodies, bool band) {
         const size_t t = static_cast<size_t>(i);
-        const double lengthCost = std::abs(std::log((length + 1) / (expected[t] + 1)));
-        const double bodyCost = std::abs(std::log((bodies + 1) / (perPaw * texts[t].paws + 1)));
+        const double lengthWanted = band ? std::max(expected[t], expected[t - 1]) : expected[t];
+        const double pawsWanted = band ? texts[t].paws + texts[t - 1].paws : texts[t].paws;
+        const double lengthCost = std::abs(std::log((length + 1) / (lengthWanted + 1)));
+        const double bodyCost = std::abs(std::log((bodies + 1) / (perPaw * pawsWanted + 1)));
         return std::min(kMaxStep, lengthCost + kBodyWeight * bodyCost);
     };
     // Prefix sums: texts 0..i-1 without ink, candidates 0..j-1 left out.
@@ -97,7 +105,7 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
             kSkipInk * std::min(ink[static_cast<size_t>(j)].length / typical, 1.5);
     auto missCost = [&](int from, int to) { return missed[static_cast<size_t>(to)] - missed[static_cast<size_t>(from)]; };
     auto skipCost = [&](int from, int to) { return skipped[static_cast<size_t>(to)] - skipped[static_cast<size_t>(from)]; };
-    auto gapCost = [&](int upper, int lower, int lines) {
+    auto gapCost = [&](int upper, int lower, double lines) {
         const double gap = (ink[static_cast<size_t>(lower)].centre - ink[static_cast<size_t>(upper)].centre) / pitch;
         const double excess = gap - lines;
         const InkSize& a = ink[static_cast<size_t>(upper)];
@@ -115,34 +123,43 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
         return overlap <= kPieceOverlap * std::min(a.length, b.length);
     };
 
-    // State (i, j, split): text i ends at candidate j, made of candidate j
-    // alone or of j - 1 and j.
+    // State (i, j, kind): text i ends at candidate j.  Kinds: candidate j
+    // alone, candidates j - 1 and j side by side, or candidate j holding
+    // text lines i - 1 and i stacked (its centre half a line above i's).
+    enum Kind { kAlone = 0, kPieces = 1, kBand = 2, kKinds = 3 };
     struct State {
         double cost = std::numeric_limits<double>::infinity();
         double step = 0;
         int from = -1;  // previous state, -1 for the start
     };
-    auto index = [&](int i, int j, int split) { return (static_cast<size_t>(i) * static_cast<size_t>(m) + static_cast<size_t>(j)) * 2 + static_cast<size_t>(split); };
-    std::vector<State> states(static_cast<size_t>(n) * static_cast<size_t>(m) * 2);
+    auto index = [&](int i, int j, int kind) {
+        return (static_cast<size_t>(i) * static_cast<size_t>(m) + static_cast<size_t>(j)) * kKinds + static_cast<size_t>(kind);
+    };
+    auto position = [](int i, int kind) { return i - (kind == kBand ? 0.5 : 0.0); };
+    std::vector<State> states(static_cast<size_t>(n) * static_cast<size_t>(m) * kKinds);
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < m; ++j) {
-            for (int split = 0; split < 2; ++split) {
-                const int first = j - split;
-                if (first < 0 || (split && !sideBySide(first)))
+            for (int kind = 0; kind < kKinds; ++kind) {
+                const int firstInk = kind == kPieces ? j - 1 : j;
+                const int firstText = kind == kBand ? i - 1 : i;
+                if (firstInk < 0 || firstText < 0 || (kind == kPieces && !sideBySide(firstInk)) ||
+                    (kind == kBand && ink[static_cast<size_t>(j)].spread < kBandSpread * pitch))
                     continue;
-                const double length = ink[static_cast<size_t>(j)].length + (split ? ink[static_cast<size_t>(first)].length : 0);
-                const double bodies = ink[static_cast<size_t>(j)].bodies + (split ? ink[static_cast<size_t>(first)].bodies : 0);
-                const double step = compare(i, length, bodies) + (split ? kSplitLine : 0);
-                State& s = states[index(i, j, split)];
-                s = {missCost(0, i) + skipCost(0, first) + step, step, -1};
-                for (int i0 = std::max(0, i - kWindow); i0 < i; ++i0) {
-                    for (int j0 = std::max(0, first - kWindow); j0 < first; ++j0) {
-                        for (int split0 = 0; split0 < 2; ++split0) {
-                            const State& p = states[index(i0, j0, split0)];
-                            const double c = p.cost + missCost(i0 + 1, i) + skipCost(j0 + 1, first) +
-                                             gapCost(j0, first, i - i0) + step;
+                const InkSize& a = ink[static_cast<size_t>(j)];
+                const InkSize& b = ink[static_cast<size_t>(firstInk)];
+                const double step = kind == kPieces ? compare(i, a.length + b.length, a.bodies + b.bodies, false) + kSplitLine
+                                                     : compare(i, a.length, a.bodies, kind == kBand) +
+                                                           (kind == kBand ? kSharedBand : 0);
+                State& s = states[index(i, j, kind)];
+                s = {missCost(0, firstText) + skipCost(0, firstInk) + step, step, -1};
+                for (int i0 = std::max(0, firstText - kWindow); i0 < firstText; ++i0) {
+                    for (int j0 = std::max(0, firstInk - kWindow); j0 < firstInk; ++j0) {
+                        for (int kind0 = 0; kind0 < kKinds; ++kind0) {
+                            const State& p = states[index(i0, j0, kind0)];
+                            const double c = p.cost + missCost(i0 + 1, firstText) + skipCost(j0 + 1, firstInk) +
+                                             gapCost(j0, firstInk, position(i, kind) - position(i0, kind0)) + step;
                             if (c < s.cost)
-                                s = {c, step, static_cast<int>(index(i0, j0, split0))};
+                                s = {c, step, static_cast<int>(index(i0, j0, kind0))};
                         }
                     }
                 }
@@ -153,20 +170,26 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
     int last = -1;
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < m; ++j) {
-            for (int split = 0; split < 2; ++split) {
-                const double c = states[index(i, j, split)].cost + missCost(i + 1, n) + skipCost(j + 1, m);
+            for (int kind = 0; kind < kKinds; ++kind) {
+                const double c = states[index(i, j, kind)].cost + missCost(i + 1, n) + skipCost(j + 1, m);
                 if (c < best) {
                     best = c;
-                    last = static_cast<int>(index(i, j, split));
+                    last = static_cast<int>(index(i, j, kind));
                 }
             }
         }
     }
     for (int k = last; k >= 0; k = states[static_cast<size_t>(k)].from) {
-        const int split = k % 2;
-        const int j = (k / 2) % m;
-        const int i = (k / 2) / m;
-        result[static_cast<size_t>(i)] = {j - split, j, states[static_cast<size_t>(k)].step};
+        const int kind = k % kKinds;
+        const int j = (k / kKinds) % m;
+        const int i = (k / kKinds) / m;
+        const double step = states[static_cast<size_t>(k)].step;
+        if (kind == kBand) {
+            result[static_cast<size_t>(i) - 1] = {j, j, step / 2, 1};
+            result[static_cast<size_t>(i)] = {j, j, step / 2, 2};
+        } else {
+            result[static_cast<size_t>(i)] = {kind == kPieces ? j - 1 : j, j, step, 0};
+        }
     }
     return result;
 }

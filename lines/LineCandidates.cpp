@@ -35,6 +35,8 @@ constexpr double kStrayShare = 0.35;
 // this many bodies (a stray mark may cross it).
 constexpr double kGutterWidth = 1.5;
 constexpr int kGutterCover = 1;
+// Rounds of the two-means split of a band holding two lines.
+constexpr int kBandRounds = 5;
 
 double slantScore(const PageComponents& page, const std::vector<int>& bodies, double slant, double pivot,
                   double bin, double margin, size_t bins)
@@ -134,11 +136,15 @@ void measureLine(const PageComponents& page, LineCandidate& line)
 {
     std::vector<std::pair<int, int>> spans;
     line.ink = 0;
+    double square = 0;
     for (int i : line.bodies) {
         const InkComponent& c = page.components[static_cast<size_t>(i)];
         spans.emplace_back(c.box.left, c.box.right);
         line.ink += c.ink;
+        const double r = c.centreY - line.line.at(c.centreX);
+        square += c.ink * r * r;
     }
+    line.spread = line.ink > 0 ? std::sqrt(square / line.ink) : 0;
     std::sort(spans.begin(), spans.end());
     line.length = 0;
     int end = -1;
@@ -324,6 +330,37 @@ void separateStrays(const PageComponents& page, PageLines& lines, int mapWidth)
         measureLine(page, line);
     std::sort(lines.candidates.begin(), lines.candidates.end(),
               [](const LineCandidate& a, const LineCandidate& b) { return a.line.centre < b.line.centre; });
+}
+
+std::pair<LineCandidate, LineCandidate> splitBand(const PageComponents& page, const LineCandidate& band,
+                                                  double pitch, double slant)
+{
+    // Two means of the bodies' heights about the band's centre line.
+    double upper = -pitch / 2;
+    double lower = pitch / 2;
+    std::pair<LineCandidate, LineCandidate> parts{band, band};
+    for (int round = 0; round < kBandRounds; ++round) {
+        parts.first.bodies.clear();
+        parts.second.bodies.clear();
+        double su = 0, wu = 0, sl = 0, wl = 0;
+        for (int i : band.bodies) {
+            const InkComponent& c = page.components[static_cast<size_t>(i)];
+            const double r = c.centreY - band.line.at(c.centreX);
+            const bool up = std::abs(r - upper) <= std::abs(r - lower);
+            (up ? parts.first : parts.second).bodies.push_back(i);
+            (up ? su : sl) += c.ink * r;
+            (up ? wu : wl) += c.ink;
+        }
+        if (wu > 0)
+            upper = su / wu;
+        if (wl > 0)
+            lower = sl / wl;
+    }
+    for (LineCandidate* part : {&parts.first, &parts.second}) {
+        refit(page, *part, slant);
+        measureLine(page, *part);
+    }
+    return parts;
 }
 
 PageLines findLineCandidates(const PageComponents& page, int mapWidth)

@@ -3,6 +3,7 @@
 // to it.  All in map pixels.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "PageComponents.h"
@@ -22,6 +23,7 @@ struct LineCandidate {
     std::vector<int> bodies;  // indices into PageComponents::components
     int length = 0;           // columns covered by its bodies
     int ink = 0;
+    double spread = 0;        // deviation of body centres from the centre line
     int left = 0;
     int right = 0;
 };
@@ -48,6 +50,12 @@ void separateStrays(const PageComponents& page, PageLines& lines, int mapWidth);
 // without a body are dropped, and the length, ink and extent of the others
 // are measured.
 void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines);
+
+// A band the profile took for one line cut into the two lines it holds:
+// its bodies parted by two means of their heights about its centre line,
+// each part fitted and measured (a part may be left without bodies).
+std::pair<LineCandidate, LineCandidate> splitBand(const PageComponents& page, const LineCandidate& band,
+                                                  double pitch, double slant);
 
 // Index of the line whose centre is nearest to (x, y), and that distance;
 // -1 for no lines.

@@ -112,6 +112,47 @@ std::pair<int, int> guessedPlace(const std::vector<LineInk>& ink, size_t i)
     return {k.left, std::max(0, static_cast<int>(k.centreY + (static_cast<int>(i) - known) * pitch))};
 }
 
+// Two text lines matched to one band get a line each; the candidates are
+// put back in top to bottom order and the matches follow them.
+void splitSharedBands(const PageComponents& components, PageLines& lines, std::vector<LineMatch>& matches)
+{
+    std::vector<std::vector<size_t>> users(lines.candidates.size());
+    for (size_t i = 0; i + 1 < matches.size(); ++i) {
+        if (matches[i].band != 1)
+            continue;
+        const size_t j = static_cast<size_t>(matches[i].first);
+        auto [upper, lower] = splitBand(components, lines.candidates[j], lines.pitch, lines.slant);
+        const bool both = !upper.bodies.empty() && !lower.bodies.empty();
+        lines.candidates[j] = std::move(upper);
+        if (both) {
+            lines.candidates.push_back(std::move(lower));
+            users.emplace_back();
+            matches[i + 1].first = matches[i + 1].last = static_cast<int>(lines.candidates.size() - 1);
+        } else {
+            matches[i + 1] = LineMatch{};
+        }
+    }
+    std::vector<size_t> order(lines.candidates.size());
+    for (size_t j = 0; j < order.size(); ++j)
+        order[j] = j;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return lines.candidates[a].line.centre < lines.candidates[b].line.centre;
+    });
+    std::vector<int> place(order.size());
+    std::vector<LineCandidate> sorted;
+    for (size_t k = 0; k < order.size(); ++k) {
+        place[order[k]] = static_cast<int>(k);
+        sorted.push_back(std::move(lines.candidates[order[k]]));
+    }
+    lines.candidates = std::move(sorted);
+    for (LineMatch& m : matches) {
+        if (m.first >= 0) {
+            m.first = place[static_cast<size_t>(m.first)];
+            m.last = place[static_cast<size_t>(m.last)];
+        }
+    }
+}
+
 }  // namespace
 
 TextSize measureText(const std::u16string& line)
@@ -133,15 +174,16 @@ PageLineResult findTranscriptionLines(const ZULImage& page, const std::vector<st
     PageLineResult result;
     InkMap map = makeInkMap(page);
     const PageComponents components = findPageComponents(map);
-    const PageLines lines = findLineCandidates(components, map.width);
+    PageLines lines = findLineCandidates(components, map.width);
     std::vector<TextSize> texts;
     for (const std::u16string& line : text)
         texts.push_back(measureText(line));
     std::vector<InkSize> ink;
     for (const LineCandidate& c : lines.candidates)
         ink.push_back({static_cast<double>(c.length), static_cast<double>(c.bodies.size()), c.left, c.right,
-                       c.line.at(map.width / 2.0)});
+                       c.line.at(map.width / 2.0), c.spread});
     result.matches = alignLines(texts, ink, lines.pitch);
+    splitSharedBands(components, lines, result.matches);
     result.ink = collectLineInk(components, lines, result.matches, map.scale, page.zulGetWidth(),
                                 page.zulGetHeight());
     return result;

@@ -58,6 +58,26 @@ TEST(LineAlignment, TwoPiecesSideBySideMakeOneLine)
     EXPECT_EQ(matches[2].first, 3);
 }
 
+TEST(LineAlignment, BandHoldingTwoStackedLinesServesBoth)
+{
+    const std::vector<TextSize> texts(4, TextSize{40, 30});
+    // Rows 1 and 2 touch and make one band, centred between them, with
+    // twice the bodies and its bodies spread about its centre.
+    InkSize band = lineAt(1);
+    band.centre = 1.5 * kPitch;
+    band.bodies = 60;
+    band.spread = 0.5 * kPitch;
+    const std::vector<InkSize> ink = {lineAt(0), band, lineAt(3)};
+    const std::vector<tavo::LineMatch> matches = tavo::alignLines(texts, ink, kPitch);
+    EXPECT_EQ(firsts(matches), (std::vector<int>{0, 1, 1, 2}));
+    EXPECT_EQ(matches[1].band, 1);
+    EXPECT_EQ(matches[2].band, 2);
+    // The same band with its bodies close to its centre is one line.
+    band.spread = 0.1 * kPitch;
+    for (const tavo::LineMatch& m : tavo::alignLines(texts, {lineAt(0), band, lineAt(3)}, kPitch))
+        EXPECT_EQ(m.band, 0);
+}
+
 TEST(LineAlignment, NoInkAtAllLeavesEveryLineWithout)
 {
     const std::vector<TextSize> texts(3, TextSize{40, 30});
