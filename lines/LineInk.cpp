@@ -19,6 +19,9 @@ constexpr double kSpanMargin = 0.25;
 // Lines that a body may span are looked for this many lines either side
 // (pieces of other lines may stand between two neighbours).
 constexpr int kSpanReach = 3;
+// A mark sits within this many bodies above or below a body of its line
+// (dots, vowel signs); further out it is a speck.
+constexpr double kMarkGap = 0.6;
 
 using Run = ZULRunLabeller::Run;
 
@@ -144,16 +147,18 @@ private:
     }
 
     // Whether a body of line k lies over or under the columns of the mark,
-    // give or take a body's height.
+    // give or take a body's height, and close above or below it.
     bool hasBodyOver(int k, const InkComponent& mark) const
     {
         const int left = mark.box.left - bucketWidth_;
         const int right = mark.box.right + bucketWidth_;
+        const double reach = kMarkGap * page_.measures.body;
         for (int b = std::max(0, left / bucketWidth_);
              b <= right / bucketWidth_ && static_cast<size_t>(b) < buckets_.size(); ++b) {
             for (int i : buckets_[static_cast<size_t>(b)]) {
                 const auto& box = page_.components[static_cast<size_t>(i)].box;
-                if (bodyLine_[static_cast<size_t>(i)] == k && box.left <= right && box.right >= left)
+                const int gap = std::max({0, box.top - mark.box.bottom, mark.box.top - box.bottom});
+                if (bodyLine_[static_cast<size_t>(i)] == k && box.left <= right && box.right >= left && gap <= reach)
                     return true;
             }
         }
