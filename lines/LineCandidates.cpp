@@ -226,9 +226,12 @@ int nearestLine(const std::vector<LineCandidate>& lines, double x, double y, dou
     }
     int best = -1;
     double bestDistance = 0;
-    const size_t first = lo >= 2 ? lo - 2 : 0;
-    for (size_t i = first; i < std::min(lines.size(), lo + 2); ++i) {
-        const double d = std::abs(lines[i].line.at(x) - y);
+    const size_t first = lo >= 3 ? lo - 3 : 0;
+    for (size_t i = first; i < std::min(lines.size(), lo + 3); ++i) {
+        // Beyond a line's ends its centre line is a guess: the distance
+        // past either end counts too.
+        const double beyond = std::max({0.0, lines[i].left - x, x - lines[i].right});
+        const double d = std::abs(lines[i].line.at(x) - y) + beyond;
         if (best < 0 || d < bestDistance) {
             best = static_cast<int>(i);
             bestDistance = d;
@@ -335,7 +338,9 @@ void separateStrays(const PageComponents& page, PageLines& lines, int mapWidth)
 std::pair<LineCandidate, LineCandidate> splitBand(const PageComponents& page, const LineCandidate& band,
                                                   double pitch, double slant)
 {
-    // Two means of the bodies' heights about the band's centre line.
+    // Two means of the bodies' lowest rows about the band's centre line: a
+    // body's bottom keeps to its baseline better than its centre, which tall
+    // letters lift.
     double upper = -pitch / 2;
     double lower = pitch / 2;
     std::pair<LineCandidate, LineCandidate> parts{band, band};
@@ -345,7 +350,7 @@ std::pair<LineCandidate, LineCandidate> splitBand(const PageComponents& page, co
         double su = 0, wu = 0, sl = 0, wl = 0;
         for (int i : band.bodies) {
             const InkComponent& c = page.components[static_cast<size_t>(i)];
-            const double r = c.centreY - band.line.at(c.centreX);
+            const double r = c.box.bottom - band.line.at(c.centreX);
             const bool up = std::abs(r - upper) <= std::abs(r - lower);
             (up ? parts.first : parts.second).bodies.push_back(i);
             (up ? su : sl) += c.ink * r;
@@ -398,6 +403,7 @@ PageLines findLineCandidates(const PageComponents& page, int mapWidth)
     for (int p : profilePeaks(smooth, kPeakSpacing * result.pitch)) {
         LineCandidate line;
         line.line = CentreLine{p - margin, result.slant, pivot};
+        line.right = mapWidth - 1;
         result.candidates.push_back(line);
     }
     for (int round = 0; round < 2; ++round) {

@@ -57,8 +57,8 @@ void assignBodies(const PageComponents& page, std::vector<LineCandidate>& lines)
 std::pair<LineCandidate, LineCandidate> splitBand(const PageComponents& page, const LineCandidate& band,
                                                   double pitch, double slant);
 
-// Index of the line whose centre is nearest to (x, y), and that distance;
-// -1 for no lines.
+// Index of the line nearest to (x, y): the distance to its centre line plus
+// the distance past its ends, which is also returned; -1 for no lines.
 int nearestLine(const std::vector<LineCandidate>& lines, double x, double y, double* distance);
 
 // Pitch of a profile: the first strong autocorrelation peak between the
