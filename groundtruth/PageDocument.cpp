@@ -14,10 +14,14 @@ namespace tavo {
 
 namespace {
 
-// The page as loaded.  Detection binarises a page of any of the three depths
-// exactly as it would its 24-bit working copy, and nothing is drawn on the
-// page, so no colour copy is made.
-ZULImage loadPage(const std::string& path, Report& report)
+std::string attribute(const char* name, int value)
+{
+    return std::string(name) + "=\"" + intToText(value) + '"';
+}
+
+}  // namespace
+
+ZULImage loadPageAnyDepth(const std::string& path, Report& report)
 {
     ZULImage page;
     try {
@@ -31,13 +35,6 @@ ZULImage loadPage(const std::string& path, Report& report)
         report.fail(path, "unsupported image depth " + intToText(depth) + " bits");
     return page;
 }
-
-std::string attribute(const char* name, int value)
-{
-    return std::string(name) + "=\"" + intToText(value) + '"';
-}
-
-}  // namespace
 
 std::string textLineZone(const ZULRectShape& box)
 {
@@ -65,7 +62,7 @@ void writePageDocument(const std::u16string& image, const std::u16string& output
                        Report& report)
 {
     const std::string path = utf8FromWide(image);
-    const ZULImage page = loadPage(path, report);
+    const ZULImage page = loadPageAnyDepth(path, report);
     const std::vector<ZULRectShape> lines = detectTextLines(page, parameter);
     const PageDocumentFrame frame = pageDocumentFrame(image, page.zulGetWidth(), page.zulGetHeight());
 

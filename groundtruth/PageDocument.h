@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Report.h"
+#include "ZULImage.h"
 #include "ZULRectShape.h"
 
 namespace tavo {
@@ -17,6 +18,12 @@ namespace tavo {
 // command with nothing written.
 void writePageDocument(const std::u16string& image, const std::u16string& output, int parameter,
                        Report& report);
+
+// The page as loaded, 1, 8 or 24 bits deep; a page that cannot be loaded,
+// or of another depth, stops the command.  Line detection binarises a page
+// of any of the three depths exactly as it would its 24-bit working copy,
+// so no colour copy is made.
+ZULImage loadPageAnyDepth(const std::string& path, Report& report);
 
 // The lines (without line ends) of a new ground-truth file for a page
 // image that come before its zones and after them.

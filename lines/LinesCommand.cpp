@@ -10,7 +10,6 @@
 #include "Paw.h"
 #include "Strings.h"
 #include "TextFile.h"
-#include "ZULException.h"
 #include "ZoneDocument.h"
 #include "ZoneLine.h"
 
@@ -28,21 +27,6 @@ struct TextLine {
     std::u16string escaped;  // as -merge writes it
     long number = 0;         // 1-based line of the transcription file
 };
-
-ZULImage loadPage(const std::string& path, Report& report)
-{
-    ZULImage page;
-    try {
-        if (!page.zulLoadImage(path) || !page.zulHasImageData())
-            report.fail(path, "cannot load image");
-    } catch (const ZULException& error) {
-        report.fail(path, std::string("cannot load image: ") + error.what());
-    }
-    const int depth = page.zulGetBitsPerPixel();
-    if (depth != 1 && depth != 8 && depth != 24)
-        report.fail(path, "unsupported image depth " + intToText(depth) + " bits");
-    return page;
-}
 
 std::vector<TextLine> readTranscription(const std::u16string& textFile, Report& report)
 {
@@ -193,7 +177,7 @@ void runLines(const std::u16string& image, const std::u16string& textFile, const
               Report& report)
 {
     const std::string textName = utf8FromWide(textFile);
-    const ZULImage page = loadPage(utf8FromWide(image), report);
+    const ZULImage page = loadPageAnyDepth(utf8FromWide(image), report);
     const std::vector<TextLine> text = readTranscription(textFile, report);
     std::vector<std::u16string> raw;
     for (const TextLine& line : text)
