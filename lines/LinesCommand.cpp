@@ -200,6 +200,8 @@ void runLines(const std::u16string& image, const std::u16string& textFile, const
                 doubt = u"length";
             if (found.matches[i].first != found.matches[i].last)
                 doubt += doubt.empty() ? u"pieces" : u" pieces";
+            if (found.matches[i].band != 0)
+                doubt += doubt.empty() ? u"band" : u" band";
         } else {
             const auto [x, y] = guessedPlace(found.ink, i);
             box = ZULRectShape(x, y, 0, 0);
