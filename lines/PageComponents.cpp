@@ -21,6 +21,10 @@ constexpr double kRulingReach = 2.0;
 // A component this many bodies high is a stain, a frame or a border, not
 // writing.
 constexpr double kHugeExtent = 6.0;
+// A thin upright stroke this many bodies tall, at most this many strokes
+// wide, is a frame or column rule (no letter stands so tall alone).
+constexpr double kRuleHeight = 3.5;
+constexpr double kRuleWidth = 3.0;
 // Along the border, a component this many bodies long is the scanner's edge
 // or the page's surroundings.
 constexpr double kBorderExtent = 3.0;
@@ -185,7 +189,8 @@ PageComponents findPageComponents(InkMap& map)
         const double h = box.bottom - box.top + 1;
         const bool onBorder = box.left == 0 || box.top == 0 || box.right == map.width - 1 ||
                               box.bottom == map.height - 1;
-        if (h > kHugeExtent * m.body ||
+        const bool rule = h > kRuleHeight * m.body && w <= kRuleWidth * m.stroke;
+        if (h > kHugeExtent * m.body || rule ||
             (onBorder && std::max(w, h) > kBorderExtent * m.body) || c.ink < speck)
             c.kind = PieceKind::Noise;
         else if (h >= kBodyHeightShare * m.body || w >= kBodyWidthShare * m.body)
