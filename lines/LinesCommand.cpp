@@ -18,7 +18,8 @@ namespace tavo {
 namespace {
 
 // A line whose alignment step cost this much (a log ratio of ink to text)
-// has no confidence left; below kDoubtful it is marked doubtful.
+// has no confidence left; one that cost more than kDoubtful is marked
+// doubtful.
 constexpr double kNoConfidence = 1.5;
 constexpr double kDoubtful = 0.5;
 
