@@ -2,6 +2,7 @@
 
 #include "align/Align.h"
 #include "groundtruth/GroundTruth.h"
+#include "lines/LinesCommand.h"
 #include "page/Page.h"
 #include "textline/TextLine.h"
 #include "transcript/Transcript.h"
@@ -157,6 +158,8 @@ const std::vector<Command>& commandTable()
          }},
         {u"-merge", "text.txt input.xml output.xml", G::GroundTruth, 5, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runMerge(a[2], a[3], a[4], r); }},
+        {u"-lines", "page text.txt output.xml", G::GroundTruth, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runLines(a[2], a[3], a[4], r); }},
         {u"-meta", "input.xml output.xml", G::GroundTruth, 4, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runMeta(a[2], a[3], r); }},
         {u"-verify", "words.xml source.txt", G::GroundTruth, 4, "usage: -verify words.xml source.txt", nullptr,

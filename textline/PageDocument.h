@@ -3,8 +3,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "util/Report.h"
+#include "ZULRectShape.h"
 
 namespace tavo {
 
@@ -15,5 +17,16 @@ namespace tavo {
 // command with nothing written.
 void writePageDocument(const std::u16string& image, const std::u16string& output, int parameter,
                        Report& report);
+
+// The lines (without line ends) of a new ground-truth file for a page
+// image that come before its zones and after them.
+struct PageDocumentFrame {
+    std::vector<std::u16string> head;
+    std::vector<std::u16string> tail;
+};
+PageDocumentFrame pageDocumentFrame(const std::u16string& image, int width, int height);
+
+// An empty text-line zone for a box (without line end).
+std::string textLineZone(const ZULRectShape& box);
 
 }  // namespace tavo

@@ -1,0 +1,278 @@
+#include "lines/InkMap.h"
+
+#include <algorithm>
+
+namespace tavo {
+
+namespace {
+
+// Map pixels along the shorter side of the page: enough for line structure
+// (a line body stays several map pixels high) at a small share of the work.
+constexpr int kMapShortSide = 900;
+// Background blocks across the shorter side of the map.
+constexpr int kBackgroundBlocks = 14;
+// The share of a block's pixels darker than its background level: paper
+// dominates every block that is not a solid stain.
+constexpr int kBackgroundPercent = 70;
+// Blocks whose background is darker than this share of the page's paper,
+// reached from the image's border through such blocks, lie off the page
+// (the scanner lid, a dark table, the book's edge); dark pixels in and next
+// to them are the page's surroundings, not ink.
+constexpr double kOffPageShare = 0.6;
+// Thresholds outside this range are taken for a page of paper or of ink
+// alone and clamped.
+constexpr int kLowestLevel = 60;
+constexpr int kHighestLevel = 200;
+
+struct ReducedGrey {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> grey;
+};
+
+int pixelGrey(const unsigned char* row, int bits, int x)
+{
+    switch (bits) {
+    case 24: {
+        const unsigned char* p = row + 3 * static_cast<size_t>(x);
+        return (77 * p[0] + 150 * p[1] + 29 * p[2]) >> 8;
+    }
+    case 8:
+        return row[x];
+    case 1:
+        return ((row[x >> 3] >> (7 - (x & 7))) & 1) != 0 ? 255 : 0;
+    default:
+        return 255;
+    }
+}
+
+ReducedGrey reduce(const ZULImage& page, int scale)
+{
+    const int pw = page.zulGetWidth();
+    const int ph = page.zulGetHeight();
+    const int bits = page.zulGetBitsPerPixel();
+    ReducedGrey out;
+    out.width = (pw + scale - 1) / scale;
+    out.height = (ph + scale - 1) / scale;
+    out.grey.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
+    std::vector<int> sum(static_cast<size_t>(out.width));
+    std::vector<int> darkest(static_cast<size_t>(out.width));
+    std::vector<int> count(static_cast<size_t>(out.width));
+    for (int my = 0; my < out.height; ++my) {
+        std::fill(sum.begin(), sum.end(), 0);
+        std::fill(darkest.begin(), darkest.end(), 255);
+        std::fill(count.begin(), count.end(), 0);
+        const int lastRow = std::min(ph, (my + 1) * scale);
+        for (int y = my * scale; y < lastRow; ++y) {
+            const unsigned char* row = page.zulGetRow(y);
+            for (size_t mx = 0; mx < sum.size(); ++mx) {
+                const int last = std::min(pw, static_cast<int>(mx + 1) * scale);
+                for (int x = static_cast<int>(mx) * scale; x < last; ++x) {
+                    const int g = pixelGrey(row, bits, x);
+                    sum[mx] += g;
+                    darkest[mx] = std::min(darkest[mx], g);
+                    ++count[mx];
+                }
+            }
+        }
+        std::uint8_t* dst = out.grey.data() + static_cast<size_t>(my) * static_cast<size_t>(out.width);
+        for (size_t mx = 0; mx < sum.size(); ++mx)
+            dst[mx] = static_cast<std::uint8_t>((sum[mx] / count[mx] + darkest[mx]) / 2);
+    }
+    return out;
+}
+
+struct Background {
+    std::vector<int> level;      // of every block, smoothed over its neighbours
+    std::vector<bool> offPage;   // a block in or next to the dark surroundings of the page
+    int paper = 255;             // median block level
+};
+
+Background backgroundBlocks(const ReducedGrey& map, int block, int bw, int bh)
+{
+    std::vector<int> level(static_cast<size_t>(bw) * static_cast<size_t>(bh));
+    std::vector<int> histogram(256);
+    for (int by = 0; by < bh; ++by) {
+        for (int bx = 0; bx < bw; ++bx) {
+            std::fill(histogram.begin(), histogram.end(), 0);
+            int total = 0;
+            for (int y = by * block; y < std::min(map.height, (by + 1) * block); ++y) {
+                const std::uint8_t* row = map.grey.data() + static_cast<size_t>(y) * static_cast<size_t>(map.width);
+                for (int x = bx * block; x < std::min(map.width, (bx + 1) * block); ++x) {
+                    ++histogram[row[x]];
+                    ++total;
+                }
+            }
+            const int wanted = total * kBackgroundPercent / 100;
+            int seen = 0;
+            int g = 0;
+            while (g < 255 && seen + histogram[static_cast<size_t>(g)] <= wanted)
+                seen += histogram[static_cast<size_t>(g++)];
+            level[static_cast<size_t>(by * bw + bx)] = std::max(g, 1);
+        }
+    }
+    std::vector<int> smooth(level.size());
+    for (int by = 0; by < bh; ++by) {
+        for (int bx = 0; bx < bw; ++bx) {
+            int s = 0;
+            int n = 0;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int x = bx + dx;
+                    const int y = by + dy;
+                    if (x >= 0 && y >= 0 && x < bw && y < bh) {
+                        s += level[static_cast<size_t>(y * bw + x)];
+                        ++n;
+                    }
+                }
+            }
+            smooth[static_cast<size_t>(by * bw + bx)] = s / n;
+        }
+    }
+    Background background;
+    std::vector<int> sorted = level;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+    background.paper = sorted[sorted.size() / 2];
+    // Dark blocks reached from the border through dark blocks.
+    std::vector<bool> dark(level.size(), false);
+    std::vector<int> todo;
+    auto reach = [&](int bx, int by) {
+        const size_t b = static_cast<size_t>(by * bw + bx);
+        if (!dark[b] && level[b] < kOffPageShare * background.paper) {
+            dark[b] = true;
+            todo.push_back(by * bw + bx);
+        }
+    };
+    for (int bx = 0; bx < bw; ++bx) {
+        reach(bx, 0);
+        reach(bx, bh - 1);
+    }
+    for (int by = 0; by < bh; ++by) {
+        reach(0, by);
+        reach(bw - 1, by);
+    }
+    while (!todo.empty()) {
+        const int b = todo.back();
+        todo.pop_back();
+        const int bx = b % bw;
+        const int by = b / bw;
+        if (bx > 0)
+            reach(bx - 1, by);
+        if (bx + 1 < bw)
+            reach(bx + 1, by);
+        if (by > 0)
+            reach(bx, by - 1);
+        if (by + 1 < bh)
+            reach(bx, by + 1);
+    }
+    background.offPage.assign(level.size(), false);
+    for (int by = 0; by < bh; ++by) {
+        for (int bx = 0; bx < bw; ++bx) {
+            if (!dark[static_cast<size_t>(by * bw + bx)])
+                continue;
+            for (int y = std::max(0, by - 1); y <= std::min(bh - 1, by + 1); ++y)
+                for (int x = std::max(0, bx - 1); x <= std::min(bw - 1, bx + 1); ++x)
+                    background.offPage[static_cast<size_t>(y * bw + x)] = true;
+        }
+    }
+    background.level = std::move(smooth);
+    return background;
+}
+
+// Divides every map pixel by the background interpolated between block
+// centres; the dark surroundings of the page become paper.
+void normalise(ReducedGrey& map)
+{
+    const int block = std::max(4, std::min(map.width, map.height) / kBackgroundBlocks);
+    const int bw = (map.width + block - 1) / block;
+    const int bh = (map.height + block - 1) / block;
+    const Background background = backgroundBlocks(map, block, bw, bh);
+    const std::vector<int>& level = background.level;
+    const int dark = static_cast<int>(kOffPageShare * background.paper);
+    auto at = [&](int bx, int by) {
+        return level[static_cast<size_t>(std::clamp(by, 0, bh - 1) * bw + std::clamp(bx, 0, bw - 1))];
+    };
+    for (int y = 0; y < map.height; ++y) {
+        const float fy = (static_cast<float>(y) + 0.5f) / static_cast<float>(block) - 0.5f;
+        const int by = static_cast<int>(fy < 0 ? -1 : fy);
+        const float wy = fy - static_cast<float>(by);
+        std::uint8_t* row = map.grey.data() + static_cast<size_t>(y) * static_cast<size_t>(map.width);
+        for (int x = 0; x < map.width; ++x) {
+            const float fx = (static_cast<float>(x) + 0.5f) / static_cast<float>(block) - 0.5f;
+            const int bx = static_cast<int>(fx < 0 ? -1 : fx);
+            const float wx = fx - static_cast<float>(bx);
+            const float top = static_cast<float>(at(bx, by)) * (1 - wx) + static_cast<float>(at(bx + 1, by)) * wx;
+            const float bottom = static_cast<float>(at(bx, by + 1)) * (1 - wx) + static_cast<float>(at(bx + 1, by + 1)) * wx;
+            if (row[x] < dark && background.offPage[static_cast<size_t>((y / block) * bw + x / block)]) {
+                row[x] = 255;
+                continue;
+            }
+            const float paper = top * (1 - wy) + bottom * wy;
+            const float v = static_cast<float>(row[x]) * 255.0f / std::max(paper, 1.0f);
+            row[x] = static_cast<std::uint8_t>(std::min(v, 255.0f));
+        }
+    }
+}
+
+}  // namespace
+
+int inkMapScale(int pageWidth, int pageHeight)
+{
+    return std::max(1, (std::min(pageWidth, pageHeight) + kMapShortSide / 2) / kMapShortSide);
+}
+
+int otsuLevel(const std::vector<std::int64_t>& histogram)
+{
+    double total = 0;
+    double weighted = 0;
+    for (size_t g = 0; g < histogram.size(); ++g) {
+        total += static_cast<double>(histogram[g]);
+        weighted += static_cast<double>(g) * static_cast<double>(histogram[g]);
+    }
+    double darkCount = 0;
+    double darkSum = 0;
+    double best = -1;
+    int level = 127;
+    for (size_t g = 0; g + 1 < histogram.size(); ++g) {
+        darkCount += static_cast<double>(histogram[g]);
+        darkSum += static_cast<double>(g) * static_cast<double>(histogram[g]);
+        const double lightCount = total - darkCount;
+        if (darkCount == 0 || lightCount == 0)
+            continue;
+        const double diff = darkSum / darkCount - (weighted - darkSum) / lightCount;
+        const double between = darkCount * lightCount * diff * diff;
+        if (between > best) {
+            best = between;
+            level = static_cast<int>(g);
+        }
+    }
+    return level;
+}
+
+InkMap makeInkMap(const ZULImage& page)
+{
+    InkMap map;
+    const int pw = page.zulGetWidth();
+    const int ph = page.zulGetHeight();
+    if (pw <= 0 || ph <= 0 || !page.zulHasImageData())
+        return map;
+    map.scale = inkMapScale(pw, ph);
+    ReducedGrey grey = reduce(page, map.scale);
+    normalise(grey);
+    std::vector<std::int64_t> histogram(256);
+    for (std::uint8_t g : grey.grey)
+        ++histogram[g];
+    const int level = std::clamp(otsuLevel(histogram), kLowestLevel, kHighestLevel);
+    map.width = grey.width;
+    map.height = grey.height;
+    map.binary = ZULImage(map.width, map.height, 8, true);
+    for (int y = 0; y < map.height; ++y) {
+        const std::uint8_t* src = grey.grey.data() + static_cast<size_t>(y) * static_cast<size_t>(map.width);
+        unsigned char* dst = map.binary.zulGetRow(y);
+        for (int x = 0; x < map.width; ++x)
+            dst[x] = src[x] <= level ? 0 : 255;
+    }
+    return map;
+}
+
+}  // namespace tavo

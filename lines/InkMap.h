@@ -1,0 +1,35 @@
+// The page reduced for line finding: grey, corrected for uneven light and
+// binarised, at a scale where the line structure is still plain but the
+// work is a fraction of the page's.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "ZULImage.h"
+
+namespace tavo {
+
+struct InkMap {
+    int width = 0;   // of the reduced map
+    int height = 0;
+    int scale = 1;   // page pixels per map pixel, each way
+    // 8-bit map, ink 0 and paper 255, as the run labeller reads it.
+    ZULImage binary;
+};
+
+// scale: page pixels per map pixel, chosen from the page's shorter side.
+int inkMapScale(int pageWidth, int pageHeight);
+
+// Reduces the luminance (which keeps black, blue and red ink dark and light
+// ruling light; each map pixel between the mean and the darkest of its block, so
+// thin strokes survive), divides by a background estimated over blocks of a
+// fixed share of the page and thresholds at the Otsu level of the result.
+// A page without pixels gives an empty map.
+InkMap makeInkMap(const ZULImage& page);
+
+// Otsu threshold of a 256-bin histogram: the grey level that best separates
+// the two classes (values <= level are the dark class).
+int otsuLevel(const std::vector<std::int64_t>& histogram);
+
+}  // namespace tavo

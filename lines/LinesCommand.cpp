@@ -1,0 +1,224 @@
+#include "lines/LinesCommand.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "lines/InkMap.h"
+#include "transcript/Merge.h"
+#include "textline/PageDocument.h"
+#include "align/Paw.h"
+#include "util/Strings.h"
+#include "util/TextFile.h"
+#include "groundtruth/ZoneDocument.h"
+#include "groundtruth/ZoneLine.h"
+
+namespace tavo {
+
+namespace {
+
+// A line whose alignment step cost this much (a log ratio of ink to text)
+// has no confidence left; one that cost more than kDoubtful is marked
+// doubtful.
+constexpr double kNoConfidence = 1.5;
+constexpr double kDoubtful = 0.5;
+
+struct TextLine {
+    std::u16string raw;      // as kept, unescaped
+    std::u16string escaped;  // as -merge writes it
+    long number = 0;         // 1-based line of the transcription file
+};
+
+std::vector<TextLine> readTranscription(const std::u16string& textFile, Report& report)
+{
+    const std::string name = utf8FromWide(textFile);
+    CTextFileRead text(textFile);
+    if (!text.isOpen())
+        report.fail(name, "cannot open transcription");
+    std::vector<TextLine> lines;
+    std::u16string line;
+    long number = 0;
+    while (text.readLine(line)) {
+        ++number;
+        const std::vector<std::u16string> kept = mergeTextLines({line});
+        if (!kept.empty())
+            lines.push_back({line.substr(line.find_first_not_of(u"\t \r\n")), kept.front(), number});
+    }
+    if (text.readFailed())
+        report.fail(name, "cannot read transcription");
+    if (lines.empty())
+        report.fail(name, "transcription has no text line");
+    return lines;
+}
+
+std::u16string points(const std::vector<Point>& list)
+{
+    std::string text;
+    for (const auto& [x, y] : list) {
+        if (!text.empty())
+            text += ' ';
+        text += intToText(x) + ',' + intToText(y);
+    }
+    return toWide(text);
+}
+
+std::u16string twoDecimals(double value)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%.2f", std::clamp(value, 0.0, 1.0));
+    return toWide(buffer);
+}
+
+// Where a line without ink would stand: between its found neighbours, at
+// the mean pitch when it lies beyond them.
+std::pair<int, int> guessedPlace(const std::vector<LineInk>& ink, size_t i)
+{
+    int before = -1;
+    int after = -1;
+    for (size_t k = 0; k < ink.size(); ++k) {
+        if (!ink[k].found)
+            continue;
+        if (k < i)
+            before = static_cast<int>(k);
+        else if (after < 0 && k > i)
+            after = static_cast<int>(k);
+    }
+    if (before >= 0 && after >= 0) {
+        const double t = static_cast<double>(static_cast<int>(i) - before) / (after - before);
+        const LineInk& a = ink[static_cast<size_t>(before)];
+        const LineInk& b = ink[static_cast<size_t>(after)];
+        return {(a.left + b.left) / 2, static_cast<int>(a.centreY + t * (b.centreY - a.centreY))};
+    }
+    const int known = before >= 0 ? before : after;
+    if (known < 0)
+        return {0, 0};
+    const LineInk& k = ink[static_cast<size_t>(known)];
+    const double pitch = std::max(1, k.bottom - k.top + 1);
+    return {k.left, std::max(0, static_cast<int>(k.centreY + (static_cast<int>(i) - known) * pitch))};
+}
+
+// Two text lines matched to one band get a line each; the candidates are
+// put back in top to bottom order and the matches follow them.
+void splitSharedBands(const PageComponents& components, PageLines& lines, std::vector<LineMatch>& matches)
+{
+    std::vector<std::vector<size_t>> users(lines.candidates.size());
+    for (size_t i = 0; i + 1 < matches.size(); ++i) {
+        if (matches[i].band != 1)
+            continue;
+        const size_t j = static_cast<size_t>(matches[i].first);
+        auto [upper, lower] = splitBand(components, lines.candidates[j], lines.pitch, lines.slant);
+        const bool both = !upper.bodies.empty() && !lower.bodies.empty();
+        lines.candidates[j] = std::move(upper);
+        if (both) {
+            lines.candidates.push_back(std::move(lower));
+            users.emplace_back();
+            matches[i + 1].first = matches[i + 1].last = static_cast<int>(lines.candidates.size() - 1);
+        } else {
+            matches[i + 1] = LineMatch{};
+        }
+    }
+    std::vector<size_t> order(lines.candidates.size());
+    for (size_t j = 0; j < order.size(); ++j)
+        order[j] = j;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return lines.candidates[a].line.centre < lines.candidates[b].line.centre;
+    });
+    std::vector<int> place(order.size());
+    std::vector<LineCandidate> sorted;
+    for (size_t k = 0; k < order.size(); ++k) {
+        place[order[k]] = static_cast<int>(k);
+        sorted.push_back(std::move(lines.candidates[order[k]]));
+    }
+    lines.candidates = std::move(sorted);
+    for (LineMatch& m : matches) {
+        if (m.first >= 0) {
+            m.first = place[static_cast<size_t>(m.first)];
+            m.last = place[static_cast<size_t>(m.last)];
+        }
+    }
+}
+
+}  // namespace
+
+TextSize measureText(const std::u16string& line)
+{
+    TextSize size;
+    for (char16_t c : line) {
+        if (c != u' ' && c != u'\t')
+            size.characters += 1;
+    }
+    const std::u16string marked = markPaws(line);
+    size.paws = marked.empty() ? 0 : 1;
+    for (char16_t c : marked)
+        size.paws += (c == u' ' || c == u'^') ? 1 : 0;
+    return size;
+}
+
+PageLineResult findTranscriptionLines(const ZULImage& page, const std::vector<std::u16string>& text)
+{
+    PageLineResult result;
+    InkMap map = makeInkMap(page);
+    const PageComponents components = findPageComponents(map);
+    PageLines lines = findLineCandidates(components, map.width);
+    std::vector<TextSize> texts;
+    for (const std::u16string& line : text)
+        texts.push_back(measureText(line));
+    std::vector<InkSize> ink;
+    for (const LineCandidate& c : lines.candidates)
+        ink.push_back({static_cast<double>(c.length), static_cast<double>(c.bodies.size()), c.left, c.right,
+                       c.line.at(map.width / 2.0), c.spread});
+    result.matches = alignLines(texts, ink, lines.pitch);
+    splitSharedBands(components, lines, result.matches);
+    result.ink = collectLineInk(components, lines, result.matches, map.scale, page.zulGetWidth(),
+                                page.zulGetHeight());
+    return result;
+}
+
+void runLines(const std::u16string& image, const std::u16string& textFile, const std::u16string& outputXml,
+              Report& report)
+{
+    const std::string textName = utf8FromWide(textFile);
+    const ZULImage page = loadPage(image, report);
+    const std::vector<TextLine> text = readTranscription(textFile, report);
+    std::vector<std::u16string> raw;
+    for (const TextLine& line : text)
+        raw.push_back(line.raw);
+    const PageLineResult found = findTranscriptionLines(page, raw);
+
+    const PageDocumentFrame frame = pageDocumentFrame(image, page.zulGetWidth(), page.zulGetHeight());
+    ZoneDocument document;
+    document.headerLines = frame.head;
+    document.footerLines = frame.tail;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const LineInk& ink = found.ink[i];
+        ZULRectShape box;
+        double confidence = 0;
+        std::u16string doubt;
+        if (ink.found) {
+            box = ZULRectShape(ink.left, ink.top, ink.right - ink.left + 1, ink.bottom - ink.top + 1);
+            confidence = 1 - found.matches[i].cost / kNoConfidence;
+            if (found.matches[i].cost > kDoubtful)
+                doubt = u"length";
+            if (found.matches[i].first != found.matches[i].last)
+                doubt += doubt.empty() ? u"pieces" : u" pieces";
+            if (found.matches[i].band != 0)
+                doubt += doubt.empty() ? u"band" : u" band";
+        } else {
+            const auto [x, y] = guessedPlace(found.ink, i);
+            box = ZULRectShape(x, y, 0, 0);
+            doubt = u"missing";
+            report.zoneUnchanged(textName, text[i].number, "no ink found for this line; zone guessed");
+        }
+        std::u16string zone = toWide(textLineZone(box));
+        setAttribute(zone, u"contents", text[i].escaped, true);
+        appendAttribute(zone, u"polygon", points(ink.polygon));
+        appendAttribute(zone, u"baseline", points(ink.baseline));
+        appendAttribute(zone, u"confidence", twoDecimals(confidence));
+        if (!doubt.empty())
+            appendAttribute(zone, u"doubt", doubt);
+        document.zones.push_back({std::move(zone), 0});
+    }
+    writeZoneDocument(document, outputXml);
+}
+
+}  // namespace tavo

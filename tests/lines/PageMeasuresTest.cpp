@@ -1,0 +1,102 @@
+// The measures and maps the line finder builds on: threshold, reduction,
+// the page's surroundings, pitch, text sizes and the parting of a band.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "lines/InkMap.h"
+#include "lines/LineCandidates.h"
+#include "support/LinePages.h"
+#include "lines/LinesCommand.h"
+
+namespace {
+
+using namespace tavotest;
+
+TEST(InkMap, OtsuSplitsTwoPopulationsBetweenThem)
+{
+    std::vector<std::int64_t> histogram(256);
+    histogram[40] = 300;   // ink
+    histogram[60] = 200;
+    histogram[210] = 5000; // paper
+    histogram[230] = 4000;
+    const int level = tavo::otsuLevel(histogram);
+    EXPECT_GE(level, 60);
+    EXPECT_LT(level, 210);
+}
+
+TEST(InkMap, ReductionFollowsThePageSize)
+{
+    EXPECT_EQ(tavo::inkMapScale(1, 1), 1);
+    EXPECT_EQ(tavo::inkMapScale(60000, 10), 1);
+    const int a4At300 = tavo::inkMapScale(2480, 3508);
+    EXPECT_EQ(tavo::inkMapScale(4960, 7016), 2 * a4At300);  // the same map at 600 dpi
+}
+
+// A page photographed on a dark table: the table is no ink, the writing is.
+TEST(InkMap, DarkSurroundingsAreNoInk)
+{
+    ZULImage page = blankPage(900, 600);
+    fillBox(page, 0, 0, 900, 60);     // dark band along the top and left
+    fillBox(page, 0, 0, 70, 600);
+    drawLine(page, 300, 200, 800);
+    const tavo::InkMap map = tavo::makeInkMap(page);
+    ASSERT_EQ(map.scale, 1);
+    auto inkIn = [&](int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                n += map.binary.zulGetRow(y)[x] == 0 ? 1 : 0;
+        return n;
+    };
+    EXPECT_EQ(inkIn(0, 0, 900, 40), 0);
+    EXPECT_EQ(inkIn(0, 0, 50, 600), 0);
+    EXPECT_GT(inkIn(200, 300 - kBody, 800, 300), 500);
+}
+
+TEST(LineCandidates, PitchIsThePeriodOfTheProfile)
+{
+    std::vector<double> profile(600);
+    for (size_t i = 0; i < profile.size(); ++i)
+        profile[i] = std::max(0.0, std::cos(2 * std::numbers::pi * static_cast<double>(i) / 48.0));
+    EXPECT_NEAR(tavo::profilePitch(tavo::smoothProfile(profile, 2), 10, 200), 48, 1);
+    EXPECT_EQ(tavo::profilePitch(std::vector<double>(600, 1.0), 10, 200), 0);
+}
+
+TEST(LineCandidates, BandOfTwoLinesPartsByTheirBodies)
+{
+    ZULImage page = blankPage(900, 300);
+    drawLine(page, 120, 100, 800);
+    drawLine(page, 120 + kPitch, 100, 800);
+    tavo::InkMap map = tavo::makeInkMap(page);
+    const tavo::PageComponents components = tavo::findPageComponents(map);
+    tavo::LineCandidate band;
+    band.line = {120 + kPitch / 2.0 - kBody / 2.0, 0, 450};
+    for (size_t i = 0; i < components.components.size(); ++i) {
+        if (components.components[i].kind == tavo::PieceKind::Body)
+            band.bodies.push_back(static_cast<int>(i));
+    }
+    const auto [upper, lower] = tavo::splitBand(components, band, kPitch, 0);
+    ASSERT_FALSE(upper.bodies.empty());
+    ASSERT_FALSE(lower.bodies.empty());
+    for (int i : upper.bodies)
+        EXPECT_LT(components.components[static_cast<size_t>(i)].box.bottom, 120 + kStroke);
+    for (int i : lower.bodies)
+        EXPECT_GT(components.components[static_cast<size_t>(i)].box.top, 120);
+    EXPECT_NEAR(lower.line.at(450) - upper.line.at(450), kPitch, kStroke);
+}
+
+TEST(LinesText, LettersAndPawsOfALine)
+{
+    // Waw, ra and dal join no letter after them: three PAWs in one word.
+    const tavo::TextSize word = tavo::measureText(u"ورد");
+    EXPECT_EQ(word.characters, 3);
+    EXPECT_EQ(word.paws, 3);
+    const tavo::TextSize two = tavo::measureText(u"بيت  كتب");
+    EXPECT_EQ(two.characters, 6);
+    EXPECT_EQ(two.paws, 2);
+    EXPECT_EQ(tavo::measureText(u"one line").characters, 7);
+}
+
+}  // namespace
