@@ -19,6 +19,7 @@
 #include "WordClasses.h"
 #include "WordFix.h"
 #include "Words.h"
+#include "WordsCommand.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -50,6 +51,7 @@ const char* const kUsage =
     "  -splitword  page input.xml output.xml [-readorderRL|-readorderLR]\n"
     "  -shrink     page input.xml output.xml\n"
     "  -refine     page input.xml output.xml\n"
+    "  -words      page lines.xml words.xml [-readorderRL|-readorderLR]\n"
     "Ground truth:\n"
     "  -textline   page output.xml [n]\n"
     "  -merge      text.txt input.xml output.xml\n"
@@ -207,6 +209,10 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runReplace(a[2], a[3], replacementListPath(a[0]), r); }},
         {u"-punc", 3, false, [](const auto& a, Report& r) { runPunc(a[2], r); }},
         {u"-digi", 3, false, [](const auto& a, Report& r) { runDigi(a[2], r); }},
+        {u"-words", 5, false,
+         [](const auto& a, Report& r) {
+             runWords(a[2], a[3], a[4], a.size() > 5 ? readingModeFromSwitch(a[5]) : ReadingMode::Unnumbered, r);
+         }},
         {u"-verify", 4, false,
          [](const auto& a, Report& r) {
              runVerify(a[2], a[3], r);

@@ -1,0 +1,205 @@
+#include "LineInk.h"
+
+#include "Strings.h"
+#include "ZULRunLabeller.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <string>
+
+namespace tavo {
+
+namespace {
+
+// Two classes whose means differ by less than this are paper and its noise.
+constexpr double kMinInkContrast = 40.0;
+
+bool insideOutline(const std::vector<std::pair<int, int>>& poly, double x, double y)
+{
+    bool inside = false;
+    for (size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++) {
+        const double xi = poly[i].first, yi = poly[i].second;
+        const double xj = poly[j].first, yj = poly[j].second;
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi)
+            inside = !inside;
+    }
+    return inside;
+}
+
+int typicalRunLength(const std::vector<ZULRunLabeller::Run>& runs)
+{
+    std::vector<int> counts(64, 0);
+    for (const ZULRunLabeller::Run& r : runs)
+        ++counts[static_cast<size_t>(std::min(r.end - r.start, 63))];
+    return static_cast<int>(std::max_element(counts.begin() + 1, counts.end() - 1) - counts.begin());
+}
+
+// The rows around the densest row that hold at least a quarter of its ink:
+// the band where the letters' bodies meet the baseline.
+std::pair<int, int> coreBand(const std::vector<int>& rowInk)
+{
+    const auto peak = std::max_element(rowInk.begin(), rowInk.end());
+    const int floor = std::max(1, *peak / 4);
+    int top = static_cast<int>(peak - rowInk.begin());
+    int bottom = top;
+    while (top > 0 && rowInk[static_cast<size_t>(top - 1)] >= floor)
+        --top;
+    while (bottom + 1 < static_cast<int>(rowInk.size()) &&
+           rowInk[static_cast<size_t>(bottom + 1)] >= floor)
+        ++bottom;
+    return {top, bottom};
+}
+
+int horizontalOverlap(const InkBoxI& a, const InkBoxI& b)
+{
+    return std::min(a.right, b.right) - std::max(a.left, b.left);
+}
+
+}  // namespace
+
+void InkBoxI::add(const InkBoxI& o)
+{
+    if (o.empty())
+        return;
+    if (empty()) {
+        *this = o;
+        return;
+    }
+    left = std::min(left, o.left);
+    top = std::min(top, o.top);
+    right = std::max(right, o.right);
+    bottom = std::max(bottom, o.bottom);
+}
+
+void InkBoxI::addRun(const InkRun& r)
+{
+    add({r.start, r.row, r.end - 1, r.row});
+}
+
+std::optional<std::vector<std::pair<int, int>>> parsePolygon(std::u16string_view value, int col,
+                                                             int row)
+{
+    std::vector<std::pair<int, int>> points;
+    const std::string text = toNarrow(value);
+    const char* p = text.c_str();
+    while (*p) {
+        char* end = nullptr;
+        const long x = std::strtol(p, &end, 10);
+        if (end == p || *end != ',')
+            return std::nullopt;
+        p = end + 1;
+        const long y = std::strtol(p, &end, 10);
+        if (end == p)
+            return std::nullopt;
+        points.emplace_back(static_cast<int>(x) - col, static_cast<int>(y) - row);
+        p = end;
+        while (*p == ' ')
+            ++p;
+    }
+    if (points.size() < 3)
+        return std::nullopt;
+    return points;
+}
+
+int inkThresholdOf(const ZULImage& grey)
+{
+    std::array<double, 256> hist{};
+    const int w = grey.zulGetWidth();
+    const int h = grey.zulGetHeight();
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* row = grey.zulGetRow(y);
+        for (int x = 0; x < w; ++x)
+            ++hist[row[x]];
+    }
+    const double total = static_cast<double>(w) * h;
+    double sumAll = 0;
+    for (int v = 0; v < 256; ++v)
+        sumAll += v * hist[static_cast<size_t>(v)];
+    double below = 0, sumBelow = 0, best = -1;
+    int threshold = 0;
+    double contrast = 0;
+    for (int t = 1; t < 256; ++t) {
+        below += hist[static_cast<size_t>(t - 1)];
+        sumBelow += (t - 1) * hist[static_cast<size_t>(t - 1)];
+        const double above = total - below;
+        if (below == 0 || above == 0)
+            continue;
+        const double m0 = sumBelow / below, m1 = (sumAll - sumBelow) / above;
+        const double between = below * above * (m1 - m0) * (m1 - m0);
+        if (between > best) {
+            best = between;
+            threshold = t;
+            contrast = m1 - m0;
+        }
+    }
+    return contrast < kMinInkContrast ? 0 : threshold;
+}
+
+LineInk findLineInk(const ZULImage& grey, const std::vector<std::pair<int, int>>* outline)
+{
+    LineInk ink;
+    const int w = grey.zulGetWidth();
+    const int h = grey.zulGetHeight();
+    const int threshold = inkThresholdOf(grey);
+    if (threshold == 0)
+        return ink;
+    ZULImage binary(w, h, 8, true);
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* src = grey.zulGetRow(y);
+        unsigned char* dst = binary.zulGetRow(y);
+        for (int x = 0; x < w; ++x)
+            dst[x] = src[x] < threshold ? 0 : 255;
+    }
+    const ZULRunLabeller::Labelling labelled = ZULRunLabeller::zulLabelRuns(binary);
+    if (labelled.components.empty())
+        return ink;
+
+    ink.stroke = std::max(1, typicalRunLength(labelled.runs));
+    std::vector<int> rowInk(static_cast<size_t>(h), 0);
+    for (const ZULRunLabeller::Run& r : labelled.runs)
+        rowInk[static_cast<size_t>(r.row)] += r.end - r.start;
+    std::tie(ink.coreTop, ink.coreBottom) = coreBand(rowInk);
+    ink.bodyHeight = std::max(ink.coreBottom - ink.coreTop + 1, 2 * ink.stroke);
+
+    const double bodySize = std::max(2.2 * ink.stroke, 0.45 * ink.bodyHeight);
+    for (const ZULRunLabeller::Box& c : labelled.components) {
+        InkPart part;
+        part.box = {c.left, c.top, c.right, c.bottom};
+        const bool touchesCore = c.top <= ink.coreBottom && c.bottom >= ink.coreTop;
+        if (outline) {
+            if (!insideOutline(*outline, (c.left + c.right) / 2.0, (c.top + c.bottom) / 2.0))
+                continue;
+        } else if ((c.top == 0 || c.bottom == h - 1) && !touchesCore) {
+            continue;  // a piece of the line above or below
+        }
+        for (int i = 0; i < c.runCount; ++i) {
+            const ZULRunLabeller::Run& r = labelled.runs[static_cast<size_t>(c.firstRun + i)];
+            part.runs.push_back({r.row, r.start, r.end});
+            part.pixels += r.end - r.start;
+        }
+        const int size = std::max(part.box.width(), part.box.height());
+        const bool main = (touchesCore && size >= bodySize) || size >= 1.2 * ink.bodyHeight;
+        (main ? ink.bodies : ink.marks).push_back(std::move(part));
+    }
+    if (ink.bodies.empty())
+        std::swap(ink.bodies, ink.marks);
+    std::sort(ink.bodies.begin(), ink.bodies.end(), [](const InkPart& a, const InkPart& b) {
+        return a.box.right != b.box.right ? a.box.right > b.box.right : a.box.left > b.box.left;
+    });
+    for (InkPart& mark : ink.marks) {
+        int best = 0;
+        int bestOverlap = horizontalOverlap(mark.box, ink.bodies[0].box);
+        for (size_t b = 1; b < ink.bodies.size(); ++b) {
+            const int overlap = horizontalOverlap(mark.box, ink.bodies[b].box);
+            if (overlap > bestOverlap) {
+                bestOverlap = overlap;
+                best = static_cast<int>(b);
+            }
+        }
+        mark.owner = best;
+    }
+    return ink;
+}
+
+}  // namespace tavo

@@ -1,0 +1,107 @@
+#include "PawPlan.h"
+
+#include "Paw.h"
+#include "ZoneLine.h"
+
+namespace tavo {
+
+namespace {
+
+// Widths of the letters relative to one another, as a hand usually draws
+// them inside a PAW.
+double letterWeight(char16_t c)
+{
+    switch (c) {
+    case 0x0627: case 0x0623: case 0x0625: case 0x0622: return 0.8;
+    case 0x0644: return 1.2;
+    case 0x062F: case 0x0630: case 0x0631: case 0x0632: return 1.3;
+    case 0x0629: case 0x0648: case 0x0624: return 1.4;
+    case 0x0645: return 1.5;
+    case 0x0628: case 0x062A: case 0x062B: case 0x0646: case 0x064A: case 0x0626: case 0x0647: return 1.6;
+    case 0x0639: case 0x063A: return 1.8;
+    case 0x0641: case 0x0642: case 0x0649: return 2.0;
+    case 0x062C: case 0x062D: case 0x062E: case 0x0637: case 0x0638: case 0x0643: return 2.2;
+    case 0x0633: case 0x0634: return 3.0;
+    case 0x0635: case 0x0636: return 3.2;
+    case 0x0621: return 0.6;
+    case 0x0640: return 1.0;
+    default: break;
+    }
+    if (c >= 0x064B && c <= 0x065E)
+        return 0;  // vowel marks sit over or under the letters
+    if ((c >= 0x0660 && c <= 0x0669) || (c >= u'0' && c <= u'9'))
+        return 1.2;
+    if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
+        return 1.4;
+    return 0.5;  // punctuation and everything else
+}
+
+// Letters whose final or isolated form ends in a wide tail or bowl.
+bool hasWideEnd(char16_t c)
+{
+    switch (c) {
+    case 0x0646: case 0x064A: case 0x0649: case 0x0633: case 0x0634: case 0x0635: case 0x0636:
+    case 0x0642: case 0x0644: case 0x0639: case 0x063A: case 0x062C: case 0x062D: case 0x062E:
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr double kWideEnd = 0.8;
+constexpr double kWeakBelow = 0.8;
+
+}  // namespace
+
+double pawWeight(std::u16string_view paw)
+{
+    double weight = 0;
+    char16_t last = 0;
+    for (char16_t c : paw) {
+        weight += letterWeight(c);
+        if (letterWeight(c) > 0)
+            last = c;
+    }
+    return hasWideEnd(last) ? weight + kWideEnd : weight;
+}
+
+LinePlan planLine(std::u16string_view contents)
+{
+    LinePlan plan;
+    const std::u16string text = normaliseSpaces(contents);
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find(u' ', pos);
+        if (end == std::u16string::npos)
+            end = text.size();
+        const std::u16string token = text.substr(pos, end - pos);
+        pos = end + 1;
+        const int word = static_cast<int>(plan.words.size());
+        plan.words.push_back(token);
+
+        const std::u16string marked = markPaws(token);
+        size_t start = 0;
+        bool first = true;
+        for (size_t i = 0; i <= marked.size(); ++i) {
+            if (i < marked.size() && marked[i] != u' ' && marked[i] != u'^')
+                continue;
+            const std::u16string_view piece(marked.data() + start, i - start);
+            start = i + 1;
+            if (piece.empty())
+                continue;
+            ExpectedPaw paw;
+            paw.word = word;
+            paw.weight = pawWeight(piece);
+            paw.wordStart = first;
+            paw.weak = paw.weight < kWeakBelow;
+            paw.foreign = !isArabicText(piece);
+            for (char16_t c : piece)
+                plan.hasArabic |= isArabicChar(c) && c < 0x0660;
+            plan.paws.push_back(paw);
+            first = false;
+        }
+    }
+    return plan;
+}
+
+}  // namespace tavo
