@@ -13,7 +13,7 @@ namespace tavo {
 namespace {
 
 // Two classes whose means differ by less than this are paper and its noise.
-constexpr double kMinInkContrast = 40.0;
+constexpr double kMinInkContrast = 20.0;
 
 bool insideOutline(const std::vector<std::pair<int, int>>& poly, double x, double y)
 {
