@@ -144,7 +144,7 @@ FoundLine findWords(const ZULImage& page, const std::u16string& zoneLine)
     attachMarks(ink, match, boxes);
 
     FoundLine line;
-    line.laidOutByWidth = match.fallback;
+    int wordsWithoutInk = 0;
     int cursor = ink.bodies.front().box.right;  // left edge of the last word placed
     size_t j = 0;
     for (size_t w = 0; w < plan.words.size(); ++w) {
@@ -165,8 +165,10 @@ FoundLine findWords(const ZULImage& page, const std::u16string& zoneLine)
             box.add(boxes[j]);
             paws.push_back(boxes[j]);
         }
-        if (box.empty())  // nothing found: a thin zone where the word should be
+        if (box.empty()) {  // nothing found: a thin zone where the word should be
             box = {std::max(0, cursor - 1), ink.coreTop, std::max(0, cursor - 1), ink.coreBottom};
+            ++wordsWithoutInk;
+        }
         cursor = box.left;
         word.box = pageBox(box, zone);
         for (size_t k = 0; k < paws.size(); ++k) {
@@ -182,6 +184,11 @@ FoundLine findWords(const ZULImage& page, const std::u16string& zoneLine)
             word.doubt = doubtOf(matched, noInk, match.fallback);
         line.words.push_back(std::move(word));
     }
+    if (match.fallback)
+        line.doubt = "too long to match its ink; words placed by width";
+    else if (2 * wordsWithoutInk > static_cast<int>(line.words.size()))
+        line.doubt = std::to_string(wordsWithoutInk) + " of " + std::to_string(line.words.size()) +
+                     " words found no ink";
     return line;
 }
 

@@ -25,7 +25,7 @@ struct FoundWord {
 
 struct FoundLine {
     std::vector<FoundWord> words;  // text order
-    bool laidOutByWidth = false;   // too long to match: words placed by width alone
+    std::string doubt;             // why the line as a whole needs a look, if it does
 };
 
 // Throws UnprocessableZone when the zone has no contents, no Arabic letters,

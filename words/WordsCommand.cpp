@@ -35,8 +35,8 @@ void runWords(const std::u16string& image, const std::u16string& inXml,
     const LineSplitter split = [&](const std::u16string& zoneLine) {
         const long lineNumber = lineNumbers[call++];
         const FoundLine found = findWords(page, zoneLine);
-        if (found.laidOutByWidth)
-            report.zoneDoubtful(inName, lineNumber, "too long to match its ink; words placed by width");
+        if (!found.doubt.empty())
+            report.zoneDoubtful(inName, lineNumber, found.doubt);
         std::vector<std::u16string> lines;
         auto& wordExtras = extras[lineNumber];
         for (const FoundWord& word : found.words) {
