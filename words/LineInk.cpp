@@ -27,12 +27,69 @@ bool insideOutline(const std::vector<std::pair<int, int>>& poly, double x, doubl
     return inside;
 }
 
+// Paper brightness over the zone: the 90th percentile of blocks about as
+// large as the line is high, interpolated between block centres, so that
+// shading across a photographed page does not pass for ink.
+std::vector<float> paperLevel(const ZULImage& grey, int block)
+{
+    const int w = grey.zulGetWidth(), h = grey.zulGetHeight();
+    const int bx = (w + block - 1) / block, by = (h + block - 1) / block;
+    std::vector<float> level(static_cast<size_t>(bx * by));
+    for (int j = 0; j < by; ++j) {
+        for (int i = 0; i < bx; ++i) {
+            std::array<int, 256> hist{};
+            int count = 0;
+            for (int y = j * block; y < std::min(h, (j + 1) * block); ++y) {
+                const unsigned char* row = grey.zulGetRow(y);
+                for (int x = i * block; x < std::min(w, (i + 1) * block); ++x, ++count)
+                    ++hist[row[x]];
+            }
+            int v = 255;
+            for (int seen = 0; v > 0 && (seen += hist[static_cast<size_t>(v)]) < count / 10;)
+                --v;
+            level[static_cast<size_t>(j * bx + i)] = static_cast<float>(std::max(v, 1));
+        }
+    }
+    std::vector<float> paper(static_cast<size_t>(w) * h);
+    auto cell = [&](int i, int j) { return level[static_cast<size_t>(j * bx + i)]; };
+    for (int y = 0; y < h; ++y) {
+        const float fy = std::clamp((y + 0.5f) / block - 0.5f, 0.0f, static_cast<float>(by - 1));
+        const int j0 = static_cast<int>(fy), j1 = std::min(j0 + 1, by - 1);
+        for (int x = 0; x < w; ++x) {
+            const float fx = std::clamp((x + 0.5f) / block - 0.5f, 0.0f, static_cast<float>(bx - 1));
+            const int i0 = static_cast<int>(fx), i1 = std::min(i0 + 1, bx - 1);
+            const float ax = fx - i0, ay = fy - j0;
+            paper[static_cast<size_t>(y) * w + x] =
+                (1 - ay) * ((1 - ax) * cell(i0, j0) + ax * cell(i1, j0)) + ay * ((1 - ax) * cell(i0, j1) + ax * cell(i1, j1));
+        }
+    }
+    return paper;
+}
+
+// The zone with its paper brought to white.
+ZULImage flattenPaper(const ZULImage& grey)
+{
+    const int w = grey.zulGetWidth(), h = grey.zulGetHeight();
+    const std::vector<float> paper = paperLevel(grey, std::clamp(h, 32, 128));
+    ZULImage flat(w, h, 8, true);
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* src = grey.zulGetRow(y);
+        unsigned char* dst = flat.zulGetRow(y);
+        for (int x = 0; x < w; ++x) {
+            const float v = 255.0f * src[x] / paper[static_cast<size_t>(y) * w + x];
+            dst[x] = static_cast<unsigned char>(std::min(255.0f, v));
+        }
+    }
+    return flat;
+}
+
 int typicalRunLength(const std::vector<ZULRunLabeller::Run>& runs)
 {
     std::vector<int> counts(64, 0);
     for (const ZULRunLabeller::Run& r : runs)
         ++counts[static_cast<size_t>(std::min(r.end - r.start, 63))];
-    return static_cast<int>(std::max_element(counts.begin() + 1, counts.end() - 1) - counts.begin());
+    // Single pixels are mostly noise; strokes are rarely that thin.
+    return static_cast<int>(std::max_element(counts.begin() + 2, counts.end() - 1) - counts.begin());
 }
 
 // The rows around the densest row that hold at least a quarter of its ink:
@@ -136,9 +193,10 @@ int inkThresholdOf(const ZULImage& grey)
     return contrast < kMinInkContrast ? 0 : threshold;
 }
 
-LineInk findLineInk(const ZULImage& grey, const std::vector<std::pair<int, int>>* outline)
+LineInk findLineInk(const ZULImage& zone, const std::vector<std::pair<int, int>>* outline)
 {
     LineInk ink;
+    const ZULImage grey = flattenPaper(zone);
     const int w = grey.zulGetWidth();
     const int h = grey.zulGetHeight();
     const int threshold = inkThresholdOf(grey);
@@ -179,6 +237,8 @@ LineInk findLineInk(const ZULImage& grey, const std::vector<std::pair<int, int>>
             part.pixels += r.end - r.start;
         }
         const int size = std::max(part.box.width(), part.box.height());
+        if (2 * part.pixels < ink.stroke * ink.stroke && size < ink.stroke)
+            continue;  // noise
         const bool main = (touchesCore && size >= bodySize) || size >= 1.2 * ink.bodyHeight;
         (main ? ink.bodies : ink.marks).push_back(std::move(part));
     }
