@@ -113,6 +113,22 @@ int horizontalOverlap(const InkBoxI& a, const InkBoxI& b)
     return std::min(a.right, b.right) - std::max(a.left, b.left);
 }
 
+// How far a mark's centre is from a body's nearest ink, horizontal distance
+// counting double: marks sit over or under the letters they belong to.
+long markDistance(const InkPart& mark, const InkPart& body)
+{
+    const long cx = (mark.box.left + mark.box.right) / 2, cy = (mark.box.top + mark.box.bottom) / 2;
+    long best = -1;
+    for (const InkRun& r : body.runs) {
+        const long dx = std::max({0L, r.start - cx, cx - (r.end - 1)});
+        const long dy = r.row - cy;
+        const long d = 4 * dx * dx + dy * dy;
+        if (best < 0 || d < best)
+            best = d;
+    }
+    return best;
+}
+
 }  // namespace
 
 void InkBoxI::add(const InkBoxI& o)
@@ -249,11 +265,14 @@ LineInk findLineInk(const ZULImage& zone, const std::vector<std::pair<int, int>>
     });
     for (InkPart& mark : ink.marks) {
         int best = 0;
-        int bestOverlap = horizontalOverlap(mark.box, ink.bodies[0].box);
-        for (size_t b = 1; b < ink.bodies.size(); ++b) {
-            const int overlap = horizontalOverlap(mark.box, ink.bodies[b].box);
-            if (overlap > bestOverlap) {
-                bestOverlap = overlap;
+        long bestDistance = -1;
+        const int reach = ink.bodyHeight + mark.box.width();
+        for (size_t b = 0; b < ink.bodies.size(); ++b) {
+            if (horizontalOverlap(mark.box, ink.bodies[b].box) < -reach && bestDistance >= 0)
+                continue;
+            const long d = markDistance(mark, ink.bodies[b]);
+            if (bestDistance < 0 || d < bestDistance) {
+                bestDistance = d;
                 best = static_cast<int>(b);
             }
         }

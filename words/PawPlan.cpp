@@ -23,7 +23,7 @@ double letterWeight(char16_t c)
     case 0x062C: case 0x062D: case 0x062E: case 0x0637: case 0x0638: case 0x0643: return 2.2;
     case 0x0633: case 0x0634: return 3.0;
     case 0x0635: case 0x0636: return 3.2;
-    case 0x0621: return 0.6;
+    case 0x0621: case 0x0660: return 0.6;  // hamza and zero: hardly more than a dot
     case 0x0640: return 1.0;
     default: break;
     }

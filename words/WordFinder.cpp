@@ -38,29 +38,46 @@ int centreDistance(const InkBoxI& a, int x)
 }
 
 // Where every mark and left-over body goes: the PAW whose slice of the
-// mark's owner lies under its centre, or else the PAW it overlaps most.
-void attachMarks(const LineInk& ink, const LineMatch& match, std::vector<InkBoxI>& boxes)
+// mark's owner lies under its centre, or else the PAW it overlaps most.  A
+// weak PAW (a hamza, a zero) that found no body takes the marks of its
+// neighbours that lie beyond their ink on its side.
+void attachMarks(const LineInk& ink, const LineMatch& match, const LinePlan& plan,
+                 std::vector<InkBoxI>& boxes)
 {
     std::vector<std::vector<std::pair<size_t, InkSlice>>> slicesOf(ink.bodies.size());
     for (size_t j = 0; j < match.paws.size(); ++j)
         for (const InkSlice& s : match.paws[j].slices)
             slicesOf[static_cast<size_t>(s.body)].push_back({j, s});
 
-    for (const InkPart& mark : ink.marks) {
+    const size_t none = boxes.size();
+    std::vector<size_t> pawOf(ink.marks.size(), none);
+    for (size_t m = 0; m < ink.marks.size(); ++m) {
+        const InkPart& mark = ink.marks[m];
         const auto& owners = slicesOf[static_cast<size_t>(mark.owner)];
         const int x = (mark.box.left + mark.box.right) / 2;
-        size_t best = owners.size();
         int bestDistance = 0;
         for (size_t k = 0; k < owners.size(); ++k) {
             const int d = centreDistance({owners[k].second.from, 0, owners[k].second.to, 0}, x);
-            if (best == owners.size() || d < bestDistance) {
-                best = k;
+            if (pawOf[m] == none || d < bestDistance) {
+                pawOf[m] = owners[k].first;
                 bestDistance = d;
             }
         }
-        if (best < owners.size())
-            boxes[owners[best].first].add(mark.box);
     }
+    for (size_t j = 0; j < boxes.size(); ++j) {
+        if (!plan.paws[j].weak || !boxes[j].empty())
+            continue;
+        for (size_t m = 0; m < ink.marks.size(); ++m) {
+            const int x = (ink.marks[m].box.left + ink.marks[m].box.right) / 2;
+            if ((j > 0 && pawOf[m] == j - 1 && x < boxes[j - 1].left) ||
+                (j + 1 < boxes.size() && pawOf[m] == j + 1 && x > boxes[j + 1].right))
+                pawOf[m] = j;
+        }
+    }
+    for (size_t m = 0; m < ink.marks.size(); ++m)
+        if (pawOf[m] != none)
+            boxes[pawOf[m]].add(ink.marks[m].box);
+
     // Bodies the match left over join the PAW they overlap most, if any.
     for (size_t b = 0; b < ink.bodies.size(); ++b) {
         if (!slicesOf[b].empty())
@@ -141,7 +158,7 @@ FoundLine findWords(const ZULImage& page, const std::u16string& zoneLine)
     for (size_t j = 0; j < match.paws.size(); ++j)
         for (const InkSlice& s : match.paws[j].slices)
             boxes[j].add(sliceBox(ink.bodies[static_cast<size_t>(s.body)], s));
-    attachMarks(ink, match, boxes);
+    attachMarks(ink, match, plan, boxes);
 
     FoundLine line;
     int wordsWithoutInk = 0;
