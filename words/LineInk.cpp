@@ -209,12 +209,14 @@ int inkThresholdOf(const ZULImage& grey)
     return contrast < kMinInkContrast ? 0 : threshold;
 }
 
-LineInk findLineInk(const ZULImage& zone, const std::vector<std::pair<int, int>>* outline)
+LineInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
+                    const std::vector<std::pair<int, int>>* outline)
 {
     LineInk ink;
     const ZULImage grey = flattenPaper(zone);
     const int w = grey.zulGetWidth();
     const int h = grey.zulGetHeight();
+    const int zoneEnd = h - marginBottom;  // first row below the zone
     const int threshold = inkThresholdOf(grey);
     if (threshold == 0)
         return ink;
@@ -230,27 +232,33 @@ LineInk findLineInk(const ZULImage& zone, const std::vector<std::pair<int, int>>
         return ink;
 
     ink.stroke = std::max(1, typicalRunLength(labelled.runs));
-    std::vector<int> rowInk(static_cast<size_t>(h), 0);
+    std::vector<int> rowInk(static_cast<size_t>(zoneEnd - marginTop), 0);
     for (const ZULRunLabeller::Run& r : labelled.runs)
-        rowInk[static_cast<size_t>(r.row)] += r.end - r.start;
+        if (r.row >= marginTop && r.row < zoneEnd)
+            rowInk[static_cast<size_t>(r.row - marginTop)] += r.end - r.start;
     std::tie(ink.coreTop, ink.coreBottom) = coreBand(rowInk);
     ink.bodyHeight = std::max(ink.coreBottom - ink.coreTop + 1, 2 * ink.stroke);
 
     const double bodySize = std::max(2.2 * ink.stroke, 0.45 * ink.bodyHeight);
     for (const ZULRunLabeller::Box& c : labelled.components) {
         InkPart part;
-        part.box = {c.left, c.top, c.right, c.bottom};
-        const bool touchesCore = c.top <= ink.coreBottom && c.bottom >= ink.coreTop;
-        if (outline) {
-            if (!insideOutline(*outline, (c.left + c.right) / 2.0, (c.top + c.bottom) / 2.0))
-                continue;
-        } else if ((c.top == 0 || c.bottom == h - 1) && !touchesCore) {
-            continue;  // a piece of the line above or below
-        }
         for (int i = 0; i < c.runCount; ++i) {
             const ZULRunLabeller::Run& r = labelled.runs[static_cast<size_t>(c.firstRun + i)];
-            part.runs.push_back({r.row, r.start, r.end});
+            if (r.row < marginTop || r.row >= zoneEnd)
+                continue;
+            part.runs.push_back({r.row - marginTop, r.start, r.end});
+            part.box.addRun(part.runs.back());
             part.pixels += r.end - r.start;
+        }
+        if (part.runs.empty())
+            continue;
+        const bool touchesCore = part.box.top <= ink.coreBottom && part.box.bottom >= ink.coreTop;
+        if (outline) {
+            const double cx = (part.box.left + part.box.right) / 2.0, cy = (part.box.top + part.box.bottom) / 2.0;
+            if (!insideOutline(*outline, cx, cy))
+                continue;
+        } else if ((c.top < marginTop || c.bottom >= zoneEnd) && !touchesCore) {
+            continue;  // a piece of the line above or below, cut by the zone's edge
         }
         const int size = std::max(part.box.width(), part.box.height());
         if (2 * part.pixels < ink.stroke * ink.stroke && size < ink.stroke)

@@ -49,11 +49,15 @@ struct LineInk {
 std::optional<std::vector<std::pair<int, int>>> parsePolygon(std::u16string_view value, int col,
                                                              int row);
 
-// The ink of an 8-bit grey line image.  With an outline, only components whose
-// box centre lies inside it count.  Without one, pieces of the neighbouring
-// lines (components cut by the top or bottom edge that stay clear of the
-// line's core band) are left out.
-LineInk findLineInk(const ZULImage& grey, const std::vector<std::pair<int, int>>* outline);
+// The ink of an 8-bit grey line image that holds marginTop rows above the
+// zone and marginBottom rows below it (so that ink running on past the
+// zone's edge can be told from ink that ends on it); coordinates are the
+// zone's.  With an outline, only components whose box centre lies inside it
+// count.  Without one, pieces of the neighbouring lines (components that go
+// on past the top or bottom edge and stay clear of the line's core band) are
+// left out.
+LineInk findLineInk(const ZULImage& grey, int marginTop, int marginBottom,
+                    const std::vector<std::pair<int, int>>* outline);
 
 // The darkness threshold of a grey image by Otsu's criterion; 0 (nothing is
 // ink) when the two classes differ too little to be ink on paper.

@@ -18,7 +18,7 @@ constexpr double kMergeCost = 0.6;
 constexpr double kForeignMergeCost = 0.1;
 constexpr double kSplitCost = 1.5;
 constexpr double kMissCost = 4.0;
-constexpr double kWeakMissCost = 0.3;
+constexpr double kWeakMissCost = 1.0;
 constexpr double kGapCostCap = 6.0;
 constexpr int kGapNeighbours = 3;  // bodies on each side that a gap is measured between
 

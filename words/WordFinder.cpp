@@ -146,10 +146,14 @@ FoundLine findWords(const ZULImage& page, const std::u16string& zoneLine)
     checkZone(page, zone);
     if (zone.width <= 0 || zone.height <= 0)
         throw UnprocessableZone("the zone holds no pixels");
-    const ZULImage grey = cutGreyColumns(page, zone, 0, zone.width - 1);
+    // One row more above and below where the page has it.
+    const int above = zone.row > 0 ? 1 : 0;
+    const int below = zone.row + zone.height < page.zulGetHeight() ? 1 : 0;
+    const ZoneBox taller{zone.col, zone.row - above, zone.width, zone.height + above + below};
+    const ZULImage grey = cutGreyColumns(page, taller, 0, zone.width - 1);
     const auto outline = parsePolygon(getWholeAttribute(zoneLine, u"polygon").value_or(u""),
                                       zone.col, zone.row);
-    const LineInk ink = findLineInk(grey, outline ? &*outline : nullptr);
+    const LineInk ink = findLineInk(grey, above, below, outline ? &*outline : nullptr);
     if (ink.bodies.empty())
         throw UnprocessableZone("no ink in the zone");
 
