@@ -240,6 +240,7 @@ LineInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
     ink.bodyHeight = std::max(ink.coreBottom - ink.coreTop + 1, 2 * ink.stroke);
 
     const double bodySize = std::max(2.2 * ink.stroke, 0.45 * ink.bodyHeight);
+    const int coreMiddle = (ink.coreTop + ink.coreBottom) / 2;
     for (const ZULRunLabeller::Box& c : labelled.components) {
         InkPart part;
         for (int i = 0; i < c.runCount; ++i) {
@@ -257,7 +258,8 @@ LineInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
             const double cx = (part.box.left + part.box.right) / 2.0, cy = (part.box.top + part.box.bottom) / 2.0;
             if (!insideOutline(*outline, cx, cy))
                 continue;
-        } else if ((c.top < marginTop || c.bottom >= zoneEnd) && !touchesCore) {
+        } else if ((c.top < marginTop && part.box.bottom < coreMiddle) ||
+                   (c.bottom >= zoneEnd && part.box.top > coreMiddle)) {
             continue;  // a piece of the line above or below, cut by the zone's edge
         }
         const int size = std::max(part.box.width(), part.box.height());
