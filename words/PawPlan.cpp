@@ -12,17 +12,22 @@ namespace {
 double letterWeight(char16_t c)
 {
     switch (c) {
-    case 0x0627: case 0x0623: case 0x0625: case 0x0622: return 0.8;
-    case 0x0644: return 1.2;
-    case 0x062F: case 0x0630: case 0x0631: case 0x0632: return 1.3;
-    case 0x0629: case 0x0648: case 0x0624: return 1.4;
-    case 0x0645: return 1.5;
-    case 0x0628: case 0x062A: case 0x062B: case 0x0646: case 0x064A: case 0x0626: case 0x0647: return 1.6;
-    case 0x0639: case 0x063A: return 1.8;
-    case 0x0641: case 0x0642: case 0x0649: return 2.0;
-    case 0x062C: case 0x062D: case 0x062E: case 0x0637: case 0x0638: case 0x0643: return 2.2;
-    case 0x0633: case 0x0634: return 3.0;
-    case 0x0635: case 0x0636: return 3.2;
+    case 0x0627: return 0.55;
+    case 0x0623: case 0x0625: case 0x0622: return 0.7;
+    case 0x0644: return 1.15;
+    case 0x062F: case 0x0630: case 0x0629: return 1.2;
+    case 0x0631: case 0x0632: return 1.25;
+    case 0x0648: case 0x0624: return 1.4;
+    case 0x064A: return 1.45;
+    case 0x0645: case 0x0646: return 1.5;
+    case 0x0628: case 0x062A: case 0x062B: case 0x0626: case 0x0647: return 1.6;
+    case 0x0639: case 0x063A: case 0x0642: return 1.7;
+    case 0x0641: return 1.9;
+    case 0x0649: case 0x062C: case 0x062D: case 0x062E: return 2.0;
+    case 0x0637: case 0x0638: return 2.05;
+    case 0x0643: return 2.2;
+    case 0x0633: case 0x0634: return 2.6;
+    case 0x0635: case 0x0636: return 2.8;
     case 0x0621: case 0x0660: return 0.6;  // hamza and zero: hardly more than a dot
     case 0x0640: return 1.0;
     default: break;
@@ -30,7 +35,7 @@ double letterWeight(char16_t c)
     if (c >= 0x064B && c <= 0x065E)
         return 0;  // vowel marks sit over or under the letters
     if ((c >= 0x0660 && c <= 0x0669) || (c >= u'0' && c <= u'9'))
-        return 1.2;
+        return 1.0;
     if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
         return 1.4;
     return 0.5;  // punctuation and everything else
@@ -48,7 +53,7 @@ bool hasWideEnd(char16_t c)
     }
 }
 
-constexpr double kWideEnd = 0.8;
+constexpr double kWideEnd = 0.4;
 constexpr double kWeakBelow = 0.8;
 
 }  // namespace

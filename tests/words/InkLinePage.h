@@ -34,8 +34,7 @@ inline std::u16string lineZone(const std::u16string& contents)
            u"height=\"90\" offsets=\"\" contents=\"" + contents + u"\" segmentation=\"word\" > </DL_ZONE>";
 }
 
-// Words of one PAW each, with their relative widths: bayt 4.8, min 3.9,
-// la 2.0, sami' 7.1.
+// Words of one PAW each, from narrow (la) to wide (sami').
 inline const std::u16string kBayt = u"\u0628\u064A\u062A";
 inline const std::u16string kMin = u"\u0645\u0646";
 inline const std::u16string kLa = u"\u0644\u0627";
