@@ -45,7 +45,7 @@ std::vector<float> paperLevel(const ZULImage& grey, int block)
                     ++hist[row[x]];
             }
             int v = 255;
-            for (int seen = 0; v > 0 && (seen += hist[static_cast<size_t>(v)]) < count / 10;)
+            for (int seen = 0; v > 0 && (seen += hist[static_cast<size_t>(v)]) < count / 4;)
                 --v;
             level[static_cast<size_t>(j * bx + i)] = static_cast<float>(std::max(v, 1));
         }
@@ -70,7 +70,7 @@ std::vector<float> paperLevel(const ZULImage& grey, int block)
 ZULImage flattenPaper(const ZULImage& grey)
 {
     const int w = grey.zulGetWidth(), h = grey.zulGetHeight();
-    const std::vector<float> paper = paperLevel(grey, std::clamp(h, 32, 128));
+    const std::vector<float> paper = paperLevel(grey, std::clamp(h / 2, 24, 96));
     ZULImage flat(w, h, 8, true);
     for (int y = 0; y < h; ++y) {
         const unsigned char* src = grey.zulGetRow(y);
