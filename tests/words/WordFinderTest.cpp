@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace {
 
 using namespace wordstest;
@@ -118,6 +120,92 @@ TEST(WordFinder, PawBoxesAndCutsOfAWordOfSeveralPaws)
         EXPECT_GT(cut, 0);
         EXPECT_LT(cut, word.box.width);
     }
+}
+
+}  // namespace
+
+namespace {
+
+std::u16string withPolygon(const std::u16string& zoneLine, const std::u16string& points)
+{
+    std::u16string line = zoneLine;
+    line.insert(line.rfind(u"> </DL_ZONE>"), u"polygon=\"" + points + u"\" ");
+    return line;
+}
+
+TEST(WordFinder, BrokenStrokeStaysOnePawOfItsWord)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 260, 339);
+    drawPaw(page, 140, 189);  // sami', broken in two 3 columns apart
+    fill(page, 193, kBase - kStroke + 1, 239, kBase);
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    EXPECT_EQ(line.words[1].box.col, 140);
+    EXPECT_EQ(right(line.words[1].box), 239);
+    EXPECT_EQ(line.words[1].pawBoxes.size(), 1u);
+}
+
+TEST(WordFinder, FaintInkOnShadedPaperIsFound)
+{
+    ZULImage page = whitePage();
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 400; ++x) {
+            const auto paper = static_cast<std::uint8_t>(250 - x / 4);  // 250 down to 151
+            page.zulSetColorPixel(x, y, paper, paper, paper);
+        }
+    ZULImage ink = whitePage();
+    drawPaw(ink, 260, 339);
+    drawPaw(ink, 40, 129);
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 400; ++x)
+            if (ink.zulGetRow(y)[3 * x] == 0) {
+                const auto v = static_cast<std::uint8_t>(page.zulGetRow(y)[3 * x] - 50);
+                page.zulSetColorPixel(x, y, v, v, v);
+            }
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    EXPECT_EQ(line.words[0].box.col, 260);
+    EXPECT_EQ(line.words[0].box.row, kBase - kAscent + 1);
+    EXPECT_EQ(line.words[1].box.col, 40);
+    EXPECT_EQ(right(line.words[1].box), 129);
+}
+
+TEST(WordFinder, NeighbourInkIsLeftOut)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 260, 339);
+    drawPaw(page, 140, 219);
+    fill(page, 150, 0, 250, 13);   // the line above, running on past the zone's top
+    fill(page, 300, 10, 304, 14);  // a dot of this line on the zone's top row
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    EXPECT_EQ(line.words[0].box.row, 10);
+    EXPECT_EQ(line.words[1].box.row, kBase - kAscent + 1);
+
+    // Inside the zone, only an outline tells a neighbour's stroke apart.
+    fill(page, 150, 20, 250, 23);
+    const std::u16string outline = u"20,28 379,28 379,99 20,99";
+    const FoundLine kept = findWords(page, withPolygon(lineZone(kBayt + u" " + kSami), outline));
+    ASSERT_EQ(kept.words.size(), 2u);
+    EXPECT_EQ(kept.words[0].box.row, kBase - kAscent + 1);
+    EXPECT_EQ(kept.words[1].box.row, kBase - kAscent + 1);
+    EXPECT_EQ(right(kept.words[1].box), 219);
+}
+
+TEST(WordFinder, LatinWordKeepsItsPlaceInTheLine)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 300, 359);
+    for (int x : {200, 220, 240})  // three Latin letters, upright strokes
+        fill(page, x, kBase - 20, x + kStroke - 1, kBase);
+    drawPaw(page, 60, 129);
+    const FoundLine line = findWords(page, lineZone(kBayt + u" abc " + kMin));
+    ASSERT_EQ(line.words.size(), 3u);
+    EXPECT_EQ(line.words[1].contents, u"abc");
+    EXPECT_EQ(line.words[1].box.col, 200);
+    EXPECT_EQ(right(line.words[1].box), 243);
+    EXPECT_EQ(line.words[2].box.col, 60);
 }
 
 }  // namespace
