@@ -58,6 +58,20 @@ int inkGap(const InkPart& a, const RowSpan& sa, const InkPart& b, const RowSpan&
     return gap == std::numeric_limits<int>::max() ? b.box.left - a.box.right - 1 : gap;
 }
 
+// The column of from..to (page columns, columns[0] being column left) with
+// the least ink, the nearest to target among equals; -1 for an empty range.
+int thinnestColumn(const std::vector<int>& columns, int left, int from, int to, int target)
+{
+    int best = -1;
+    for (int x = from; x <= to; ++x) {
+        const int ink = columns[static_cast<size_t>(x - left)];
+        if (best < 0 || ink < columns[static_cast<size_t>(best - left)] ||
+            (ink == columns[static_cast<size_t>(best - left)] && std::abs(x - target) < std::abs(best - target)))
+            best = x;
+    }
+    return best;
+}
+
 class Matcher {
 public:
     Matcher(const LineInk& ink, const LinePlan& plan) : ink_(ink), plan_(plan)
@@ -282,16 +296,11 @@ private:
             if (p + 1 < count) {
                 done += plan_.paws[j + p].weight;
                 const int target = right - static_cast<int>(std::lround(width * done / total));
-                int best = -1;
                 const int remaining = static_cast<int>(count - p - 1);
-                for (int x = std::max(left + remaining, target - window);
-                     x <= std::min(upper, target + window); ++x) {
-                    if (best < 0 || columns[static_cast<size_t>(x - left)] < columns[static_cast<size_t>(best - left)] ||
-                        (columns[static_cast<size_t>(x - left)] == columns[static_cast<size_t>(best - left)] &&
-                         std::abs(x - target) < std::abs(best - target)))
-                        best = x;
-                }
-                cut = best < 0 ? std::max(left + remaining, std::min(upper, target)) : best;
+                cut = thinnestColumn(columns, left, std::max(left + remaining, target - window),
+                                     std::min(upper, target + window), target);
+                if (cut < 0)
+                    cut = std::max(left + remaining, std::min(upper, target));
             }
             paw.slices.push_back({static_cast<int>(i), cut, upper});
             upper = cut - 1;
