@@ -3,6 +3,8 @@
 #include "Paw.h"
 #include "ZoneLine.h"
 
+#include <algorithm>
+
 namespace tavo {
 
 namespace {
@@ -54,6 +56,13 @@ bool hasWideEnd(char16_t c)
 }
 
 constexpr double kWideEnd = 0.4;
+
+bool isNumber(std::u16string_view piece)
+{
+    return std::all_of(piece.begin(), piece.end(), [](char16_t c) {
+        return (c >= 0x0660 && c <= 0x0669) || (c >= u'0' && c <= u'9');
+    });
+}
 constexpr double kWeakBelow = 0.8;
 
 }  // namespace
@@ -85,25 +94,31 @@ LinePlan planLine(std::u16string_view contents)
         plan.words.push_back(token);
 
         const std::u16string marked = markPaws(token);
+        std::vector<std::u16string_view> pieces;
         size_t start = 0;
-        bool first = true;
         for (size_t i = 0; i <= marked.size(); ++i) {
             if (i < marked.size() && marked[i] != u' ' && marked[i] != u'^')
                 continue;
-            const std::u16string_view piece(marked.data() + start, i - start);
+            if (i > start)
+                pieces.emplace_back(marked.data() + start, i - start);
             start = i + 1;
-            if (piece.empty())
-                continue;
+        }
+        // A number is written left to right inside the right-to-left line.
+        for (auto run = pieces.begin(); run != pieces.end();) {
+            auto end = std::find_if_not(run, pieces.end(), isNumber);
+            std::reverse(run, end);
+            run = end == pieces.end() ? end : std::next(end);
+        }
+        for (size_t k = 0; k < pieces.size(); ++k) {
             ExpectedPaw paw;
             paw.word = word;
-            paw.weight = pawWeight(piece);
-            paw.wordStart = first;
+            paw.weight = pawWeight(pieces[k]);
+            paw.wordStart = k == 0;
             paw.weak = paw.weight < kWeakBelow;
-            paw.foreign = !isArabicText(piece);
-            for (char16_t c : piece)
+            paw.foreign = !isArabicText(pieces[k]);
+            for (char16_t c : pieces[k])
                 plan.hasArabic |= isArabicChar(c) && c < 0x0660;
             plan.paws.push_back(paw);
-            first = false;
         }
     }
     return plan;

@@ -33,6 +33,13 @@ TEST(PawPlan, BreaksTokensIntoPawsAndMarksWordStarts)
     EXPECT_TRUE(plan.paws[5].weak);
     EXPECT_TRUE(plan.paws[6].foreign);
     EXPECT_FALSE(tavo::planLine(u"12 ab").hasArabic);
+
+    // Digits run left to right: the zero written first stands on the left.
+    const tavo::LinePlan number = tavo::planLine(u"\u0660\u0661");
+    ASSERT_EQ(number.paws.size(), 2u);
+    EXPECT_FALSE(number.paws[0].weak);
+    EXPECT_TRUE(number.paws[1].weak);
+    EXPECT_TRUE(number.paws[0].wordStart);
 }
 
 TEST(WordFinder, TailUnderTheNextPawStaysWithItsOwnWord)
