@@ -62,6 +62,8 @@ public:
     int unchangedZones() const { return unchangedZones_; }
 
 private:
+    void zoneProblem(std::string_view file, long line, std::string_view what, std::string_view why);
+
     std::string command_;
     std::string out_;
     std::vector<std::string> errors_;  // lines without the "tavoalign: " prefix
