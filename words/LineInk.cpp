@@ -14,6 +14,8 @@ namespace {
 
 // Two classes whose means differ by less than this are paper and its noise.
 constexpr double kMinInkContrast = 20.0;
+// How far, in body heights, a mark may lie from the body it belongs to.
+constexpr double kMarkReach = 1.5;
 
 bool insideOutline(const std::vector<std::pair<int, int>>& poly, double x, double y)
 {
@@ -286,7 +288,9 @@ LineInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
                 best = static_cast<int>(b);
             }
         }
-        mark.owner = best;
+        // A mark far from every body of the line is a neighbour's.
+        const long reachSquared = static_cast<long>(kMarkReach * kMarkReach * ink.bodyHeight * ink.bodyHeight);
+        mark.owner = bestDistance <= reachSquared ? best : -1;
     }
     return ink;
 }

@@ -33,7 +33,7 @@ struct InkPart {
     InkBoxI box;
     std::vector<InkRun> runs;
     int pixels = 0;
-    int owner = -1;  // marks: index of the body they belong to
+    int owner = -1;  // marks: index of the body they belong to; -1 for none (a neighbour's)
 };
 
 struct LineInk {

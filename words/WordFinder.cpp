@@ -53,6 +53,8 @@ void attachMarks(const LineInk& ink, const LineMatch& match, const LinePlan& pla
     std::vector<size_t> pawOf(ink.marks.size(), none);
     for (size_t m = 0; m < ink.marks.size(); ++m) {
         const InkPart& mark = ink.marks[m];
+        if (mark.owner < 0)
+            continue;
         const auto& owners = slicesOf[static_cast<size_t>(mark.owner)];
         const int x = (mark.box.left + mark.box.right) / 2;
         int bestDistance = 0;
