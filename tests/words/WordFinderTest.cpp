@@ -66,12 +66,12 @@ TEST(WordFinder, MarksGoToTheBodyTheySitOver)
     drawPaw(page, 260, 339);
     drawPaw(page, 170, 239);
     fill(page, 262, kBase + 6, 266, kBase + 10);  // under the first word's left end
-    fill(page, 232, kBase - 44, 236, kBase - 40); // over the second word's right end
+    fill(page, 232, kBase - 36, 236, kBase - 32); // over the second word's right end
     const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
     ASSERT_EQ(line.words.size(), 2u);
     EXPECT_EQ(bottom(line.words[0].box), kBase + 10);
     EXPECT_EQ(line.words[0].box.col, 260);
-    EXPECT_EQ(line.words[1].box.row, kBase - 44);
+    EXPECT_EQ(line.words[1].box.row, kBase - 36);
     EXPECT_EQ(bottom(line.words[1].box), kBase);
     EXPECT_EQ(right(line.words[1].box), 239);
 }
@@ -184,7 +184,8 @@ TEST(WordFinder, NeighbourInkIsLeftOut)
     drawPaw(page, 260, 339);
     drawPaw(page, 140, 219);
     fill(page, 150, 0, 250, 13);   // the line above, running on past the zone's top
-    fill(page, 300, 10, 304, 14);  // a dot of this line on the zone's top row
+    fill(page, 336, 16, 339, kBase);  // a tall upright under
+    fill(page, 335, 10, 339, 14);     // a mark of this line on the zone's top row
     const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
     ASSERT_EQ(line.words.size(), 2u);
     EXPECT_EQ(line.words[0].box.row, 10);
@@ -195,7 +196,7 @@ TEST(WordFinder, NeighbourInkIsLeftOut)
     const std::u16string outline = u"20,28 379,28 379,99 20,99";
     const FoundLine kept = findWords(page, withPolygon(lineZone(kBayt + u" " + kSami), outline));
     ASSERT_EQ(kept.words.size(), 2u);
-    EXPECT_EQ(kept.words[0].box.row, kBase - kAscent + 1);
+    EXPECT_EQ(kept.words[0].box.row, 16);  // the mark above lies outside the outline
     EXPECT_EQ(kept.words[1].box.row, kBase - kAscent + 1);
     EXPECT_EQ(right(kept.words[1].box), 219);
 }
