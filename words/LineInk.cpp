@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <cstdlib>
 #include <string>
 
@@ -14,20 +15,47 @@ namespace {
 
 // Two classes whose means differ by less than this are paper and its noise.
 constexpr double kMinInkContrast = 20.0;
+// The share of a component's ink that must lie inside the zone's outline.
+constexpr double kInsideOutline = 0.5;
 // How far, in body heights, a mark may lie from the body it belongs to.
 constexpr double kMarkReach = 1.5;
 
-bool insideOutline(const std::vector<std::pair<int, int>>& poly, double x, double y)
-{
-    bool inside = false;
-    for (size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++) {
-        const double xi = poly[i].first, yi = poly[i].second;
-        const double xj = poly[j].first, yj = poly[j].second;
-        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi)
-            inside = !inside;
+// The inside of an outline row by row: for every row of the zone, the
+// column intervals between the outline's crossings of the row's middle.
+class OutlineRows {
+public:
+    OutlineRows(const std::vector<std::pair<int, int>>& poly, int rows) : inside_(static_cast<size_t>(rows))
+    {
+        std::vector<double> xs;
+        for (int y = 0; y < rows; ++y) {
+            const double my = y + 0.5;
+            xs.clear();
+            for (size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++) {
+                const double xi = poly[i].first, yi = poly[i].second;
+                const double xj = poly[j].first, yj = poly[j].second;
+                if ((yi > my) != (yj > my))
+                    xs.push_back(xi + (xj - xi) * (my - yi) / (yj - yi));
+            }
+            std::sort(xs.begin(), xs.end());
+            for (size_t k = 0; k + 1 < xs.size(); k += 2)
+                inside_[static_cast<size_t>(y)].emplace_back(xs[k], xs[k + 1]);
+        }
     }
-    return inside;
-}
+
+    // How many pixels of a run (zone coordinates) lie inside.
+    double inside(const InkRun& r) const
+    {
+        if (r.row < 0 || r.row >= static_cast<int>(inside_.size()))
+            return 0;
+        double n = 0;
+        for (const auto& [from, to] : inside_[static_cast<size_t>(r.row)])
+            n += std::max(0.0, std::min<double>(r.end, to) - std::max<double>(r.start, from));
+        return n;
+    }
+
+private:
+    std::vector<std::vector<std::pair<double, double>>> inside_;
+};
 
 // Paper brightness over the zone: the 90th percentile of blocks about as
 // large as the line is high, interpolated between block centres, so that
@@ -219,6 +247,9 @@ LineInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
     const int w = grey.zulGetWidth();
     const int h = grey.zulGetHeight();
     const int zoneEnd = h - marginBottom;  // first row below the zone
+    std::optional<OutlineRows> rows;
+    if (outline)
+        rows.emplace(*outline, zoneEnd - marginTop);
     const int threshold = inkThresholdOf(grey);
     if (threshold == 0)
         return ink;
@@ -256,9 +287,11 @@ LineInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
         if (part.runs.empty())
             continue;
         const bool touchesCore = part.box.top <= ink.coreBottom && part.box.bottom >= ink.coreTop;
-        if (outline) {
-            const double cx = (part.box.left + part.box.right) / 2.0, cy = (part.box.top + part.box.bottom) / 2.0;
-            if (!insideOutline(*outline, cx, cy))
+        if (rows) {
+            double inside = 0;
+            for (const InkRun& r : part.runs)
+                inside += rows->inside(r);
+            if (inside < kInsideOutline * part.pixels)
                 continue;
         } else if ((c.top < marginTop && part.box.bottom < coreMiddle) ||
                    (c.bottom >= zoneEnd && part.box.top > coreMiddle)) {
