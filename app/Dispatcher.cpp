@@ -7,6 +7,7 @@
 #include "textline/TextLine.h"
 #include "transcript/Transcript.h"
 #include "util/Util.h"
+#include "words/WordsCommand.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -149,6 +150,10 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runShrink(a[2], a[3], tempFile(), r); }},
         {u"-refine", "page input.xml output.xml", G::Alignment, 5, nullptr, nullptr, true,
          [](const auto& a, Report& r) { runRefine(a[2], a[3], tempFile(), r); }},
+        {u"-words", "page lines.xml words.xml [-readorderRL|-readorderLR]", G::Alignment, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) {
+             runWords(a[2], a[3], a[4], a.size() > 5 ? readingModeFromSwitch(a[5]) : ReadingMode::Unnumbered, r);
+         }},
         {u"-textline", "page output.xml [n]", G::GroundTruth, 4, nullptr, nullptr, false,
          [](const auto& a, Report& r) {
              if (a.size() == 4)

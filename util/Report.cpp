@@ -8,17 +8,27 @@ void Report::printLine(std::string_view text)
     out_ += '\n';
 }
 
-void Report::zoneUnchanged(std::string_view file, long line, std::string_view why)
+void Report::zoneProblem(std::string_view file, long line, std::string_view what, std::string_view why)
 {
     std::string msg = command_;
     msg += ": ";
     msg += file;
     msg += ':';
     msg += std::to_string(line);
-    msg += ": zone copied unchanged: ";
+    msg += what;
     msg += why;
     errors_.push_back(std::move(msg));
     ++unchangedZones_;
+}
+
+void Report::zoneUnchanged(std::string_view file, long line, std::string_view why)
+{
+    zoneProblem(file, line, ": zone copied unchanged: ", why);
+}
+
+void Report::zoneDoubtful(std::string_view file, long line, std::string_view why)
+{
+    zoneProblem(file, line, ": zone written in doubt: ", why);
 }
 
 void Report::warn(std::string_view text)

@@ -46,6 +46,10 @@ public:
     // the UTF-8 name of the input file, line its 1-based line number.
     void zoneUnchanged(std::string_view file, long line, std::string_view why);
 
+    // A zone written, but so uncertainly that it needs a look; counts like
+    // an unchanged zone for the exit status.
+    void zoneDoubtful(std::string_view file, long line, std::string_view why);
+
     // A warning that does not change the exit status.
     void warn(std::string_view text);
 
@@ -58,6 +62,8 @@ public:
     int unchangedZones() const { return unchangedZones_; }
 
 private:
+    void zoneProblem(std::string_view file, long line, std::string_view what, std::string_view why);
+
     std::string command_;
     std::string out_;
     std::vector<std::string> errors_;  // lines without the "tavoalign: " prefix

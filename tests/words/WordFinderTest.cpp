@@ -1,0 +1,219 @@
+// The word finder on drawn lines: what straight column cuts get wrong (tails
+// reaching under the next PAW, marks over a gap, touching PAWs, a word with
+// no ink) must come out right here.
+
+#include "support/InkLinePage.h"
+#include "words/PawPlan.h"
+#include "words/WordFinder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace {
+
+using namespace wordstest;
+using tavo::FoundLine;
+using tavo::findWords;
+
+int right(const tavo::PageBox& b) { return b.col + b.width - 1; }
+int bottom(const tavo::PageBox& b) { return b.row + b.height - 1; }
+
+TEST(PawPlan, BreaksTokensIntoPawsAndMarksWordStarts)
+{
+    // "الدار بيت": ا | لد | ا | ر, then بيت; a lone hamza is weak, Latin foreign.
+    const tavo::LinePlan plan = tavo::planLine(u"\u0627\u0644\u062F\u0627\u0631  " + kBayt + u" \u0621 ab");
+    ASSERT_EQ(plan.words.size(), 4u);
+    ASSERT_EQ(plan.paws.size(), 7u);
+    EXPECT_TRUE(plan.paws[0].wordStart);
+    EXPECT_FALSE(plan.paws[1].wordStart);
+    EXPECT_TRUE(plan.paws[4].wordStart);
+    EXPECT_EQ(plan.paws[4].word, 1);
+    EXPECT_GT(plan.paws[4].weight, plan.paws[0].weight);
+    EXPECT_TRUE(plan.paws[5].weak);
+    EXPECT_TRUE(plan.paws[6].foreign);
+    EXPECT_FALSE(tavo::planLine(u"12 ab").hasArabic);
+
+    // Digits run left to right: the zero written first stands on the left.
+    const tavo::LinePlan number = tavo::planLine(u"\u0660\u0661");
+    ASSERT_EQ(number.paws.size(), 2u);
+    EXPECT_FALSE(number.paws[0].weak);
+    EXPECT_TRUE(number.paws[1].weak);
+    EXPECT_TRUE(number.paws[0].wordStart);
+}
+
+TEST(WordFinder, TailUnderTheNextPawStaysWithItsOwnWord)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 260, 339);  // first word, on the right
+    drawPaw(page, 150, 239);  // second word, whose tail runs back under the first
+    fill(page, 150, kBase, 153, kBase + 12);
+    fill(page, 150, kBase + 9, 300, kBase + 12);
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    const tavo::PageBox& first = line.words[0].box;
+    const tavo::PageBox& second = line.words[1].box;
+    EXPECT_EQ(first.col, 260);
+    EXPECT_EQ(bottom(first), kBase);  // the tail is not the first word's
+    EXPECT_EQ(second.col, 150);
+    EXPECT_EQ(right(second), 300);    // the whole tail is the second word's
+    EXPECT_EQ(line.words[0].contents, kBayt);
+}
+
+TEST(WordFinder, MarksGoToTheBodyTheySitOver)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 260, 339);
+    drawPaw(page, 170, 239);
+    fill(page, 262, kBase + 6, 266, kBase + 10);  // under the first word's left end
+    fill(page, 232, kBase - 36, 236, kBase - 32); // over the second word's right end
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    EXPECT_EQ(bottom(line.words[0].box), kBase + 10);
+    EXPECT_EQ(line.words[0].box.col, 260);
+    EXPECT_EQ(line.words[1].box.row, kBase - 36);
+    EXPECT_EQ(bottom(line.words[1].box), kBase);
+    EXPECT_EQ(right(line.words[1].box), 239);
+}
+
+TEST(WordFinder, TouchingPawsAreSplitAtTheirThinnestColumn)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 260, 339);
+    drawPaw(page, 170, 239);
+    fill(page, 240, kBase, 259, kBase);  // a one-pixel join between the words
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    EXPECT_GE(line.words[0].box.col, 240);
+    EXPECT_LE(line.words[0].box.col, 260);
+    EXPECT_GE(right(line.words[1].box), 239);
+    EXPECT_LT(right(line.words[1].box), line.words[0].box.col);
+}
+
+TEST(WordFinder, AWordWithoutInkDoesNotShiftTheRest)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 300, 359);  // bayt
+    drawPaw(page, 230, 279);  // min
+    drawPaw(page, 60, 149);   // sami'; la between them left unwritten
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kMin + u" " + kLa + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 4u);
+    EXPECT_EQ(line.words[0].box.col, 300);
+    EXPECT_EQ(line.words[1].box.col, 230);
+    // The last word keeps its own ink (most of it: the missing word may be
+    // taken for a piece of it that touches it).
+    EXPECT_EQ(line.words[3].box.col, 60);
+    EXPECT_GE(right(line.words[3].box), 120);
+    EXPECT_LE(line.words[2].box.col, 149);
+    EXPECT_GT(line.words[0].confidence, 0.5);
+}
+
+TEST(WordFinder, PawBoxesAndCutsOfAWordOfSeveralPaws)
+{
+    ZULImage page = whitePage();
+    // "دار": dal, alef, ra from right to left, close together.
+    drawPaw(page, 300, 319);
+    fill(page, 290, kBase - kAscent + 1, 293, kBase);
+    drawPaw(page, 265, 283);
+    const FoundLine line = findWords(page, lineZone(u"\u062F\u0627\u0631"));
+    ASSERT_EQ(line.words.size(), 1u);
+    const tavo::FoundWord& word = line.words[0];
+    ASSERT_EQ(word.pawBoxes.size(), 3u);
+    EXPECT_EQ(word.pawBoxes[0].col, 300);
+    EXPECT_EQ(word.pawBoxes[1].col, 290);
+    EXPECT_EQ(word.pawBoxes[2].col, 265);
+    EXPECT_EQ(word.offsets.size(), 2u);
+    for (int cut : word.offsets) {
+        EXPECT_GT(cut, 0);
+        EXPECT_LT(cut, word.box.width);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::u16string withPolygon(const std::u16string& zoneLine, const std::u16string& points)
+{
+    std::u16string line = zoneLine;
+    line.insert(line.rfind(u"> </DL_ZONE>"), u"polygon=\"" + points + u"\" ");
+    return line;
+}
+
+TEST(WordFinder, BrokenStrokeStaysOnePawOfItsWord)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 260, 339);
+    drawPaw(page, 140, 189);  // sami', broken in two 3 columns apart
+    fill(page, 193, kBase - kStroke + 1, 239, kBase);
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    EXPECT_EQ(line.words[1].box.col, 140);
+    EXPECT_EQ(right(line.words[1].box), 239);
+    EXPECT_EQ(line.words[1].pawBoxes.size(), 1u);
+}
+
+TEST(WordFinder, FaintInkOnShadedPaperIsFound)
+{
+    ZULImage page = whitePage();
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 400; ++x) {
+            const auto paper = static_cast<std::uint8_t>(250 - x / 4);  // 250 down to 151
+            page.zulSetColorPixel(x, y, paper, paper, paper);
+        }
+    ZULImage ink = whitePage();
+    drawPaw(ink, 260, 339);
+    drawPaw(ink, 40, 129);
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 400; ++x)
+            if (ink.zulGetRow(y)[3 * x] == 0) {
+                const auto v = static_cast<std::uint8_t>(page.zulGetRow(y)[3 * x] - 50);
+                page.zulSetColorPixel(x, y, v, v, v);
+            }
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    EXPECT_EQ(line.words[0].box.col, 260);
+    EXPECT_EQ(line.words[0].box.row, kBase - kAscent + 1);
+    EXPECT_EQ(line.words[1].box.col, 40);
+    EXPECT_EQ(right(line.words[1].box), 129);
+}
+
+TEST(WordFinder, NeighbourInkIsLeftOut)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 260, 339);
+    drawPaw(page, 140, 219);
+    fill(page, 150, 0, 250, 13);   // the line above, running on past the zone's top
+    fill(page, 336, 16, 339, kBase);  // a tall upright under
+    fill(page, 335, 10, 339, 14);     // a mark of this line on the zone's top row
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    EXPECT_EQ(line.words[0].box.row, 10);
+    EXPECT_EQ(line.words[1].box.row, kBase - kAscent + 1);
+
+    // Inside the zone, only an outline tells a neighbour's stroke apart.
+    fill(page, 150, 20, 250, 23);
+    const std::u16string outline = u"20,28 379,28 379,99 20,99";
+    const FoundLine kept = findWords(page, withPolygon(lineZone(kBayt + u" " + kSami), outline));
+    ASSERT_EQ(kept.words.size(), 2u);
+    EXPECT_EQ(kept.words[0].box.row, 16);  // the mark above lies outside the outline
+    EXPECT_EQ(kept.words[1].box.row, kBase - kAscent + 1);
+    EXPECT_EQ(right(kept.words[1].box), 219);
+}
+
+TEST(WordFinder, LatinWordKeepsItsPlaceInTheLine)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 300, 359);
+    for (int x : {200, 220, 240})  // three Latin letters, upright strokes
+        fill(page, x, kBase - 20, x + kStroke - 1, kBase);
+    drawPaw(page, 60, 129);
+    const FoundLine line = findWords(page, lineZone(kBayt + u" abc " + kMin));
+    ASSERT_EQ(line.words.size(), 3u);
+    EXPECT_EQ(line.words[1].contents, u"abc");
+    EXPECT_EQ(line.words[1].box.col, 200);
+    EXPECT_EQ(right(line.words[1].box), 243);
+    EXPECT_EQ(line.words[2].box.col, 60);
+}
+
+}  // namespace
