@@ -3,6 +3,7 @@
 #include "BinarizeCommands.h"
 #include "DirectionEdits.h"
 #include "FinishingPass.h"
+#include "Interchange.h"
 #include "Merge.h"
 #include "Metadata.h"
 #include "NoiseFilter.h"
@@ -69,6 +70,12 @@ const char* const kUsage =
     "  -niblack    input output [threshold]\n"
     "  -keepline   input output\n"
     "  -render     page input.xml output-image\n"
+    "Interchange:\n"
+    "  -topage     page zones.xml output.xml [-2013] [-wordsLR]\n"
+    "  -toalto     page zones.xml output.xml [-alto42]\n"
+    "  -pairs      page zones.xml outfolder [-words] [-all]\n"
+    "  -import     page-or-alto.xml output.xml\n"
+    "  -validate   file.xml\n"
     "\n"
     "Exit status: 0 done, 1 start-up failure, 255 argument error,\n"
     "2 runtime failure (nothing written), 3 done but zones left unchanged.\n";
@@ -141,6 +148,15 @@ private:
     int fd_;
 };
 
+// Whether an option switch stands among the arguments from position first on.
+bool hasOption(const std::vector<std::u16string>& args, size_t first, std::u16string_view option)
+{
+    for (size_t i = first; i < args.size(); ++i)
+        if (args[i] == option)
+            return true;
+    return false;
+}
+
 struct Command {
     std::u16string_view name;
     size_t minArgs;     // argument count including program path and switch
@@ -212,6 +228,21 @@ const std::vector<Command>& commandTable()
              runVerify(a[2], a[3], r);
              r.printLine("-1");
          }},
+        {u"-topage", 5, false,
+         [](const auto& a, Report& r) {
+             PageXmlOptions options;
+             options.schema2013 = hasOption(a, 5, u"-2013");
+             options.wordsLeftToRight = hasOption(a, 5, u"-wordsLR");
+             runToPage(a[2], a[3], a[4], options, r);
+         }},
+        {u"-toalto", 5, false,
+         [](const auto& a, Report& r) { runToAlto(a[2], a[3], a[4], hasOption(a, 5, u"-alto42"), r); }},
+        {u"-pairs", 5, false,
+         [](const auto& a, Report& r) {
+             runPairs(a[2], a[3], a[4], hasOption(a, 5, u"-words"), hasOption(a, 5, u"-all"), r);
+         }},
+        {u"-import", 4, false, [](const auto& a, Report& r) { runImport(a[2], a[3], r); }},
+        {u"-validate", 3, false, [](const auto& a, Report& r) { runValidate(a[2], r); }},
     };
     return table;
 }

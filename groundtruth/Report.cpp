@@ -21,6 +21,19 @@ void Report::zoneUnchanged(std::string_view file, long line, std::string_view wh
     ++unchangedZones_;
 }
 
+void Report::doubtful(std::string_view file, long line, std::string_view why)
+{
+    std::string msg = command_;
+    msg += ": ";
+    msg += file;
+    msg += ':';
+    msg += std::to_string(line);
+    msg += ": ";
+    msg += why;
+    errors_.push_back(std::move(msg));
+    ++unchangedZones_;
+}
+
 void Report::warn(std::string_view text)
 {
     std::string msg = command_;

@@ -46,6 +46,10 @@ public:
     // the UTF-8 name of the input file, line its 1-based line number.
     void zoneUnchanged(std::string_view file, long line, std::string_view why);
 
+    // A zone written but doubtful, or a finding of a check: a warning that
+    // ends the run with status 3 like an unchanged zone.
+    void doubtful(std::string_view file, long line, std::string_view why);
+
     // A warning that does not change the exit status.
     void warn(std::string_view text);
 
