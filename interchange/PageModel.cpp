@@ -256,7 +256,7 @@ void makeIdsUnique(std::vector<GtZone*>& zones)
 {
     std::set<std::string> used;
     for (GtZone* zone : zones)
-        if (!isIdText(zone->id) || !used.insert(zone->id).second)
+        if (!isIdText(zone->id) || zone->id == "None" || !used.insert(zone->id).second)
             zone->id.clear();
     for (size_t i = 0; i < zones.size(); ++i)
         if (zones[i]->id.empty()) {
