@@ -226,12 +226,10 @@ std::u16string zoneLineOf(const ImportedLine& line, size_t index)
 
 }  // namespace
 
-void runImport(const std::u16string& input, const std::u16string& output, Report& report)
+ZoneDocument importZoneDocument(const xmlDoc* doc, const std::string& file, Report& report)
 {
-    const std::string file = utf8FromWide(input);
-    const XmlDocPtr doc = parseXmlFile(input, report);
-    xmlNode* root = xmlDocGetRootElement(doc.get());
-    const XmlKind kind = kindOf(doc.get());
+    xmlNode* root = xmlDocGetRootElement(doc);
+    const XmlKind kind = kindOf(doc);
     if (kind == XmlKind::Unknown)
         report.fail(file, "neither a PAGE nor an ALTO document");
     const ImportedPage page = kind == XmlKind::Alto ? importAlto(root, file, report) : importPage(root, file, report);
@@ -247,7 +245,13 @@ void runImport(const std::u16string& input, const std::u16string& output, Report
     for (size_t i = 0; i < page.lines.size(); ++i)
         document.zones.push_back({zoneLineOf(page.lines[i], i), 0});
     document.footerLines = {u"\t\t</DL_PAGE>", u"\t</DL_DOCUMENT>", u"</TAVO>"};
-    writeZoneDocument(document, output);
+    return document;
+}
+
+void runImport(const std::u16string& input, const std::u16string& output, Report& report)
+{
+    const XmlDocPtr doc = parseXmlFile(input, report);
+    writeZoneDocument(importZoneDocument(doc.get(), utf8FromWide(input), report), output);
 }
 
 }  // namespace tavo

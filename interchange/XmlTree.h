@@ -35,6 +35,13 @@ XmlKind kindOf(const xmlDoc* doc);
 // Element children (any namespace) with the local name; "" for all.
 std::vector<xmlNode*> children(const xmlNode* node, const char* name = "");
 xmlNode* firstChild(const xmlNode* node, const char* name);
+// A parsed PAGE or ALTO document as a zone file of line zones in reading
+// order (what -import writes).  Throws RuntimeFailure naming file when the
+// document is neither, lacks a page size, or has a line without coordinates
+// or with points outside the image.
+struct ZoneDocument;
+ZoneDocument importZoneDocument(const xmlDoc* doc, const std::string& file, Report& report);
+
 // Every descendant element with the local name, in document order.
 void descendants(xmlNode* node, const char* name, std::vector<xmlNode*>& out);
 bool isElement(const xmlNode* node, const char* name);
