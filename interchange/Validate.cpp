@@ -87,6 +87,15 @@ void checkText(const xmlNode* at, const std::string& text, bool isWord, Findings
         findings.add(lineOf(at), "word made of tatweel only");
 }
 
+// An attribute as a number of pixels, limited so that sums of two stay in
+// range whatever a file holds; 0 when it is not a number.
+int pixels(const xmlNode* node, const char* name)
+{
+    const std::string text = attribute(node, name);
+    const double value = std::strtod(text.c_str(), nullptr);
+    return value != value ? 0 : static_cast<int>(std::clamp(value, -1e9, 1e9));
+}
+
 struct PageFrame {
     int width = 0;
     int height = 0;
@@ -124,7 +133,7 @@ std::vector<xmlNode*> wordsInReadingOrder(const xmlNode* line)
     for (xmlNode* word : children(line, "Word")) {
         const std::string custom = attribute(word, "custom");
         const size_t at = custom.find("readingOrder {index:");
-        const long index = at == std::string::npos ? -1 : std::atol(custom.c_str() + at + 20);
+        const long index = at == std::string::npos ? -1 : std::strtol(custom.c_str() + at + 20, nullptr, 10);
         indexed.emplace_back(index, word);
     }
     if (std::all_of(indexed.begin(), indexed.end(), [](const auto& w) { return w.first >= 0; }))
@@ -141,8 +150,7 @@ void checkPage(xmlNode* root, Findings& findings)
     xmlNode* page = firstChild(root, "Page");
     if (!page)
         return;  // the schema reports it
-    const PageFrame frame{std::atoi(attribute(page, "imageWidth").c_str()),
-                          std::atoi(attribute(page, "imageHeight").c_str())};
+    const PageFrame frame{pixels(page, "imageWidth"), pixels(page, "imageHeight")};
     std::map<std::string, xmlNode*> ids;
     std::vector<xmlNode*> all;
     descendants(page, "", all);
@@ -203,13 +211,12 @@ void checkAlto(xmlNode* root, Findings& findings)
     std::vector<xmlNode*> pages;
     descendants(root, "Page", pages);
     for (xmlNode* page : pages) {
-        const PageFrame frame{std::atoi(attribute(page, "WIDTH").c_str()),
-                              std::atoi(attribute(page, "HEIGHT").c_str())};
+        const PageFrame frame{pixels(page, "WIDTH"), pixels(page, "HEIGHT")};
         auto boxOf = [&](const xmlNode* e) -> std::optional<PixelBox> {
             if (!hasAttribute(e, "HPOS") || !hasAttribute(e, "WIDTH"))
                 return std::nullopt;
-            const int x = std::atoi(attribute(e, "HPOS").c_str()), y = std::atoi(attribute(e, "VPOS").c_str());
-            const int w = std::atoi(attribute(e, "WIDTH").c_str()), h = std::atoi(attribute(e, "HEIGHT").c_str());
+            const int x = pixels(e, "HPOS"), y = pixels(e, "VPOS");
+            const int w = pixels(e, "WIDTH"), h = pixels(e, "HEIGHT");
             return PixelBox{x, y, x + w - 1, y + h - 1};
         };
         std::vector<xmlNode*> lines;
