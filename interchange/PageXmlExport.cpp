@@ -44,6 +44,16 @@ void textEquiv(XmlOut& xml, const GtZone& zone)
     xml.endTag().textElement("Unicode", zone.text).close("TextEquiv");
 }
 
+// A value inside `name {key:value;}`: the characters of the form itself are
+// replaced, so a reader that splits at them reads the group back whole.
+std::string customValue(std::string value)
+{
+    for (char& c : value)
+        if (c == ':' || c == ';' || c == '{' || c == '}')
+            c = '_';
+    return value;
+}
+
 // `name {key:value;}` groups, the structure type last.
 std::string customOf(const GtZone& zone, long index, const char* type)
 {
@@ -53,9 +63,9 @@ std::string customOf(const GtZone& zone, long index, const char* type)
     if (zone.confidence)
         custom += "confidence {value:" + twoDecimals(*zone.confidence) + ";} ";
     if (!zone.doubt.empty())
-        custom += "doubt {reasons:" + zone.doubt + ";} ";
+        custom += "doubt {reasons:" + customValue(zone.doubt) + ";} ";
     if (!zone.pawboxes.empty())
-        custom += "paws {boxes:" + zone.pawboxes + ";} ";
+        custom += "paws {boxes:" + customValue(zone.pawboxes) + ";} ";
     return custom + "structure {type:" + type + ";}";
 }
 

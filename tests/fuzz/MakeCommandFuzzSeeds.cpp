@@ -145,7 +145,7 @@ void importSeeds(const fs::path& folder)
 {
     const std::string page =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PcGts xmlns=\"http://schema.primaresearch.org/PAGE/gts/"
-        "pagecontent/2019-07-15\"><Metadata><Creator>x</Creator><TranskribusMetadata docId=\"1\"/></Metadata>"
+        "pagecontent/2019-07-15\"><Metadata><Creator>x</Creator><EditorMetadata docId=\"1\"/></Metadata>"
         "<Page imageFilename=\"p.png\" imageWidth=\"300\" imageHeight=\"200\"><ReadingOrder><OrderedGroup "
         "id=\"g\"><RegionRefIndexed index=\"1\" regionRef=\"r2\"/><RegionRefIndexed index=\"0\" "
         "regionRef=\"r1\"/></OrderedGroup></ReadingOrder><TextRegion id=\"r1\"><Coords points=\"0,0 10,0 10,10\"/>"

@@ -132,17 +132,24 @@ TEST(Export, WordsCarryReadingOrderAndCustomInOneForm)
     const tavo::GtPage page = readPage(dir, wordPage(7, 3), report);
     const std::string rtl = tavo::pageXml(page, {});
     const std::string ltr = tavo::pageXml(page, options(false, true));
-    const std::regex custom("custom=\"([^\"]*)\"");
-    const std::regex form(R"(^(\w+ \{(\w+:[^:;{}]+;)+\} )*structure \{type:\w+;\}$)");
-    int words = 0;
-    for (auto it = std::sregex_iterator(rtl.begin(), rtl.end(), custom); it != std::sregex_iterator(); ++it) {
-        EXPECT_TRUE(std::regex_match((*it)[1].str(), form)) << (*it)[1];
-        words += (*it)[1].str().find("type:word") != std::string::npos;
-    }
+    // Every custom value in the one form; returns how many are words'.
+    auto checkCustoms = [](const std::string& xml) {
+        const std::regex custom("custom=\"([^\"]*)\"");
+        const std::regex form(R"(^(\w+ \{(\w+:[^:;{}]+;)+\} )*structure \{type:\w+;\}$)");
+        size_t words = 0;
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), custom); it != std::sregex_iterator(); ++it) {
+            EXPECT_TRUE(std::regex_match((*it)[1].str(), form)) << (*it)[1];
+            words += (*it)[1].str().find("type:word") != std::string::npos;
+        }
+        return words;
+    };
+    const size_t words = checkCustoms(rtl);
+    // A doubt holding the form's own characters must not break it.
+    checkCustoms(tavo::pageXml(readPage(dir, {zone("1", 100, 20, 60, 30, "ب", " doubt=\"a:b;{c}\"")}, report), {}));
     size_t expected = 0;
     for (const tavo::GtLine& line : page.lines)
         expected += line.words.size();
-    EXPECT_EQ(static_cast<size_t>(words), expected);
+    EXPECT_EQ(words, expected);
     // The first word of line 1 in reading order is its last Word element
     // when written left to right.
     const std::string first = "id=\"w_" + page.lines[0].words.front().id + "\"";
