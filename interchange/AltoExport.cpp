@@ -29,11 +29,8 @@ void string(XmlOut& xml, const GtZone& zone, const std::string& id)
     xml.open("String").attr("ID", id);
     position(xml, boundingBox(zone.polygon));
     xml.attr("CONTENT", zone.text);
-    if (zone.confidence) {
-        char wc[16];
-        std::snprintf(wc, sizeof wc, "%.2f", *zone.confidence);
-        xml.attr("WC", wc);
-    }
+    if (zone.confidence)
+        xml.attr("WC", twoDecimals(*zone.confidence));
     xml.endTag(zone.polygon.size() == 4);
     if (zone.polygon.size() != 4) {
         shape(xml, zone.polygon);

@@ -24,13 +24,6 @@ std::string utcNow()
     return text;
 }
 
-std::string twoDecimals(double value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return text;
-}
-
 void coords(XmlOut& xml, const char* element, const std::vector<Point>& points)
 {
     xml.open(element).attr("points", formatPoints(points)).endTag(true);

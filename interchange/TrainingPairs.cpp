@@ -5,6 +5,7 @@
 #include "ZULImage.h"
 #include "ZULImageConverter.h"
 #include "ZULPNGImage.h"
+#include "XmlText.h"
 #include "ZoneLine.h"
 
 #include <algorithm>
@@ -112,9 +113,7 @@ void runPairs(const std::u16string& image, const std::u16string& zones, const st
             page.zulSubByteImage(crop, box.left, box.top, box.width(), box.height());
             png.zulSaveImage((out / (name + ".png")).string(), crop);
             writeUtf8File(wideFromUtf8((out / (name + ".gt.txt")).string()), zone->text + "\n");
-            char confidence[16] = "";
-            if (zone->confidence)
-                std::snprintf(confidence, sizeof confidence, "%.2f", *zone->confidence);
+            const std::string confidence = zone->confidence ? twoDecimals(*zone->confidence) : "";
             manifest += name + "," + stem + "," + zone->id + "," + confidence + "," + split + "\n";
             ++written;
         }

@@ -214,11 +214,8 @@ std::u16string zoneLineOf(const ImportedLine& line, size_t index)
                           attr("polygon", formatPoints(line.polygon));
     if (!line.baseline.empty())
         zone += attr("baseline", formatPoints(line.baseline));
-    if (line.confidence) {
-        char value[16];
-        std::snprintf(value, sizeof value, "%.2f", *line.confidence);
-        zone += attr("confidence", value);
-    }
+    if (line.confidence)
+        zone += attr("confidence", twoDecimals(*line.confidence));
     if (!line.origin.empty())
         zone += attr("origin", line.origin);
     return zone + u" > </DL_ZONE>";

@@ -7,6 +7,7 @@
 #include <unicode/unistr.h>
 
 #include <cstdint>
+#include <cstdio>
 
 namespace tavo {
 
@@ -195,6 +196,13 @@ bool hasBidiControl(std::u16string_view text)
 bool isTatweelOnly(std::u16string_view word)
 {
     return !word.empty() && word.find_first_not_of(u'\u0640') == std::u16string_view::npos;
+}
+
+std::string twoDecimals(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
 }
 
 std::string cleanZoneText(std::u16string_view value)

@@ -42,6 +42,9 @@ bool hasBidiControl(std::u16string_view text);
 // Every character of a non-empty word is the tatweel U+0640.
 bool isTatweelOnly(std::u16string_view word);
 
+// A confidence as every format here writes it: "0.93".
+std::string twoDecimals(double value);
+
 // The UTF-8 text of a zone attribute value: entities decoded, NFC, white
 // space runs reduced to single spaces, trimmed.
 std::string cleanZoneText(std::u16string_view value);
