@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <set>
 
 namespace tavo {
@@ -186,6 +187,16 @@ GtZone readZone(const DocumentZone& source, const Clamp& clamp, const std::strin
     }
     zone.doubt = cleanZoneText(getWholeAttribute(line, u"doubt").value_or(u""));
     zone.pawboxes = cleanZoneText(getWholeAttribute(line, u"pawboxes").value_or(u""));
+    const std::u16string offsets = getWholeAttribute(line, u"offsets").value_or(u"");
+    for (size_t i = 0; i < offsets.size();) {
+        if (const std::optional<int> cut = leadingInt(offsets.substr(i))) {
+            if (!zone.cuts.empty())
+                zone.cuts += ',';
+            zone.cuts += std::to_string(std::int64_t{b.col} + *cut);
+        }
+        const size_t comma = offsets.find(u',', i);
+        i = comma == std::u16string::npos ? offsets.size() : comma + 1;
+    }
     return zone;
 }
 

@@ -40,6 +40,7 @@ struct GtZone {
     std::optional<double> confidence;
     std::string doubt;     // space-separated keywords, empty when none
     std::string pawboxes;  // as the zone carries it, empty when none
+    std::string cuts;      // the `offsets` cut columns in page pixels, comma-separated
     bool doubtful() const { return !doubt.empty(); }
 };
 

@@ -57,6 +57,8 @@ std::string customOf(const GtZone& zone, long index, const char* type)
         custom += "confidence {value:" + twoDecimals(*zone.confidence) + ";} ";
     if (!zone.doubt.empty())
         custom += "doubt {reasons:" + customValue(zone.doubt) + ";} ";
+    if (!zone.cuts.empty())
+        custom += "cuts {columns:" + customValue(zone.cuts) + ";} ";
     if (!zone.pawboxes.empty())
         custom += "paws {boxes:" + customValue(zone.pawboxes) + ";} ";
     return custom + "structure {type:" + type + ";}";

@@ -158,3 +158,37 @@ TEST_F(Import, ValidateReportsWhatTheSchemasCannotSee)
 }
 
 }  // namespace
+
+namespace {
+
+// The example page through the main job, then every export of its words
+// and lines validated and imported again.
+TEST(ExamplePage, ExportsOfTheMainJobValidateAndImport)
+{
+    TempDir dir;
+    std::filesystem::copy_file(std::filesystem::path(TAVO_EXAMPLES) / "page.tif", dir / "page.tif");
+    std::filesystem::copy_file(std::filesystem::path(TAVO_EXAMPLES) / "page.txt", dir / "page.txt");
+    auto run = [&](const std::vector<std::string>& args) {
+        const tavotest::RunResult result = runTool(args, dir.path());
+        EXPECT_EQ(result.status, 0) << args[0] << ' ' << args.back() << '\n' << result.out << result.err;
+        return result;
+    };
+    run({"-textline", "page.tif", "lines.xml", "14"});
+    run({"-merge", "page.txt", "lines.xml", "merged.xml"});
+    run({"-segword", "page.tif", "merged.xml", "segmented.xml"});
+    run({"-splitword", "page.tif", "segmented.xml", "words.xml", "-readorderRL"});
+    for (const char* zones : {"merged.xml", "words.xml"}) {
+        const std::vector<std::vector<std::string>> exports = {
+            {"-topage", "page.tif", zones, "out.xml"}, {"-topage", "page.tif", zones, "out.xml", "-2013"},
+            {"-topage", "page.tif", zones, "out.xml", "-wordsLR"}, {"-toalto", "page.tif", zones, "out.xml"},
+            {"-toalto", "page.tif", zones, "out.xml", "-alto42"}};
+        for (const std::vector<std::string>& args : exports) {
+            run(args);
+            EXPECT_NE(run({"-validate", "out.xml"}).out.find("out.xml: valid"), std::string::npos);
+            run({"-import", "out.xml", "back.xml"});
+            EXPECT_EQ(zonesOf(dir / "back.xml").size(), 14u) << zones << ' ' << args.back();
+        }
+    }
+}
+
+}  // namespace
