@@ -10,15 +10,7 @@ void Report::printLine(std::string_view text)
 
 void Report::zoneUnchanged(std::string_view file, long line, std::string_view why)
 {
-    std::string msg = command_;
-    msg += ": ";
-    msg += file;
-    msg += ':';
-    msg += std::to_string(line);
-    msg += ": zone copied unchanged: ";
-    msg += why;
-    errors_.push_back(std::move(msg));
-    ++unchangedZones_;
+    doubtful(file, line, std::string("zone copied unchanged: ") + std::string(why));
 }
 
 void Report::doubtful(std::string_view file, long line, std::string_view why)
