@@ -2,6 +2,7 @@
 
 #include "align/Align.h"
 #include "groundtruth/GroundTruth.h"
+#include "interchange/Interchange.h"
 #include "lines/LinesCommand.h"
 #include "page/Page.h"
 #include "textline/TextLine.h"
@@ -86,16 +87,26 @@ private:
     int fd_;
 };
 
+// Whether an option switch stands among the arguments from position first on.
+bool hasOption(const std::vector<std::u16string>& args, size_t first, std::u16string_view option)
+{
+    for (size_t i = first; i < args.size(); ++i)
+        if (args[i] == option)
+            return true;
+    return false;
+}
+
 using Arguments = std::vector<std::u16string>;
 
 // The groups of --help, in the order it lists them.
-enum class Group { Alignment, GroundTruth, Edits, Images };
+enum class Group { Alignment, GroundTruth, Edits, Images, Interchange };
 
 constexpr std::pair<Group, const char*> kGroupTitles[] = {
     {Group::Alignment, "Line and word alignment (write temp.xml, then the output XML):"},
     {Group::GroundTruth, "Ground truth:"},
     {Group::Edits, "Transcription edits:"},
     {Group::Images, "Page images:"},
+    {Group::Interchange, "Interchange:"},
 };
 
 // One row per command: everything the dispatcher and --help know of it.
@@ -199,6 +210,23 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runKeepline(static_cast<int>(a.size()), a[2], a[3], r); }},
         {u"-render", "page input.xml output-image", G::Images, 5, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runRender(a[2], a[3], a[4], r); }},
+        {u"-topage", "page zones.xml output.xml [-2013] [-wordsLR]", G::Interchange, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) {
+             PageXmlOptions options;
+             options.schema2013 = hasOption(a, 5, u"-2013");
+             options.wordsLeftToRight = hasOption(a, 5, u"-wordsLR");
+             runToPage(a[2], a[3], a[4], options, r);
+         }},
+        {u"-toalto", "page zones.xml output.xml [-alto42]", G::Interchange, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runToAlto(a[2], a[3], a[4], hasOption(a, 5, u"-alto42"), r); }},
+        {u"-pairs", "page zones.xml outfolder [-words] [-all]", G::Interchange, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) {
+             runPairs(a[2], a[3], a[4], hasOption(a, 5, u"-words"), hasOption(a, 5, u"-all"), r);
+         }},
+        {u"-import", "page-or-alto.xml output.xml", G::Interchange, 4, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runImport(a[2], a[3], r); }},
+        {u"-validate", "file.xml", G::Interchange, 3, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runValidate(a[2], r); }},
     };
     return table;
 }

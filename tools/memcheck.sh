@@ -135,6 +135,11 @@ check "$ok" -fix "words/003-012-00045-0002/003-012-00045-0002.tif" store
 check "$ok" -fix "words/003-012-00045-0002/003-012-00045-0099.tif" store
 check "$ok" -punc "words/003-012-00045-0002"
 check "$ok" -digi "words/003-012-00045-0002"
+check "$ok" -topage page.tif words.xml page.xml
+check "$ok" -toalto page.tif words.xml alto.xml -alto42
+check "$ok" -pairs page.tif words.xml pairs -words
+check "$ok" -import page.xml imported.xml
+check "$ok" -validate alto.xml
 
 # Failure paths: damaged or missing inputs end the command with status 2.
 check "2" -paw truncated.tif merged.xml failed.xml
@@ -143,6 +148,7 @@ check "2" -bin broken.bmp failed.tif
 check "2" -render truncated.tif words.xml failed.png
 check "2" -merge missing.txt lines.xml failed.xml
 check "2" -verify missing.xml page.txt
+check "2" -import merged.xml failed.xml
 
 cd / || exit 2
 if [ "$failures" -ne 0 ]; then

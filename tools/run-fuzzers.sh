@@ -12,11 +12,13 @@ targets="tiff bmp ppm jpeg png"
 # Text files, zone lines, column cuts, word zones and reading order, each for
 # half the time of an image reader.
 command_targets="textfile zoneline columncuts words readingorder"
+# The PAGE and ALTO importers, each for the full time.
+import_targets="page alto"
 
 cmake -S . -B build-fuzz -G Ninja -DTAVO_FUZZ=ON -DTAVO_TESTS=OFF -DTAVO_BENCH=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target make_fuzz_seeds make_command_fuzz_seeds \
-    $(for t in $targets $command_targets; do printf 'fuzz_%s ' "$t"; done)
+    $(for t in $targets $command_targets $import_targets; do printf 'fuzz_%s ' "$t"; done)
 
 seeds=build-fuzz/fuzz-seeds
 rm -rf "$seeds"
@@ -40,5 +42,8 @@ for t in $targets; do
 done
 for t in $command_targets; do
     runFuzzer "$t" "$((seconds / 2))"
+done
+for t in $import_targets; do
+    runFuzzer "$t" "$seconds"
 done
 echo "== fuzz targets: no failures"

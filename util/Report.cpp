@@ -8,14 +8,14 @@ void Report::printLine(std::string_view text)
     out_ += '\n';
 }
 
-void Report::zoneProblem(std::string_view file, long line, std::string_view what, std::string_view why)
+void Report::doubtful(std::string_view file, long line, std::string_view why)
 {
     std::string msg = command_;
     msg += ": ";
     msg += file;
     msg += ':';
     msg += std::to_string(line);
-    msg += what;
+    msg += ": ";
     msg += why;
     errors_.push_back(std::move(msg));
     ++unchangedZones_;
@@ -23,12 +23,12 @@ void Report::zoneProblem(std::string_view file, long line, std::string_view what
 
 void Report::zoneUnchanged(std::string_view file, long line, std::string_view why)
 {
-    zoneProblem(file, line, ": zone copied unchanged: ", why);
+    doubtful(file, line, std::string("zone copied unchanged: ") + std::string(why));
 }
 
 void Report::zoneDoubtful(std::string_view file, long line, std::string_view why)
 {
-    zoneProblem(file, line, ": zone written in doubt: ", why);
+    doubtful(file, line, std::string("zone in doubt: ") + std::string(why));
 }
 
 void Report::warn(std::string_view text)

@@ -46,9 +46,13 @@ public:
     // the UTF-8 name of the input file, line its 1-based line number.
     void zoneUnchanged(std::string_view file, long line, std::string_view why);
 
-    // A zone written, but so uncertainly that it needs a look; counts like
-    // an unchanged zone for the exit status.
+    // A zone written, but so uncertainly that it needs a look.
     void zoneDoubtful(std::string_view file, long line, std::string_view why);
+
+    // A finding at a line of a file ("file:line: why"), such as a zone
+    // clamped on export or a schema error.  Like the two above, it ends the
+    // run with status 3.
+    void doubtful(std::string_view file, long line, std::string_view why);
 
     // A warning that does not change the exit status.
     void warn(std::string_view text);
@@ -62,8 +66,6 @@ public:
     int unchangedZones() const { return unchangedZones_; }
 
 private:
-    void zoneProblem(std::string_view file, long line, std::string_view what, std::string_view why);
-
     std::string command_;
     std::string out_;
     std::vector<std::string> errors_;  // lines without the "tavoalign: " prefix

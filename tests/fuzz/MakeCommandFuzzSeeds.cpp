@@ -1,6 +1,6 @@
-// Writes the seed inputs of the text, zone-line, column-cut, word and
-// reading-order fuzz targets into FOLDER/textfile, zoneline, columncuts,
-// words and readingorder, in the input layout each target describes.
+// Writes the seed inputs of the text, zone-line, column-cut, word,
+// reading-order and import fuzz targets into FOLDER/textfile, zoneline,
+// columncuts, words, readingorder, page and alto, in the input layout each target describes.
 #include "FuzzText.h"
 
 #include "ZULImage.h"
@@ -139,6 +139,38 @@ void readingOrderSeeds(const fs::path& folder)
 
 }  // namespace
 
+// PAGE (2019 and 2013) and ALTO files as the exports and common editors
+// write them, with the parts the importers read.
+void importSeeds(const fs::path& folder)
+{
+    const std::string page =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PcGts xmlns=\"http://schema.primaresearch.org/PAGE/gts/"
+        "pagecontent/2019-07-15\"><Metadata><Creator>x</Creator><EditorMetadata docId=\"1\"/></Metadata>"
+        "<Page imageFilename=\"p.png\" imageWidth=\"300\" imageHeight=\"200\"><ReadingOrder><OrderedGroup "
+        "id=\"g\"><RegionRefIndexed index=\"1\" regionRef=\"r2\"/><RegionRefIndexed index=\"0\" "
+        "regionRef=\"r1\"/></OrderedGroup></ReadingOrder><TextRegion id=\"r1\"><Coords points=\"0,0 10,0 10,10\"/>"
+        "<TextLine id=\"l1\" custom=\"readingOrder {index:0;}\"><Coords points=\"10,10 200,10 200,40 10,40\"/>"
+        "<Baseline points=\"10,35 200,35\"/><Word id=\"w1\"><Coords points=\"150,10 200,10 200,40\"/>"
+        "<TextEquiv conf=\"0.9\"><Unicode>&#x628;&#x64A;&#x62A;</Unicode></TextEquiv></Word>"
+        "<TextEquiv><Unicode>بيت عن</Unicode></TextEquiv></TextLine></TextRegion><TextRegion id=\"r2\">"
+        "<TextLine id=\"l2\"><Coords><Point x=\"5\" y=\"60\"/><Point x=\"290\" y=\"90\"/></Coords>"
+        "</TextLine></TextRegion></Page></PcGts>\n";
+    write(folder / "page", "page2019.xml", page);
+    std::string old = page;
+    old.replace(old.find("2019-07-15"), 10, "2013-07-15");
+    write(folder / "page", "page2013.xml", old);
+    const std::string alto =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<alto xmlns=\"http://www.loc.gov/standards/alto/ns-v4#\">"
+        "<Description><MeasurementUnit>pixel</MeasurementUnit><sourceImageInformation><fileName>p.png</fileName>"
+        "</sourceImageInformation></Description><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\" WIDTH=\"300.0\" "
+        "HEIGHT=\"200\"><PrintSpace><TextBlock ID=\"b\"><TextLine ID=\"l1\" HPOS=\"10\" VPOS=\"10\" "
+        "WIDTH=\"190\" HEIGHT=\"30\" BASELINE=\"10 35 200 35\"><Shape><Polygon POINTS=\"10 10 200 10 200 40 "
+        "10 40\"/></Shape><String CONTENT=\"بيت\" WC=\"0.8\"/><SP/><String CONTENT=\"عن\"/><HYP CONTENT=\"-\"/>"
+        "</TextLine><TextLine ID=\"l2\" HPOS=\"5\" VPOS=\"60\" WIDTH=\"100\" HEIGHT=\"20\" BASELINE=\"75\">"
+        "<String CONTENT=\"x\"/></TextLine></TextBlock></PrintSpace></Page></Layout></alto>\n";
+    write(folder / "alto", "alto.xml", alto);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -151,5 +183,6 @@ int main(int argc, char** argv)
     columnCutSeeds(folder / "columncuts");
     wordSeeds(folder / "words");
     readingOrderSeeds(folder / "readingorder");
+    importSeeds(folder);
     return 0;
 }

@@ -101,7 +101,7 @@ TEST(WordsCommand, ZonesItCannotProcessAreCopiedWithAWarningEach)
     for (int line = 3; line <= 6; ++line)
         EXPECT_NE(run.err.find("-words: in.xml:" + std::to_string(line) + ": zone copied unchanged: "),
                   std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("-words: in.xml:7: zone written in doubt: "), std::string::npos);
+    EXPECT_NE(run.err.find("-words: in.xml:7: zone in doubt: "), std::string::npos);
     EXPECT_NE(out.find("doubt=\"noink\""), std::string::npos);
 }
 
