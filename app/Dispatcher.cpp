@@ -6,6 +6,7 @@
 #include "Merge.h"
 #include "Metadata.h"
 #include "NoiseFilter.h"
+#include "PageCheck.h"
 #include "PageDocument.h"
 #include "Paw.h"
 #include "RenderZones.h"
@@ -55,6 +56,8 @@ const char* const kUsage =
     "  -merge      text.txt input.xml output.xml\n"
     "  -meta       input.xml output.xml\n"
     "  -verify     words.xml source.txt\n"
+    "Review:\n"
+    "  -check      page words.xml output.xml [lines.xml]\n"
     "Transcription edits:\n"
     "  -filter     input.txt output.txt\n"
     "  -fix        wordfolder/DDD-WWW-PPPPP-ZZZZ... pagefolder\n"
@@ -212,6 +215,8 @@ const std::vector<Command>& commandTable()
              runVerify(a[2], a[3], r);
              r.printLine("-1");
          }},
+        {u"-check", 5, false,
+         [](const auto& a, Report& r) { runCheck(a[2], a[3], a[4], a.size() > 5 ? a[5] : std::u16string(), r); }},
     };
     return table;
 }
@@ -280,7 +285,7 @@ int dispatch(const std::vector<std::u16string>& args)
         }
         std::cout << report.out() << std::flush;
         printErrors(report);
-        return report.hasUnchangedZones() ? kExitZonesUnchanged : kExitOk;
+        return report.hasUnchangedZones() || report.hasDoubtfulZones() ? kExitZonesUnchanged : kExitOk;
     }
     return kExitOk;  // unknown switch
 }

@@ -21,6 +21,17 @@ void Report::zoneUnchanged(std::string_view file, long line, std::string_view wh
     ++unchangedZones_;
 }
 
+void Report::zoneDoubtful(std::string_view file, long line, std::string_view why)
+{
+    std::string msg(file);
+    msg += ':';
+    msg += std::to_string(line);
+    msg += ": zone in doubt: ";
+    msg += why;
+    warn(msg);
+    ++doubtfulZones_;
+}
+
 void Report::warn(std::string_view text)
 {
     std::string msg = command_;

@@ -46,6 +46,10 @@ public:
     // the UTF-8 name of the input file, line its 1-based line number.
     void zoneUnchanged(std::string_view file, long line, std::string_view why);
 
+    // A zone whose content is in doubt: a warning naming it, and the run
+    // ends with status 3 as for a zone copied unchanged.
+    void zoneDoubtful(std::string_view file, long line, std::string_view why);
+
     // A warning that does not change the exit status.
     void warn(std::string_view text);
 
@@ -55,6 +59,7 @@ public:
     const std::string& out() const { return out_; }
     const std::vector<std::string>& errors() const { return errors_; }
     bool hasUnchangedZones() const { return unchangedZones_ > 0; }
+    bool hasDoubtfulZones() const { return doubtfulZones_ > 0; }
     int unchangedZones() const { return unchangedZones_; }
 
 private:
@@ -62,6 +67,7 @@ private:
     std::string out_;
     std::vector<std::string> errors_;  // lines without the "tavoalign: " prefix
     int unchangedZones_ = 0;
+    int doubtfulZones_ = 0;
 };
 
 }  // namespace tavo

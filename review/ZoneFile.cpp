@@ -1,0 +1,45 @@
+#include "ZoneFile.h"
+
+#include "LineFiles.h"
+#include "TextFile.h"
+#include "ZoneLine.h"
+#include "ZoneVerdict.h"
+
+namespace tavo {
+
+ZoneFile readZoneFile(const std::u16string& path, Report& report)
+{
+    ZoneFile file;
+    file.lines = readAllLines(path, report);
+    for (size_t i = 0; i < file.lines.size(); ++i) {
+        const std::u16string& line = file.lines[i];
+        if (!isZoneLine(line))
+            continue;
+        ZoneEntry zone;
+        zone.lineNumber = static_cast<long>(i) + 1;
+        zone.lineIndex = i;
+        zone.box = readZoneBox(line);
+        zone.text = getWholeAttribute(line, u"contents").value_or(std::u16string());
+        zone.confidence = zoneConfidence(line);
+        zone.doubt = getWholeAttribute(line, u"doubt").value_or(std::u16string());
+        file.zones.push_back(std::move(zone));
+    }
+    return file;
+}
+
+void writeZoneFile(const std::u16string& path, const std::vector<std::u16string>& lines)
+{
+    // The reader delivers a final empty line for a file that ends in a line
+    // end; writing it back as such keeps the file's ending as it was.
+    CTextFileWrite out(path, kUtf8);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i + 1 == lines.size() && lines[i].empty())
+            break;
+        out.writeText(lines[i]);
+        if (i + 1 < lines.size())
+            out.writeEndLine();
+    }
+    out.close();
+}
+
+}  // namespace tavo
