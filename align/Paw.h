@@ -10,6 +10,8 @@
 
 #include "Report.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,7 +83,10 @@ bool zoneFitsPage(const ZoneBox& box, int pageWidth, int pageHeight);
 ZULImage loadWorkingPage(const std::u16string& path, Report& report);
 
 // Draws the zone frame and a vertical line at every cut (relative to
-// box.col) on the working page in red, so later overlapping zones see ink.
-void markZone(ZULImage& page, const ZoneBox& box, const std::vector<int>& cuts);
+// box.col) on the working page in red (or the colour given: red, green,
+// blue), so later overlapping zones see ink.
+using MarkColor = std::array<std::uint8_t, 3>;
+constexpr MarkColor kMarkRed{255, 0, 0};
+void markZone(ZULImage& page, const ZoneBox& box, const std::vector<int>& cuts, MarkColor color = kMarkRed);
 
 }  // namespace tavo
