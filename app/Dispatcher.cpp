@@ -8,6 +8,8 @@
 #include "NoiseFilter.h"
 #include "PageCheck.h"
 #include "PageDocument.h"
+#include "ReviewIndex.h"
+#include "ReviewPage.h"
 #include "Paw.h"
 #include "RenderZones.h"
 #include "Replace.h"
@@ -58,6 +60,8 @@ const char* const kUsage =
     "  -verify     words.xml source.txt\n"
     "Review:\n"
     "  -check      page words.xml output.xml [lines.xml]\n"
+    "  -review     page words.xml review.html [lines.xml]\n"
+    "  -reviewindex batchfolder index.html\n"
     "Transcription edits:\n"
     "  -filter     input.txt output.txt\n"
     "  -fix        wordfolder/DDD-WWW-PPPPP-ZZZZ... pagefolder\n"
@@ -217,6 +221,9 @@ const std::vector<Command>& commandTable()
          }},
         {u"-check", 5, false,
          [](const auto& a, Report& r) { runCheck(a[2], a[3], a[4], a.size() > 5 ? a[5] : std::u16string(), r); }},
+        {u"-review", 5, false,
+         [](const auto& a, Report& r) { runReview(a[2], a[3], a[4], a.size() > 5 ? a[5] : std::u16string(), r); }},
+        {u"-reviewindex", 4, false, [](const auto& a, Report& r) { runReviewIndex(a[2], a[3], r); }},
     };
     return table;
 }
