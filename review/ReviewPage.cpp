@@ -116,7 +116,10 @@ void addZones(std::vector<ShownZone>& shown, const ZoneFile& file, const std::ve
     }
 }
 
-std::string zoneText(const ShownZone& z) { return escapeHtml(utf8FromWide(normaliseSpaces(z.zone->text))); }
+std::string zoneText(const ShownZone& z)
+{
+    return escapeHtml(utf8FromWide(normaliseSpaces(unescapeXml(z.zone->text))));
+}
 
 std::string doubtOf(const ShownZone& z) { return escapeHtml(utf8FromWide(doubtText(z.score->doubts))); }
 
@@ -210,7 +213,7 @@ void runReview(const std::u16string& image, const std::u16string& wordsXml, cons
             "<div class=\"page\"><img src=\"" + escapeHtml(pageImage) + "\" width=\"" + std::to_string(width) +
             "\" height=\"" + std::to_string(height) + "\" alt=\"page\">\n<svg viewBox=\"0 0 " +
             std::to_string(width) + " " + std::to_string(height) +
-            "\" preserveAspectRatio=\"none\" xmlns=\"http://www.w3.org/2000/svg\">\n";
+            "\" preserveAspectRatio=\"none\">\n";
     for (const ShownZone& z : shown)
         page += zoneRect(z);
     page += "</svg></div>\n</section>\n</main>\n<script>" + std::string(kScript) + "</script>\n</body>\n</html>\n";

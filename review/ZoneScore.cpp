@@ -98,17 +98,21 @@ struct Pending {
 };
 
 // Thresholds of the two kinds of zone: a line holds many letters, so its
-// length and body count stray less from the text's than a word's do.
+// length and body count stray less from the text's than a word's do.  The
+// body count is off by the difference less an allowance per piece of text
+// (pieces of a hand touch, broken strokes add bodies), as a share of the
+// pieces for lines.
 struct Limits {
     double lengthLow, lengthHigh;  // |log| of ratio over the page median
-    double bodiesLow, bodiesHigh;  // body count off by (absolute for words, share for lines)
+    double bodiesLow, bodiesHigh;
+    double allowancePerPiece;
     bool relativeBodies;
 };
-constexpr Limits kWordLimits{0.45, 1.0, 1.5, 3.5, false};
-constexpr Limits kLineLimits{0.25, 0.6, 0.25, 0.6, true};
+constexpr Limits kWordLimits{0.35, 0.85, 0.8, 2.3, 0.2, false};
+constexpr Limits kLineLimits{0.25, 0.6, 0.25, 0.6, 0.0, true};
 
 // Ink cut off by the zone's edge, as a share of the zone's ink.
-constexpr double kCutLow = 0.15, kCutHigh = 0.45;
+constexpr double kCutLow = 0.1, kCutHigh = 0.35;
 // Zone area shared with another zone of the same file.
 constexpr double kOverlapLow = 0.2, kOverlapHigh = 0.6;
 // Line ink no word zone covers.
@@ -136,7 +140,7 @@ Pending measureZone(const InkIndex& index, const ZoneEntry& zone, const Limits& 
         p.ratio = fit.inkWidth / expected;
 
     const int paws = expectedBodies(text);
-    const double off = std::abs(fit.bodies - paws);
+    const double off = std::abs(fit.bodies - paws) - limits.allowancePerPiece * paws;
     const double bodiesOff = limits.relativeBodies ? off / std::max(paws, 1) : off;
     p.penalties.push_back({ramp(bodiesOff, limits.bodiesLow, limits.bodiesHigh), "bodies"});
     p.penalties.push_back(
