@@ -1,0 +1,190 @@
+// Opens a review page or a batch index in headless Chromium (the DevTools
+// protocol over a pipe, nothing downloaded) and checks what a person would
+// see: every zone drawn, the doubtful list worst first, Arabic text right to
+// left, keyboard steps between doubtful zones, a page that is not blank.
+//
+//   node review_browser.js review FILE.html ZONES [doubtful]
+//       ZONES zones expected; with "doubtful", at least one listed
+//   node review_browser.js index FILE.html PAGES
+'use strict';
+const { spawn } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const zlib = require('zlib');
+
+const [kind, file, expected, doubtful] = process.argv.slice(2);
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'review-browser-'));
+const browser = spawn(process.env.CHROMIUM || 'chromium', [
+  '--headless=new', '--no-sandbox', '--disable-gpu', '--no-first-run', '--remote-debugging-pipe',
+  '--user-data-dir=' + profile, '--window-size=1400,900', 'about:blank',
+], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'] });
+const failures = [];
+function check(ok, what) { if (!ok) failures.push(what); }
+function finish(code) {
+  browser.on('exit', () => {
+    fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5 });
+    process.exit(code);
+  });
+  browser.kill('SIGKILL');
+}
+setTimeout(() => { console.error('FAIL: browser did not answer in time'); finish(1); }, 60000);
+
+let nextId = 1, buffer = '', sessionId;
+const waiting = new Map(), events = [];
+browser.stdio[4].on('data', (chunk) => {
+  buffer += chunk.toString('utf8');
+  let end;
+  while ((end = buffer.indexOf('\0')) >= 0) {
+    const message = JSON.parse(buffer.slice(0, end));
+    buffer = buffer.slice(end + 1);
+    if (message.id && waiting.has(message.id)) {
+      const { resolve, reject } = waiting.get(message.id);
+      waiting.delete(message.id);
+      message.error ? reject(new Error(JSON.stringify(message.error))) : resolve(message.result);
+    } else if (message.method) {
+      events.push(message.method);
+    }
+  }
+});
+function send(method, params = {}, session = sessionId) {
+  const id = nextId++;
+  const message = { id, method, params };
+  if (session) message.sessionId = session;
+  browser.stdio[3].write(JSON.stringify(message) + '\0');
+  return new Promise((resolve, reject) => waiting.set(id, { resolve, reject }));
+}
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+async function until(method) {
+  for (let i = 0; i < 200 && !events.includes(method); ++i) await sleep(50);
+}
+async function evaluate(expression) {
+  const r = await send('Runtime.evaluate', { expression, returnByValue: true });
+  return r.result.value;
+}
+async function key(k) {
+  await send('Input.dispatchKeyEvent', { type: 'keyDown', key: k, text: k.length === 1 ? k : undefined });
+  await send('Input.dispatchKeyEvent', { type: 'keyUp', key: k });
+}
+
+// Share of pixels that differ from the most common colour of an 8-bit RGB(A) PNG.
+function inkShare(png) {
+  const width = png.readUInt32BE(16), height = png.readUInt32BE(20), colourType = png[25];
+  const channels = colourType === 6 ? 4 : 3;
+  const chunks = [];
+  for (let at = 8; at < png.length;) {
+    const length = png.readUInt32BE(at), type = png.toString('ascii', at + 4, at + 8);
+    if (type === 'IDAT') chunks.push(png.subarray(at + 8, at + 8 + length));
+    at += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(chunks));
+  const stride = width * channels, pixels = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    for (let x = 0; x < stride; ++x) {
+      const v = raw[y * (stride + 1) + 1 + x];
+      const a = x >= channels ? pixels[y * stride + x - channels] : 0;
+      const b = y > 0 ? pixels[(y - 1) * stride + x] : 0;
+      const c = x >= channels && y > 0 ? pixels[(y - 1) * stride + x - channels] : 0;
+      const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+      const predictor = [0, a, b, (a + b) >> 1, pa <= pb && pa <= pc ? a : pb <= pc ? b : c][filter];
+      pixels[y * stride + x] = (v + predictor) & 255;
+    }
+  }
+  const counts = new Map();
+  for (let i = 0; i < pixels.length; i += channels) {
+    const colour = pixels.readUIntBE(i, 3);
+    counts.set(colour, (counts.get(colour) || 0) + 1);
+  }
+  return 1 - Math.max(...counts.values()) / (width * height);
+}
+
+async function checkReview() {
+  const page = await evaluate(`(() => {
+    const rects = [...document.querySelectorAll('svg rect')];
+    const items = [...document.querySelectorAll('#doubtful li')];
+    const arabic = [...document.querySelectorAll('#doubtful .ar')];
+    const img = document.querySelector('.page img');
+    return {
+      zones: rects.length,
+      ids: new Set(rects.map((r) => r.id)).size,
+      listed: items.map((li) => Number(li.dataset.confidence)),
+      listedZonesExist: items.every((li) => document.getElementById(li.dataset.zone)),
+      rightToLeft: arabic.every((e) => getComputedStyle(e).direction === 'rtl' && e.lang === 'ar'),
+      imageLoaded: img.complete && img.naturalWidth > 0,
+      loadMs: performance.getEntriesByType('navigation')[0].loadEventEnd,
+    };
+  })()`);
+  check(page.zones === Number(expected), `${page.zones} zones drawn, expected ${expected}`);
+  check(page.ids === page.zones, 'zone ids are not unique');
+  check(page.listed.length > 0 || doubtful !== 'doubtful', 'no doubtful zone listed');
+  check(page.listed.every((c, i) => i === 0 || page.listed[i - 1] <= c), 'doubtful list not sorted: ' + page.listed);
+  check(page.listedZonesExist, 'a listed zone is not drawn');
+  check(page.rightToLeft, 'Arabic text not right to left');
+  check(page.imageLoaded, 'page image not loaded');
+  check(page.loadMs < 1000, `page took ${page.loadMs} ms to load`);
+
+  const selected = () => evaluate(`(() => {
+    const li = document.querySelector('#doubtful li.selected');
+    const rect = document.querySelector('svg rect.selected');
+    return { item: li && li.dataset.zone, rect: rect && rect.id,
+             text: document.getElementById('detail-text').textContent };
+  })()`);
+  const order = await evaluate(`[...document.querySelectorAll('#doubtful li')].map((li) => li.dataset.zone)`);
+  if (!order.length) return;
+  await key('n');
+  let s = await selected();
+  check(s.item === order[0] && s.rect === order[0] && s.text.length > 0, 'n did not select the first doubtful zone');
+  if (order.length > 1) {
+    await key('ArrowRight');
+    s = await selected();
+    check(s.item === order[1] && s.rect === order[1], 'the right arrow did not step to the next doubtful zone');
+    await key('p');
+    s = await selected();
+    check(s.item === order[0], 'p did not step back');
+  }
+}
+
+async function checkIndex() {
+  // Thumbnails load lazily; load them all to see that each one is there.
+  await evaluate(`document.querySelectorAll('td img').forEach((i) => { i.loading = 'eager'; })`);
+  for (let i = 0; i < 100 && !(await evaluate(`[...document.images].every((i) => i.complete)`)); ++i)
+    await sleep(50);
+  const page = await evaluate(`(() => {
+    const rows = [...document.querySelectorAll('tr.page')];
+    const rank = { failed: 0, doubtful: 1, sure: 2, unfinished: 3 };
+    return {
+      rows: rows.length,
+      ranks: rows.map((r) => rank[r.dataset.state] * 100000 - Number(r.dataset.doubtful)),
+      thumbs: [...document.querySelectorAll('td img')].every((i) => i.complete && i.naturalWidth > 0),
+      links: rows.every((r) => r.querySelector('a[href$="review.html"]')),
+      summary: document.getElementById('summary').textContent,
+    };
+  })()`);
+  check(page.rows === Number(expected), `${page.rows} pages listed, expected ${expected}`);
+  check(page.ranks.every((r, i) => i === 0 || page.ranks[i - 1] <= r), 'pages not sorted by doubt');
+  check(page.thumbs, 'a thumbnail did not load');
+  check(page.links, 'a page has no link to its review page');
+  check(/^\d+ pages: /.test(page.summary), 'no progress summary');
+}
+
+(async () => {
+  try {
+    const { targetId } = await send('Target.createTarget', { url: 'about:blank' }, null);
+    ({ sessionId } = await send('Target.attachToTarget', { targetId, flatten: true }, null));
+    await send('Page.enable');
+    await send('Page.navigate', { url: 'file://' + path.resolve(file) });
+    await until('Page.loadEventFired');
+    await (kind === 'review' ? checkReview() : checkIndex());
+    const shot = await send('Page.captureScreenshot', { format: 'png' });
+    const png = Buffer.from(shot.data, 'base64');
+    if (process.env.SCREENSHOT) fs.writeFileSync(process.env.SCREENSHOT, png);
+    const ink = inkShare(png);
+    check(ink > 0.02, `screenshot is blank (${(ink * 100).toFixed(1)}% not background)`);
+  } catch (error) {
+    failures.push(String(error));
+  }
+  for (const f of failures) console.error('FAIL: ' + kind + ' ' + file + ': ' + f);
+  if (!failures.length) console.log('ok: ' + kind + ' ' + file);
+  finish(failures.length ? 1 : 0);
+})();
