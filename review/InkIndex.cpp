@@ -1,6 +1,8 @@
 #include "InkIndex.h"
 
+#include "ZULNiblackBinarization.h"
 #include "ZULImage.h"
+#include "ZULImageConverter.h"
 
 #include <algorithm>
 
@@ -24,6 +26,9 @@ constexpr double kBodyStrokes = 2.5;
 // A component is a body when its larger side reaches this share of the
 // body height.
 constexpr double kBodyShare = 0.5;
+// A component wider than this many body heights, or taller than the
+// second, is no writing.
+constexpr double kRulingWide = 10, kRulingTall = 4;
 // Grid cells span this many body heights, so a zone looks at few cells.
 constexpr double kCellBodies = 2;
 
@@ -62,6 +67,16 @@ InkIndex::InkIndex(const ZULImage& page)
             for (int x = r.x0; x <= r.x1; ++x)
                 grid_[static_cast<size_t>(y) * static_cast<size_t>(columns_) + static_cast<size_t>(x)].push_back(i);
     }
+}
+
+InkIndex InkIndex::ofPage(const ZULImage& page)
+{
+    if (!page.zulHasImageData() || page.zulGetBitsPerPixel() == 1)
+        return InkIndex(page);
+    ZULImage grey, binary;
+    ZULImageConverter::zulConvertImage(grey, page, ZULImageConverter::kGray);
+    ZULNiblackBinarization(15, 15, -0.2, 5, 50).zulBinarizeImage(binary, grey);
+    return InkIndex(binary);
 }
 
 InkIndex::CellRange InkIndex::cells(int left, int top, int right, int bottom) const
@@ -113,6 +128,12 @@ bool InkIndex::isBody(int i) const
 {
     const Box& c = component(i);
     return std::max(c.bottom - c.top + 1, c.right - c.left + 1) >= kBodyShare * body_;
+}
+
+bool InkIndex::isRuling(int i) const
+{
+    const Box& c = component(i);
+    return c.right - c.left + 1 > kRulingWide * body_ || c.bottom - c.top + 1 > kRulingTall * body_;
 }
 
 }  // namespace tavo

@@ -17,6 +17,12 @@ public:
     // Labels the ink (grey below 128) of a page of any depth.
     explicit InkIndex(const ZULImage& page);
 
+    // The ink of a scanned or photographed page of any depth, binarised by
+    // local thresholds with an edge check (the one -niblack applies), so
+    // faint ink and ink on uneven paper count as on a clean scan, and the
+    // texture of a photographed page does not.
+    static InkIndex ofPage(const ZULImage& page);
+
     using Box = ZULRunLabeller::Box;
 
     double strokeWidth() const { return stroke_; }
@@ -33,6 +39,9 @@ public:
     std::vector<int> touching(const ZoneBox& box) const;
     // Whether a component is a letter body rather than a dot or a mark.
     bool isBody(int i) const;
+    // Whether a component is too long or too tall for writing: a ruling,
+    // a grid, a page edge (with whatever letters touch it).
+    bool isRuling(int i) const;
 
 private:
     struct CellRange {

@@ -12,7 +12,7 @@ CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXm
     CheckedPage checked{loadWorkingPage(image, report), readZoneFile(wordsXml, report), {}, {}};
     if (!linesXml.empty())
         checked.lines = readZoneFile(linesXml, report);
-    const InkIndex ink(checked.page);
+    const InkIndex ink = InkIndex::ofPage(checked.page);
     checked.scores = scorePage(ink, checked.words.zones, checked.lines.zones);
     return checked;
 }

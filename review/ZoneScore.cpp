@@ -76,7 +76,7 @@ InkFit measure(const InkIndex& index, const ZoneBox& box)
         fit.ink += inside;
         left = std::min(left, std::max(c.left, box.col));
         right = std::max(right, std::min(c.right, box.col + box.width - 1));
-        if (!index.isBody(i))
+        if (!index.isBody(i) || index.isRuling(i))
             continue;
         const long outside = index.pixels(i) - inside;
         if (inside >= outside) {
