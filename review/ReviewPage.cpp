@@ -143,11 +143,14 @@ std::string zoneRect(const ShownZone& z)
 // image by the background position, its text and where it is written.
 std::string doubtfulItem(const ShownZone& z, const std::string& pageImage, int pageWidth, int pageHeight)
 {
+    // In doubles: a zone read from a file may lie anywhere, even far off the page.
     const ZoneBox& b = z.zone->box;
-    const int margin = std::max(2, b.height / 8);
-    const int x = std::max(0, b.col - margin), y = std::max(0, b.row - margin);
-    const int w = std::min(pageWidth - x, b.width + 2 * margin), h = std::min(pageHeight - y, b.height + 2 * margin);
-    const double scale = std::min(1.0, kCropWidth / std::max(1, w));
+    const double margin = std::max(2, b.height / 8);
+    const double x = std::clamp(b.col - margin, 0.0, double(pageWidth));
+    const double y = std::clamp(b.row - margin, 0.0, double(pageHeight));
+    const double w = std::clamp(double(b.col) + b.width + margin, x, double(pageWidth)) - x;
+    const double h = std::clamp(double(b.row) + b.height + margin, y, double(pageHeight)) - y;
+    const double scale = std::min(1.0, kCropWidth / std::max(1.0, w));
     const std::string conf = utf8FromWide(confidenceText(z.score->confidence));
     return "<li class=\"" + std::string(verdictClass(z.score->confidence)) + "\" data-zone=\"" + z.id +
            "\" data-confidence=\"" + conf + "\">\n<div class=\"crop\" style=\"width:" + number(w * scale) +

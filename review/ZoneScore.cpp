@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace tavo {
@@ -49,11 +50,29 @@ double median(std::vector<double> values)
     return *middle;
 }
 
-int overlapArea(const ZoneBox& a, const ZoneBox& b)
+// Zones are read with atoi rules and may lie anywhere; every measure works
+// on the part of the zone that lies on the page.
+std::vector<ZoneEntry> onPage(std::vector<ZoneEntry> zones, int width, int height)
+{
+    for (ZoneEntry& z : zones) {
+        const std::int64_t left = std::max<std::int64_t>(0, z.box.col);
+        const std::int64_t top = std::max<std::int64_t>(0, z.box.row);
+        const std::int64_t right = std::min<std::int64_t>(width, std::int64_t{z.box.col} + std::max(0, z.box.width));
+        const std::int64_t bottom =
+            std::min<std::int64_t>(height, std::int64_t{z.box.row} + std::max(0, z.box.height));
+        z.box = {static_cast<int>(std::min<std::int64_t>(left, width)),
+                 static_cast<int>(std::min<std::int64_t>(top, height)),
+                 static_cast<int>(std::max<std::int64_t>(0, right - left)),
+                 static_cast<int>(std::max<std::int64_t>(0, bottom - top))};
+    }
+    return zones;
+}
+
+double overlapArea(const ZoneBox& a, const ZoneBox& b)
 {
     const int w = std::min(a.col + a.width, b.col + b.width) - std::max(a.col, b.col);
     const int h = std::min(a.row + a.height, b.row + b.height) - std::max(a.row, b.row);
-    return w > 0 && h > 0 ? w * h : 0;
+    return w > 0 && h > 0 ? double(w) * double(h) : 0;
 }
 
 // What the ink inside one zone looks like.
@@ -191,9 +210,9 @@ std::vector<int> lineOfWords(const std::vector<ZoneEntry>& words, const std::vec
         const ZoneBox& word = words[w].box;
         auto first = std::lower_bound(order.begin(), order.end(), word.row - tallest,
                                       [&](size_t l, int row) { return lines[l].box.row < row; });
-        int best = 0;
+        double best = 0;
         for (auto it = first; it != order.end() && lines[*it].box.row < word.row + word.height; ++it) {
-            const int area = overlapArea(word, lines[*it].box);
+            const double area = overlapArea(word, lines[*it].box);
             if (area > best) {
                 best = area;
                 owner[w] = static_cast<int>(*it);
@@ -315,9 +334,11 @@ std::u16string doubtText(const std::vector<std::string>& doubts)
     return toWide(joined);
 }
 
-PageScores scorePage(const InkIndex& ink, const std::vector<ZoneEntry>& words,
-                     const std::vector<ZoneEntry>& lines)
+PageScores scorePage(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords,
+                     const std::vector<ZoneEntry>& givenLines)
 {
+    const std::vector<ZoneEntry> words = onPage(givenWords, ink.pageWidth(), ink.pageHeight());
+    const std::vector<ZoneEntry> lines = onPage(givenLines, ink.pageWidth(), ink.pageHeight());
     std::vector<Pending> wordPending = measureAll(ink, words, kWordLimits);
     std::vector<Pending> linePending = measureAll(ink, lines, kLineLimits);
 

@@ -75,6 +75,18 @@ TEST(ZoneScore, EmptyTextAndBlankPaperFail)
     EXPECT_TRUE(names(scores.words[1], "noink"));
 }
 
+TEST(ZoneScore, ZonesOffThePageFailWithoutHarm)
+{
+    auto s = drawLine(kWords);
+    s.words[0].box = {2147483000, 2147483000, 2147483000, 2147483000};
+    s.words[1].box = {-2147483000, -5, 2147483647, 2147483647};  // the whole page
+    s.words[2].box = {10, 10, -20, 30};
+    const PageScores scores = score(s);
+    EXPECT_TRUE(names(scores.words[0], "noink"));
+    EXPECT_NE(verdictOf(scores.words[1].confidence), ZoneVerdict::Sure);
+    EXPECT_TRUE(names(scores.words[2], "noink"));
+}
+
 TEST(ZoneScore, OverlappingZonesAreDoubtful)
 {
     auto s = drawLine(kWords);
