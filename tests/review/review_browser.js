@@ -16,12 +16,18 @@ const zlib = require('zlib');
 const [kind, file, expected, doubtful] = process.argv.slice(2);
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'review-browser-'));
 const browser = spawn(process.env.CHROMIUM || 'chromium', [
-  '--headless=new', '--no-sandbox', '--disable-gpu', '--no-first-run', '--remote-debugging-pipe',
+  '--headless=new', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage', '--no-first-run',
+  '--remote-debugging-pipe',
   '--user-data-dir=' + profile, '--window-size=1400,900', 'about:blank',
 ], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'] });
 const failures = [];
+let finishing = false;
+browser.on('exit', (code) => {
+  if (!finishing) { console.error('FAIL: the browser ended early (status ' + code + ')'); process.exit(1); }
+});
 function check(ok, what) { if (!ok) failures.push(what); }
 function finish(code) {
+  finishing = true;
   browser.on('exit', () => {
     fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5 });
     process.exit(code);
@@ -30,6 +36,9 @@ function finish(code) {
 }
 setTimeout(() => { console.error('FAIL: browser did not answer in time'); finish(1); }, 60000);
 
+// A browser that ends early closes the pipe; the exit handler reports it.
+browser.stdio[3].on('error', () => {});
+browser.stdio[4].on('error', () => {});
 let nextId = 1, buffer = '', sessionId;
 const waiting = new Map(), events = [];
 browser.stdio[4].on('data', (chunk) => {
