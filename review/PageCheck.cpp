@@ -4,6 +4,8 @@
 #include "ZoneLine.h"
 #include "ZoneVerdict.h"
 
+#include <algorithm>
+
 namespace tavo {
 
 CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXml,
@@ -15,6 +17,21 @@ CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXm
     const InkIndex ink = InkIndex::ofPage(checked.page);
     checked.scores = scorePage(ink, checked.words.zones, checked.lines.zones);
     return checked;
+}
+
+int countDoubtful(const std::vector<ZoneScore>& scores)
+{
+    return static_cast<int>(std::count_if(scores.begin(), scores.end(), [](const ZoneScore& s) {
+        return verdictOf(s.confidence) != ZoneVerdict::Sure;
+    }));
+}
+
+std::string doubtSummary(const CheckedPage& checked)
+{
+    return "doubtful: " + std::to_string(countDoubtful(checked.scores.lines)) + " of " +
+           std::to_string(checked.lines.zones.size()) + " lines, " +
+           std::to_string(countDoubtful(checked.scores.words)) + " of " +
+           std::to_string(checked.words.zones.size()) + " words";
 }
 
 std::u16string withScore(std::u16string line, const ZoneScore& score)
@@ -34,13 +51,12 @@ namespace {
 const char* kindName(bool line) { return line ? "line" : "word"; }
 
 void listDoubtful(const ZoneFile& file, const std::vector<ZoneScore>& scores, const std::string& name,
-                  bool lines, int& count, Report& report)
+                  bool lines, Report& report)
 {
     for (size_t i = 0; i < file.zones.size(); ++i) {
         const ZoneScore& score = scores[i];
         if (verdictOf(score.confidence) == ZoneVerdict::Sure)
             continue;
-        ++count;
         const ZoneEntry& zone = file.zones[i];
         const std::string why = utf8FromWide(confidenceText(score.confidence)) + " " +
                                 utf8FromWide(doubtText(score.doubts));
@@ -63,12 +79,9 @@ void runCheck(const std::u16string& image, const std::u16string& wordsXml, const
     }
     writeZoneFile(outXml, out);
 
-    int doubtfulLines = 0, doubtfulWords = 0;
-    listDoubtful(checked.lines, checked.scores.lines, utf8FromWide(linesXml), true, doubtfulLines, report);
-    listDoubtful(checked.words, checked.scores.words, utf8FromWide(wordsXml), false, doubtfulWords, report);
-    report.printLine("doubtful: " + std::to_string(doubtfulLines) + " of " +
-                     std::to_string(checked.lines.zones.size()) + " lines, " + std::to_string(doubtfulWords) +
-                     " of " + std::to_string(checked.words.zones.size()) + " words");
+    listDoubtful(checked.lines, checked.scores.lines, utf8FromWide(linesXml), true, report);
+    listDoubtful(checked.words, checked.scores.words, utf8FromWide(wordsXml), false, report);
+    report.printLine(doubtSummary(checked));
 }
 
 }  // namespace tavo

@@ -23,6 +23,11 @@ struct CheckedPage {
 CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXml,
                       const std::u16string& linesXml, Report& report);
 
+// Doubtful (not sure) zones among the scores.
+int countDoubtful(const std::vector<ZoneScore>& scores);
+// "doubtful: L of N lines, W of M words", the last line -check prints.
+std::string doubtSummary(const CheckedPage& checked);
+
 // The zone line with its confidence, and its doubt when the zone is
 // doubtful, set in place or added after its last attribute.
 std::u16string withScore(std::u16string line, const ZoneScore& score);

@@ -163,13 +163,6 @@ std::string doubtfulItem(const ShownZone& z, const std::string& pageImage, int p
            escapeHtml(z.file) + "</a> line " + std::to_string(z.zone->lineNumber) + "</div></li>\n";
 }
 
-int countDoubtful(const std::vector<ZoneScore>& scores)
-{
-    return static_cast<int>(std::count_if(scores.begin(), scores.end(), [](const ZoneScore& s) {
-        return verdictOf(s.confidence) != ZoneVerdict::Sure;
-    }));
-}
-
 }  // namespace
 
 void runReview(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& html,
@@ -195,10 +188,7 @@ void runReview(const std::u16string& image, const std::u16string& wordsXml, cons
 
     const int doubtfulLines = countDoubtful(checked.scores.lines);
     const int doubtfulWords = countDoubtful(checked.scores.words);
-    const std::string summary = "doubtful: " + std::to_string(doubtfulLines) + " of " +
-                                std::to_string(checked.lines.zones.size()) + " lines, " +
-                                std::to_string(doubtfulWords) + " of " +
-                                std::to_string(checked.words.zones.size()) + " words";
+    const std::string summary = doubtSummary(checked);
     const std::string title = escapeHtml(utf8FromWide(image));
 
     std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Review: " +
