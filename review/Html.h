@@ -11,10 +11,6 @@ namespace tavo {
 // Text escaped for an HTML element or a quoted attribute (UTF-8).
 std::string escapeHtml(std::string_view text);
 
-// The text of an XML attribute value: the five predefined entities and
-// decimal or hexadecimal character references resolved; anything else kept.
-std::u16string unescapeXml(std::u16string_view text);
-
 // The CSS class of a confidence: sure, doubtful or failed.
 const char* verdictClass(double confidence);
 

@@ -118,7 +118,7 @@ void addZones(std::vector<ShownZone>& shown, const ZoneFile& file, const std::ve
 
 std::string zoneText(const ShownZone& z)
 {
-    return escapeHtml(utf8FromWide(normaliseSpaces(unescapeXml(z.zone->text))));
+    return escapeHtml(utf8FromWide(normaliseSpaces(z.zone->text)));
 }
 
 std::string doubtOf(const ShownZone& z) { return escapeHtml(utf8FromWide(doubtText(z.score->doubts))); }

@@ -1,11 +1,50 @@
 #include "ZoneFile.h"
 
 #include "LineFiles.h"
+#include "Strings.h"
 #include "TextFile.h"
 #include "ZoneLine.h"
 #include "ZoneVerdict.h"
 
+#include <cstdlib>
+#include <utility>
+
 namespace tavo {
+
+std::u16string unescapeXml(std::u16string_view text)
+{
+    static constexpr std::pair<std::u16string_view, char16_t> kEntities[] = {
+        {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}};
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        bool replaced = false;
+        if (text[i] == u'&') {
+            for (const auto& [name, c] : kEntities)
+                if (text.substr(i, name.size()) == name) {
+                    out += c;
+                    i += name.size();
+                    replaced = true;
+                    break;
+                }
+            const size_t end = text.find(u';', i);
+            if (!replaced && i + 2 < text.size() && text[i + 1] == u'#' && end != std::u16string::npos && end - i < 10) {
+                const bool hex = text[i + 2] == u'x' || text[i + 2] == u'X';
+                const std::string digits = toNarrow(text.substr(i + (hex ? 3 : 2), end - i - (hex ? 3 : 2)));
+                char* stop = nullptr;
+                const unsigned long code = std::strtoul(digits.c_str(), &stop, hex ? 16 : 10);
+                if (!digits.empty() && *stop == '\0' && code > 0 && code < 0x10000 && (code < 0xD800 || code > 0xDFFF)) {
+                    out += static_cast<char16_t>(code);
+                    i = end + 1;
+                    replaced = true;
+                }
+            }
+        }
+        if (!replaced)
+            out += text[i++];
+    }
+    return out;
+}
 
 ZoneFile readZoneFile(const std::u16string& path, Report& report)
 {
@@ -19,7 +58,7 @@ ZoneFile readZoneFile(const std::u16string& path, Report& report)
         zone.lineNumber = static_cast<long>(i) + 1;
         zone.lineIndex = i;
         zone.box = readZoneBox(line);
-        zone.text = getWholeAttribute(line, u"contents").value_or(std::u16string());
+        zone.text = unescapeXml(getWholeAttribute(line, u"contents").value_or(std::u16string()));
         zone.confidence = zoneConfidence(line);
         zone.doubt = getWholeAttribute(line, u"doubt").value_or(std::u16string());
         file.zones.push_back(std::move(zone));
