@@ -1,5 +1,5 @@
 // -check and the verdict colours of -render, run as the program.
-#include "ReviewFiles.h"
+#include "ReviewFixtures.h"
 
 #include "ZULImage.h"
 

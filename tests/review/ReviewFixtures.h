@@ -1,14 +1,17 @@
 // A synthetic page for the confidence tests: one line of words, each word
 // drawn as its pieces (rectangle outlines one body high, stroke thick) and
 // as wide as its text is expected to be, with tight word zones and a line
-// zone around them.
+// zone around them; and the same as files the commands read.
 #pragma once
 
 #include "ZoneFile.h"
 #include "ZoneScore.h"
+#include "RunTool.h"
+#include "Strings.h"
 
 #include "ZULImage.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -65,6 +68,35 @@ inline SynthPage drawLine(const std::vector<std::u16string>& texts, int body = 4
     line.box = {margin / 2, top - body / 2, x - margin / 2, 2 * body};
     line.text = lineText;
     s.lines.push_back(line);
+    return s;
+}
+
+inline std::string zoneFile(const std::vector<tavo::ZoneEntry>& zones)
+{
+    std::string xml = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<TAVO>\r\n<DL_PAGE>\r\n";
+    for (const tavo::ZoneEntry& z : zones) {
+        const tavo::ZoneBox& b = z.box;
+        xml += "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"None\" col=\"" + std::to_string(b.col) + "\" row=\"" +
+               std::to_string(b.row) + "\" width=\"" + std::to_string(b.width) + "\" height=\"" +
+               std::to_string(b.height) + "\" contents=\"" + tavo::utf8FromWide(z.text) +
+               "\" status=\"\"> </DL_ZONE>\r\n";
+    }
+    return xml + "</DL_PAGE>\r\n</TAVO>";
+}
+
+// Writes page.png, words.xml and lines.xml into dir.
+inline void writePage(const SynthPage& s, const std::filesystem::path& dir)
+{
+    s.page.zulSaveImage((dir / "page.png").string());
+    tavotest::writeFile(dir / "words.xml", zoneFile(s.words));
+    tavotest::writeFile(dir / "lines.xml", zoneFile(s.lines));
+}
+
+// A page whose first and fourth words carry each other's text.
+inline SynthPage swappedPage()
+{
+    SynthPage s = drawLine(kWords);
+    std::swap(s.words[0].text, s.words[3].text);
     return s;
 }
 

@@ -1,6 +1,6 @@
 // -review and -reviewindex: what the pages hold (the browser test looks at
 // them as a person would).
-#include "ReviewFiles.h"
+#include "ReviewFixtures.h"
 
 #include <gtest/gtest.h>
 

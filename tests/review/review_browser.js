@@ -11,7 +11,6 @@ const { spawn } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const zlib = require('zlib');
 
 const [kind, file, expected, doubtful] = process.argv.slice(2);
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'review-browser-'));
@@ -68,7 +67,7 @@ async function until(method) {
   for (let i = 0; i < 200 && !events.includes(method); ++i) await sleep(50);
 }
 async function evaluate(expression) {
-  const r = await send('Runtime.evaluate', { expression, returnByValue: true });
+  const r = await send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
   return r.result.value;
 }
 async function key(k) {
@@ -76,36 +75,23 @@ async function key(k) {
   await send('Input.dispatchKeyEvent', { type: 'keyUp', key: k });
 }
 
-// Share of pixels that differ from the most common colour of an 8-bit RGB(A) PNG.
-function inkShare(png) {
-  const width = png.readUInt32BE(16), height = png.readUInt32BE(20), colourType = png[25];
-  const channels = colourType === 6 ? 4 : 3;
-  const chunks = [];
-  for (let at = 8; at < png.length;) {
-    const length = png.readUInt32BE(at), type = png.toString('ascii', at + 4, at + 8);
-    if (type === 'IDAT') chunks.push(png.subarray(at + 8, at + 8 + length));
-    at += 12 + length;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(chunks));
-  const stride = width * channels, pixels = Buffer.alloc(stride * height);
-  for (let y = 0; y < height; ++y) {
-    const filter = raw[y * (stride + 1)];
-    for (let x = 0; x < stride; ++x) {
-      const v = raw[y * (stride + 1) + 1 + x];
-      const a = x >= channels ? pixels[y * stride + x - channels] : 0;
-      const b = y > 0 ? pixels[(y - 1) * stride + x] : 0;
-      const c = x >= channels && y > 0 ? pixels[(y - 1) * stride + x - channels] : 0;
-      const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
-      const predictor = [0, a, b, (a + b) >> 1, pa <= pb && pa <= pc ? a : pb <= pc ? b : c][filter];
-      pixels[y * stride + x] = (v + predictor) & 255;
-    }
-  }
-  const counts = new Map();
-  for (let i = 0; i < pixels.length; i += channels) {
-    const colour = pixels.readUIntBE(i, 3);
-    counts.set(colour, (counts.get(colour) || 0) + 1);
-  }
-  return 1 - Math.max(...counts.values()) / (width * height);
+// Share of the screenshot's pixels that differ from its most common colour,
+// measured by the browser itself on a canvas.
+async function inkShare(png) {
+  return evaluate(`new Promise((done) => {
+    const image = new Image();
+    image.onload = () => {
+      const canvas = document.createElement('canvas');
+      canvas.width = image.width; canvas.height = image.height;
+      const context = canvas.getContext('2d');
+      context.drawImage(image, 0, 0);
+      const data = new Uint32Array(context.getImageData(0, 0, image.width, image.height).data.buffer);
+      const counts = new Map();
+      for (const p of data) counts.set(p, (counts.get(p) || 0) + 1);
+      done(1 - Math.max(...counts.values()) / data.length);
+    };
+    image.src = 'data:image/png;base64,${png}';
+  })`);
 }
 
 async function checkReview() {
@@ -186,9 +172,8 @@ async function checkIndex() {
     await until('Page.loadEventFired');
     await (kind === 'review' ? checkReview() : checkIndex());
     const shot = await send('Page.captureScreenshot', { format: 'png' });
-    const png = Buffer.from(shot.data, 'base64');
-    if (process.env.SCREENSHOT) fs.writeFileSync(process.env.SCREENSHOT, png);
-    const ink = inkShare(png);
+    if (process.env.SCREENSHOT) fs.writeFileSync(process.env.SCREENSHOT, Buffer.from(shot.data, 'base64'));
+    const ink = await inkShare(shot.data);
     check(ink > 0.02, `screenshot is blank (${(ink * 100).toFixed(1)}% not background)`);
   } catch (error) {
     failures.push(String(error));
