@@ -211,10 +211,12 @@ void runReview(const std::u16string& image, const std::u16string& wordsXml, cons
         page += zoneRect(z);
     page += "</svg></div>\n</section>\n</main>\n<script>" + std::string(kScript) + "</script>\n</body>\n</html>\n";
 
-    saveImage(greyPage(checked.page, 1), (folder / pageImage).string());
-    saveImage(greyPage(checked.page, std::max(1, width / kThumbWidth)), (folder / (stem + "-thumb.png")).string());
+    // The page is opened first, so an unwritable folder stops the command
+    // before the images are written, and committed last.
     CTextFileWrite out(html, kUtf8);
     out.writeText(page);
+    saveImage(greyPage(checked.page, 1), (folder / pageImage).string());
+    saveImage(greyPage(checked.page, std::max(1, width / kThumbWidth)), (folder / (stem + "-thumb.png")).string());
     out.close();
     report.printLine(summary);
 }
