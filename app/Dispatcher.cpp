@@ -5,6 +5,9 @@
 #include "interchange/Interchange.h"
 #include "lines/LinesCommand.h"
 #include "page/Page.h"
+#include "review/PageCheck.h"
+#include "review/ReviewIndex.h"
+#include "review/ReviewPage.h"
 #include "textline/TextLine.h"
 #include "transcript/Transcript.h"
 #include "util/Util.h"
@@ -99,11 +102,12 @@ bool hasOption(const std::vector<std::u16string>& args, size_t first, std::u16st
 using Arguments = std::vector<std::u16string>;
 
 // The groups of --help, in the order it lists them.
-enum class Group { Alignment, GroundTruth, Edits, Images, Interchange };
+enum class Group { Alignment, GroundTruth, Review, Edits, Images, Interchange };
 
 constexpr std::pair<Group, const char*> kGroupTitles[] = {
     {Group::Alignment, "Line and word alignment (write temp.xml, then the output XML):"},
     {Group::GroundTruth, "Ground truth:"},
+    {Group::Review, "Review:"},
     {Group::Edits, "Transcription edits:"},
     {Group::Images, "Page images:"},
     {Group::Interchange, "Interchange:"},
@@ -247,7 +251,7 @@ std::string usageText()
         }
     }
     return text + "\nExit status: 0 done, 1 start-up failure, 255 argument error,\n"
-                  "2 runtime failure (nothing written), 3 done but zones left unchanged.\n";
+                  "2 runtime failure (nothing written), 3 done but zones left unchanged or in doubt.\n";
 }
 
 const Command* findCommand(std::u16string_view sw)
@@ -311,6 +315,12 @@ int dispatch(const std::vector<std::u16string>& args)
         printErrors(report);
         std::cerr << "tavoalign: " << report.command() << ": " << error.what() << std::endl;
         return kExitRuntimeFailure;
+        {u"-check", "page words.xml output.xml [lines.xml]", G::Review, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runCheck(a[2], a[3], a[4], optionalOperand(a, 5), r); }},
+        {u"-review", "page words.xml review.html [lines.xml]", G::Review, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runReview(a[2], a[3], a[4], optionalOperand(a, 5), r); }},
+        {u"-reviewindex", "batchfolder index.html", G::Review, 4, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runReviewIndex(a[2], a[3], r); }},
     }
     std::cout << report.out() << std::flush;
     printErrors(report);

@@ -6,10 +6,30 @@
 #include "page/ZoneMarks.h"
 #include "util/Strings.h"
 #include "util/TextFile.h"
+#include "groundtruth/ZoneVerdict.h"
 
 #include "ZULImage.h"
 
 namespace tavo {
+
+namespace {
+
+// Zones that carry a confidence are drawn in the colour of their verdict;
+// the others in red as always.
+MarkColor verdictColor(std::u16string_view line)
+{
+    const std::optional<double> confidence = zoneConfidence(line);
+    if (!confidence)
+        return kMarkRed;
+    switch (verdictOf(*confidence)) {
+    case ZoneVerdict::Sure: return {0, 170, 0};
+    case ZoneVerdict::Doubtful: return {255, 140, 0};
+    case ZoneVerdict::Failed: break;
+    }
+    return kMarkRed;
+}
+
+}  // namespace
 
 void runRender(const std::u16string& image, const std::u16string& xml,
                const std::u16string& output, Report& report)
@@ -22,7 +42,7 @@ void runRender(const std::u16string& image, const std::u16string& xml,
     std::u16string line;
     while (in.readLine(line)) {
         if (isZoneLine(line))
-            markZone(page, readZoneBox(line), readZoneCuts(line));
+            markZone(page, readZoneBox(line), readZoneCuts(line), verdictColor(line));
     }
     if (in.readFailed())
         report.fail(xmlName, "read error");

@@ -8,9 +8,10 @@
 
 namespace tavo {
 
-void markZone(ZULImage& page, const ZoneBox& box, const std::vector<int>& cuts)
+void markZone(ZULImage& page, const ZoneBox& box, const std::vector<int>& cuts, MarkColor color)
 {
     ZULRectShape frame(box.col, box.row, box.width, box.height);
+    frame.color = color;
     frame.zulDraw(page);
     for (int x : cuts) {
         const std::int64_t column = std::int64_t{box.col} + x;

@@ -62,9 +62,10 @@ redone=$(find "$work/out/pages" -name done ! -newer "$stamp" | wc -l)
 
 report="$work/out/report.csv"
 [ "$(wc -l <"$report")" -eq 22 ] || fail "report has $(wc -l <"$report") lines, expected 22"
-head -1 "$report" | grep -q '^page,textline,merge,segword,splitword,verify,render,lines,words,verdict$' ||
+head -1 "$report" | grep -q '^page,method,lines,words,verify,render,lines_found,words_written,verdict,' ||
     fail "report header"
-good=$(grep -c '^p[0-9]*\.tif,0,0,[03],[03],0,0,5,[0-9]*,"99999"$' "$report" || true)
+good=$(grep -c '^p[0-9]*\.tif,ink,[03],[03],0,0,5,[0-9]*,"99999",[03],0,[0-9]*,[0-9]*$' "$report" || true)
 [ "$good" -eq 20 ] || { cat "$report" >&2; fail "$good of 20 good pages verified"; }
-grep -q '^p21\.tif,2,-,-,-,-,-,0,0,"-"$' "$report" || fail "the bad page's line: $(grep p21 "$report")"
+grep -q '^p21\.tif,ink,2,-,-,-,0,0,"-",-,-,-,-$' "$report" || fail "the bad page's line: $(grep p21 "$report")"
+grep -q 'p21' "$work/out/index.html" || fail "the index does not list the bad page"
 echo "batch runner: 21 pages, resumed after $finished, report complete"

@@ -1,0 +1,92 @@
+#include "review/Html.h"
+
+#include "util/Report.h"
+#include "groundtruth/ZoneVerdict.h"
+
+#include "ZULException.h"
+#include "ZULImageConverter.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tavo {
+
+std::string escapeHtml(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+const char* verdictClass(double confidence)
+{
+    switch (verdictOf(confidence)) {
+    case ZoneVerdict::Sure: return "sure";
+    case ZoneVerdict::Doubtful: return "doubtful";
+    case ZoneVerdict::Failed: break;
+    }
+    return "failed";
+}
+
+const char* const kCommonStyle = R"(
+:root { --sure: #1a9a3a; --doubtful: #f08c00; --failed: #d42020; }
+body { font-family: system-ui, sans-serif; margin: 0; color: #222; background: #f4f4f2; }
+header { padding: 0.6em 1em; background: #fff; border-bottom: 1px solid #ccc; }
+h1 { font-size: 1.2em; margin: 0 0 0.3em; }
+h2 { font-size: 1em; margin: 0.5em 0; }
+.ar { font-family: "Noto Naskh Arabic", "Amiri", "Scheherazade New", "KacstOne", "KacstBook",
+      "Traditional Arabic", "Arabic Typesetting", "Geeza Pro", "Tahoma", serif;
+      font-size: 1.5em; unicode-bidi: isolate; }
+.badge { display: inline-block; padding: 0 0.4em; border-radius: 0.3em; color: #fff; font-size: 0.85em; }
+.badge.sure { background: var(--sure); } .badge.doubtful { background: var(--doubtful); }
+.badge.failed { background: var(--failed); }
+)";
+
+ZULImage greyPage(const ZULImage& page, int factor)
+{
+    ZULImage grey;
+    if (page.zulGetBitsPerPixel() == 8)
+        grey = page;
+    else
+        ZULImageConverter::zulConvertImage(grey, page, ZULImageConverter::kGray);
+    if (factor <= 1)
+        return grey;
+    const int w = std::max(1, grey.zulGetWidth() / factor);
+    const int h = std::max(1, grey.zulGetHeight() / factor);
+    ZULImage small(w, h, 8, true);
+    std::vector<int> sums(static_cast<size_t>(w));
+    for (int y = 0; y < h; ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int dy = 0; dy < factor; ++dy) {
+            const unsigned char* row = grey.zulGetRow(y * factor + dy);
+            for (int x = 0; x < w * factor; ++x)
+                sums[static_cast<size_t>(x / factor)] += row[x];
+        }
+        unsigned char* out = small.zulGetRow(y);
+        for (int x = 0; x < w; ++x)
+            out[x] = static_cast<unsigned char>(sums[static_cast<size_t>(x)] / (factor * factor));
+    }
+    return small;
+}
+
+void saveImage(const ZULImage& image, const std::string& path)
+{
+    try {
+        if (!image.zulSaveImage(path))
+            throw RuntimeFailure(path + ": cannot write image: unknown format");
+    } catch (const ZULException& error) {
+        throw RuntimeFailure(path + ": cannot write image: " + error.what());
+    }
+}
+
+}  // namespace tavo

@@ -1,0 +1,139 @@
+#include "review/InkIndex.h"
+
+#include "ZULNiblackBinarization.h"
+#include "ZULImage.h"
+#include "ZULImageConverter.h"
+
+#include <algorithm>
+
+namespace tavo {
+
+namespace {
+
+// The middle value; 0 for none.
+double median(std::vector<int>& values)
+{
+    if (values.empty())
+        return 0;
+    auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// A component at least this many stroke widths high is a letter body or
+// a tall letter; dots and marks are lower.
+constexpr double kBodyStrokes = 2.5;
+// A component is a body when its larger side reaches this share of the
+// body height.
+constexpr double kBodyShare = 0.5;
+// A component wider than this many body heights, or taller than the
+// second, is no writing.
+constexpr double kRulingWide = 10, kRulingTall = 4;
+// Grid cells span this many body heights, so a zone looks at few cells.
+constexpr double kCellBodies = 2;
+
+}  // namespace
+
+InkIndex::InkIndex(const ZULImage& page)
+    : ink_(ZULRunLabeller::zulLabelRuns(page)), width_(page.zulGetWidth()), height_(page.zulGetHeight())
+{
+    std::vector<int> runLengths;
+    runLengths.reserve(ink_.runs.size());
+    for (const auto& run : ink_.runs)
+        runLengths.push_back(run.end - run.start);
+    stroke_ = std::max(1.0, median(runLengths));
+
+    pixels_.reserve(ink_.components.size());
+    std::vector<int> heights;
+    for (const Box& c : ink_.components) {
+        long count = 0;
+        for (int r = c.firstRun; r < c.firstRun + c.runCount; ++r)
+            count += ink_.runs[static_cast<size_t>(r)].end - ink_.runs[static_cast<size_t>(r)].start;
+        pixels_.push_back(count);
+        const int h = c.bottom - c.top + 1;
+        if (h >= kBodyStrokes * stroke_)
+            heights.push_back(h);
+    }
+    body_ = std::max(2 * stroke_, median(heights));
+
+    cell_ = std::max(8, static_cast<int>(kCellBodies * body_));
+    columns_ = std::max(1, (width_ + cell_ - 1) / cell_);
+    rows_ = std::max(1, (height_ + cell_ - 1) / cell_);
+    grid_.resize(static_cast<size_t>(columns_) * static_cast<size_t>(rows_));
+    for (int i = 0; i < componentCount(); ++i) {
+        const Box& c = component(i);
+        const CellRange r = cells(c.left, c.top, c.right, c.bottom);
+        for (int y = r.y0; y <= r.y1; ++y)
+            for (int x = r.x0; x <= r.x1; ++x)
+                grid_[static_cast<size_t>(y) * static_cast<size_t>(columns_) + static_cast<size_t>(x)].push_back(i);
+    }
+}
+
+InkIndex InkIndex::ofPage(const ZULImage& page)
+{
+    if (!page.zulHasImageData() || page.zulGetBitsPerPixel() == 1)
+        return InkIndex(page);
+    ZULImage grey, binary;
+    ZULImageConverter::zulConvertImage(grey, page, ZULImageConverter::kGray);
+    ZULNiblackBinarization(15, 15, -0.2, 5, 50).zulBinarizeImage(binary, grey);
+    return InkIndex(binary);
+}
+
+InkIndex::CellRange InkIndex::cells(int left, int top, int right, int bottom) const
+{
+    auto clampX = [&](int v) { return std::clamp(v / cell_, 0, columns_ - 1); };
+    auto clampY = [&](int v) { return std::clamp(v / cell_, 0, rows_ - 1); };
+    return {clampX(std::max(left, 0)), clampY(std::max(top, 0)), clampX(std::max(right, 0)),
+            clampY(std::max(bottom, 0))};
+}
+
+std::vector<int> InkIndex::touching(const ZoneBox& box) const
+{
+    std::vector<int> found;
+    if (box.width <= 0 || box.height <= 0)
+        return found;
+    const int right = box.col + box.width - 1;
+    const int bottom = box.row + box.height - 1;
+    if (right < 0 || bottom < 0 || box.col >= width_ || box.row >= height_)
+        return found;
+    const CellRange r = cells(box.col, box.row, right, bottom);
+    for (int y = r.y0; y <= r.y1; ++y)
+        for (int x = r.x0; x <= r.x1; ++x)
+            for (int i : grid_[static_cast<size_t>(y) * static_cast<size_t>(columns_) + static_cast<size_t>(x)]) {
+                const Box& c = component(i);
+                if (c.right >= box.col && c.left <= right && c.bottom >= box.row && c.top <= bottom)
+                    found.push_back(i);
+            }
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
+}
+
+long InkIndex::pixelsInside(int i, const ZoneBox& box) const
+{
+    const Box& c = component(i);
+    const int right = box.col + box.width;  // one past
+    const int bottom = box.row + box.height;
+    long count = 0;
+    for (int r = c.firstRun; r < c.firstRun + c.runCount; ++r) {
+        const auto& run = ink_.runs[static_cast<size_t>(r)];
+        if (run.row < box.row || run.row >= bottom)
+            continue;
+        count += std::max(0, std::min(run.end, right) - std::max(run.start, box.col));
+    }
+    return count;
+}
+
+bool InkIndex::isBody(int i) const
+{
+    const Box& c = component(i);
+    return std::max(c.bottom - c.top + 1, c.right - c.left + 1) >= kBodyShare * body_;
+}
+
+bool InkIndex::isRuling(int i) const
+{
+    const Box& c = component(i);
+    return c.right - c.left + 1 > kRulingWide * body_ || c.bottom - c.top + 1 > kRulingTall * body_;
+}
+
+}  // namespace tavo

@@ -1,0 +1,63 @@
+// The connected ink components of a page, indexed by position, and the two
+// page units every score is measured in: the stroke width and the height of
+// a letter's main body.
+#pragma once
+
+#include "align/Paw.h"
+#include "ZULRunLabeller.h"
+
+#include <vector>
+
+class ZULImage;
+
+namespace tavo {
+
+class InkIndex {
+public:
+    // Labels the ink (grey below 128) of a page of any depth.
+    explicit InkIndex(const ZULImage& page);
+
+    // The ink of a scanned or photographed page of any depth, binarised by
+    // local thresholds with an edge check (the one -niblack applies), so
+    // faint ink and ink on uneven paper count as on a clean scan, and the
+    // texture of a photographed page does not.
+    static InkIndex ofPage(const ZULImage& page);
+
+    using Box = ZULRunLabeller::Box;
+
+    double strokeWidth() const { return stroke_; }
+    double bodyHeight() const { return body_; }
+    int pageWidth() const { return width_; }
+    int pageHeight() const { return height_; }
+
+    const Box& component(int i) const { return ink_.components[static_cast<size_t>(i)]; }
+    int componentCount() const { return static_cast<int>(ink_.components.size()); }
+    // Ink pixels of a component in all, and inside the box.
+    long pixels(int i) const { return pixels_[static_cast<size_t>(i)]; }
+    long pixelsInside(int i, const ZoneBox& box) const;
+    // Components whose box meets the zone box, each once, in no set order.
+    std::vector<int> touching(const ZoneBox& box) const;
+    // Whether a component is a letter body rather than a dot or a mark.
+    bool isBody(int i) const;
+    // Whether a component is too long or too tall for writing: a ruling,
+    // a grid, a page edge (with whatever letters touch it).
+    bool isRuling(int i) const;
+
+private:
+    struct CellRange {
+        int x0, y0, x1, y1;
+    };
+    CellRange cells(int left, int top, int right, int bottom) const;
+
+    ZULRunLabeller::Labelling ink_;
+    std::vector<long> pixels_;
+    int width_ = 0;
+    int height_ = 0;
+    double stroke_ = 1;
+    double body_ = 1;
+    int cell_ = 1;              // side of a grid cell in pixels
+    int columns_ = 1, rows_ = 1;
+    std::vector<std::vector<int>> grid_;  // components per cell, row-major
+};
+
+}  // namespace tavo

@@ -1,0 +1,224 @@
+#include "review/ReviewPage.h"
+
+#include "review/Html.h"
+#include "review/PageCheck.h"
+#include "util/Strings.h"
+#include "util/TextFile.h"
+#include "groundtruth/ZoneVerdict.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+namespace tavo {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Thumbnails are about this wide, in pixels of the screen.
+constexpr int kThumbWidth = 240;
+// Crops of doubtful zones are shown at most this wide.
+constexpr double kCropWidth = 560;
+
+const char* const kStyle = R"(
+main { display: flex; gap: 1em; padding: 1em; align-items: flex-start; }
+#doubtful { flex: 0 0 34em; max-height: calc(100vh - 7em); overflow-y: auto; }
+#doubtful ol { list-style: none; padding: 0; margin: 0; }
+#doubtful li { background: #fff; border: 1px solid #ddd; border-left: 0.4em solid var(--doubtful);
+               margin: 0 0 0.5em; padding: 0.4em; cursor: pointer; }
+#doubtful li.failed { border-left-color: var(--failed); }
+#doubtful li.selected { outline: 3px solid #2a6ad4; }
+.crop { background-repeat: no-repeat; border: 1px solid #bbb; margin: 0.2em 0; }
+.meta { font-size: 0.85em; color: #555; }
+#view { flex: 1; min-width: 0; }
+.page { position: relative; }
+.page img { width: 100%; display: block; }
+.page svg { position: absolute; inset: 0; width: 100%; height: 100%; }
+rect { fill: transparent; stroke-width: 3; cursor: pointer; vector-effect: non-scaling-stroke; }
+rect.line { stroke-dasharray: 8 4; }
+rect.sure { stroke: var(--sure); } rect.doubtful { stroke: var(--doubtful); fill: rgba(240,140,0,0.12); }
+rect.failed { stroke: var(--failed); fill: rgba(212,32,32,0.15); }
+rect.selected { stroke: #2a6ad4; stroke-width: 5; fill: rgba(42,106,212,0.15); }
+#detail { position: sticky; top: 0; background: #fff; border: 1px solid #ccc; padding: 0.4em 0.8em;
+          margin-bottom: 0.5em; min-height: 2.6em; }
+kbd { border: 1px solid #999; border-radius: 3px; padding: 0 0.3em; background: #eee; }
+)";
+
+const char* const kScript = R"(
+(function () {
+  var items = Array.prototype.slice.call(document.querySelectorAll('#doubtful li'));
+  var at = -1;
+  function select(id) {
+    document.querySelectorAll('.selected').forEach(function (e) { e.classList.remove('selected'); });
+    var zone = document.getElementById(id);
+    if (!zone) return;
+    zone.classList.add('selected');
+    var d = zone.dataset;
+    document.getElementById('detail-text').textContent = d.text;
+    document.getElementById('detail-meta').textContent =
+      d.kind + ' ' + d.file + ':' + d.line + ' · confidence ' + d.confidence + (d.doubt ? ' · ' + d.doubt : '');
+    var item = document.querySelector('#doubtful li[data-zone="' + id + '"]');
+    if (item) { item.classList.add('selected'); item.scrollIntoView({block: 'nearest'}); at = items.indexOf(item); }
+    zone.scrollIntoView({block: 'center', inline: 'nearest'});
+  }
+  function step(by) {
+    if (!items.length) return;
+    at = (at + by + items.length) % items.length;
+    select(items[at].dataset.zone);
+  }
+  document.querySelector('svg').addEventListener('click', function (e) {
+    if (e.target.id) select(e.target.id);
+  });
+  items.forEach(function (item) {
+    item.addEventListener('click', function (e) {
+      if (e.target.tagName !== 'A') select(item.dataset.zone);
+    });
+  });
+  document.addEventListener('keydown', function (e) {
+    if (e.altKey || e.ctrlKey || e.metaKey) return;
+    if (e.key === 'n' || e.key === 'ArrowDown' || e.key === 'ArrowRight') { step(1); e.preventDefault(); }
+    if (e.key === 'p' || e.key === 'ArrowUp' || e.key === 'ArrowLeft') { step(-1); e.preventDefault(); }
+  });
+})();
+)";
+
+struct ShownZone {
+    std::string id;     // element id: l<line> or w<line>
+    bool isLine = false;
+    const ZoneEntry* zone = nullptr;
+    const ZoneScore* score = nullptr;
+    std::string file;   // the ground-truth file as the page links it
+};
+
+std::string number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+std::string linkTo(const std::u16string& file, const fs::path& folder)
+{
+    const fs::path target = fs::absolute(fs::path(utf8FromWide(file)));
+    std::error_code ignored;
+    const fs::path relative = fs::relative(target, folder, ignored);
+    return relative.empty() ? target.generic_string() : relative.generic_string();
+}
+
+void addZones(std::vector<ShownZone>& shown, const ZoneFile& file, const std::vector<ZoneScore>& scores,
+              bool isLine, const std::string& link)
+{
+    for (size_t i = 0; i < file.zones.size(); ++i) {
+        std::string id(1, isLine ? 'l' : 'w');
+        id += std::to_string(file.zones[i].lineNumber);
+        shown.push_back({std::move(id), isLine, &file.zones[i], &scores[i], link});
+    }
+}
+
+std::string zoneText(const ShownZone& z)
+{
+    return escapeHtml(utf8FromWide(normaliseSpaces(z.zone->text)));
+}
+
+std::string doubtOf(const ShownZone& z) { return escapeHtml(utf8FromWide(doubtText(z.score->doubts))); }
+
+// One rectangle of the page drawing, with everything the script shows.
+std::string zoneRect(const ShownZone& z)
+{
+    const ZoneBox& b = z.zone->box;
+    const std::string conf = utf8FromWide(confidenceText(z.score->confidence));
+    std::string out = "<rect id=\"" + z.id + "\" class=\"" + (z.isLine ? "line " : "word ") +
+                      verdictClass(z.score->confidence) + "\" x=\"" + std::to_string(b.col) + "\" y=\"" +
+                      std::to_string(b.row) + "\" width=\"" + std::to_string(b.width) + "\" height=\"" +
+                      std::to_string(b.height) + "\" data-kind=\"" + (z.isLine ? "line" : "word") +
+                      "\" data-file=\"" + escapeHtml(z.file) + "\" data-line=\"" +
+                      std::to_string(z.zone->lineNumber) + "\" data-confidence=\"" + conf + "\" data-doubt=\"" +
+                      doubtOf(z) + "\" data-text=\"" + zoneText(z) + "\"><title>" + zoneText(z) + " (" + conf +
+                      ")</title></rect>\n";
+    return out;
+}
+
+// One entry of the doubtful list: a crop of the zone cut from the page
+// image by the background position, its text and where it is written.
+std::string doubtfulItem(const ShownZone& z, const std::string& pageImage, int pageWidth, int pageHeight)
+{
+    // In doubles: a zone read from a file may lie anywhere, even far off the page.
+    const ZoneBox& b = z.zone->box;
+    const double margin = std::max(2, b.height / 8);
+    const double x = std::clamp(b.col - margin, 0.0, double(pageWidth));
+    const double y = std::clamp(b.row - margin, 0.0, double(pageHeight));
+    const double w = std::clamp(double(b.col) + b.width + margin, x, double(pageWidth)) - x;
+    const double h = std::clamp(double(b.row) + b.height + margin, y, double(pageHeight)) - y;
+    const double scale = std::min(1.0, kCropWidth / std::max(1.0, w));
+    const std::string conf = utf8FromWide(confidenceText(z.score->confidence));
+    return "<li class=\"" + std::string(verdictClass(z.score->confidence)) + "\" data-zone=\"" + z.id +
+           "\" data-confidence=\"" + conf + "\">\n<div class=\"crop\" style=\"width:" + number(w * scale) +
+           "px;height:" + number(h * scale) + "px;background-image:url('" + escapeHtml(pageImage) +
+           "');background-size:" + number(pageWidth * scale) + "px " + number(pageHeight * scale) +
+           "px;background-position:-" + number(x * scale) + "px -" + number(y * scale) + "px\"></div>\n" +
+           "<div class=\"ar\" dir=\"rtl\" lang=\"ar\">" + zoneText(z) + "</div>\n<div class=\"meta\">" +
+           "<span class=\"badge " + verdictClass(z.score->confidence) + "\">" + conf + "</span> " +
+           (z.isLine ? "line" : "word") + " · " + doubtOf(z) + " · <a href=\"" + escapeHtml(z.file) + "\">" +
+           escapeHtml(z.file) + "</a> line " + std::to_string(z.zone->lineNumber) + "</div></li>\n";
+}
+
+}  // namespace
+
+void runReview(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& html,
+               const std::u16string& linesXml, Report& report)
+{
+    const CheckedPage checked = checkPage(image, wordsXml, linesXml, report);
+    const fs::path htmlPath = fs::absolute(fs::path(utf8FromWide(html)));
+    const fs::path folder = htmlPath.parent_path();
+    const std::string stem = htmlPath.stem().string();
+    const std::string pageImage = stem + "-page.png";
+    const int width = checked.page.zulGetWidth(), height = checked.page.zulGetHeight();
+
+    std::vector<ShownZone> shown;
+    addZones(shown, checked.lines, checked.scores.lines, true, linesXml.empty() ? "" : linkTo(linesXml, folder));
+    addZones(shown, checked.words, checked.scores.words, false, linkTo(wordsXml, folder));
+    std::vector<const ShownZone*> doubtful;
+    for (const ShownZone& z : shown)
+        if (verdictOf(z.score->confidence) != ZoneVerdict::Sure)
+            doubtful.push_back(&z);
+    std::stable_sort(doubtful.begin(), doubtful.end(), [](const ShownZone* a, const ShownZone* b) {
+        return a->score->confidence < b->score->confidence;
+    });
+
+    const int doubtfulLines = countDoubtful(checked.scores.lines);
+    const int doubtfulWords = countDoubtful(checked.scores.words);
+    const std::string summary = doubtSummary(checked);
+    const std::string title = escapeHtml(utf8FromWide(image));
+
+    std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Review: " +
+                       title + "</title>\n<style>" + kCommonStyle + kStyle + "</style>\n</head>\n<body>\n<header>\n<h1>" +
+                       title + "</h1>\n<p id=\"summary\" data-doubtful-lines=\"" + std::to_string(doubtfulLines) +
+                       "\" data-doubtful-words=\"" + std::to_string(doubtfulWords) + "\">" + summary + ". " +
+                       (doubtful.empty() ? "Every zone fits its ink." : "Check the listed zones first.") +
+                       " Keys: <kbd>n</kbd>/<kbd>→</kbd> next doubtful zone, <kbd>p</kbd>/<kbd>←</kbd> previous;"
+                       " click a zone for its text.</p>\n</header>\n<main>\n<section id=\"doubtful\">\n<h2>To check (" +
+                       std::to_string(doubtful.size()) + ")</h2>\n<ol>\n";
+    for (const ShownZone* z : doubtful)
+        page += doubtfulItem(*z, pageImage, width, height);
+    page += "</ol>\n</section>\n<section id=\"view\">\n<div id=\"detail\"><div id=\"detail-text\" class=\"ar\" "
+            "dir=\"rtl\" lang=\"ar\"></div><div id=\"detail-meta\" class=\"meta\">Click a zone.</div></div>\n"
+            "<div class=\"page\"><img src=\"" + escapeHtml(pageImage) + "\" width=\"" + std::to_string(width) +
+            "\" height=\"" + std::to_string(height) + "\" alt=\"page\">\n<svg viewBox=\"0 0 " +
+            std::to_string(width) + " " + std::to_string(height) +
+            "\" preserveAspectRatio=\"none\">\n";
+    for (const ShownZone& z : shown)
+        page += zoneRect(z);
+    page += "</svg></div>\n</section>\n</main>\n<script>" + std::string(kScript) + "</script>\n</body>\n</html>\n";
+
+    // The page is opened first, so an unwritable folder stops the command
+    // before the images are written, and committed last.
+    CTextFileWrite out(html, kUtf8);
+    out.writeText(page);
+    saveImage(greyPage(checked.page, 1), (folder / pageImage).string());
+    saveImage(greyPage(checked.page, std::max(1, width / kThumbWidth)), (folder / (stem + "-thumb.png")).string());
+    out.close();
+    report.printLine(summary);
+}
+
+}  // namespace tavo

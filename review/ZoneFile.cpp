@@ -1,0 +1,84 @@
+#include "review/ZoneFile.h"
+
+#include "util/LineFiles.h"
+#include "util/Strings.h"
+#include "util/TextFile.h"
+#include "groundtruth/ZoneLine.h"
+#include "groundtruth/ZoneVerdict.h"
+
+#include <cstdlib>
+#include <utility>
+
+namespace tavo {
+
+std::u16string unescapeXml(std::u16string_view text)
+{
+    static constexpr std::pair<std::u16string_view, char16_t> kEntities[] = {
+        {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}};
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        bool replaced = false;
+        if (text[i] == u'&') {
+            for (const auto& [name, c] : kEntities)
+                if (text.substr(i, name.size()) == name) {
+                    out += c;
+                    i += name.size();
+                    replaced = true;
+                    break;
+                }
+            const size_t end = text.find(u';', i);
+            if (!replaced && i + 2 < text.size() && text[i + 1] == u'#' && end != std::u16string::npos && end - i < 10) {
+                const bool hex = text[i + 2] == u'x' || text[i + 2] == u'X';
+                const std::string digits = toNarrow(text.substr(i + (hex ? 3 : 2), end - i - (hex ? 3 : 2)));
+                char* stop = nullptr;
+                const unsigned long code = std::strtoul(digits.c_str(), &stop, hex ? 16 : 10);
+                if (!digits.empty() && *stop == '\0' && code > 0 && code < 0x10000 && (code < 0xD800 || code > 0xDFFF)) {
+                    out += static_cast<char16_t>(code);
+                    i = end + 1;
+                    replaced = true;
+                }
+            }
+        }
+        if (!replaced)
+            out += text[i++];
+    }
+    return out;
+}
+
+ZoneFile readZoneFile(const std::u16string& path, Report& report)
+{
+    ZoneFile file;
+    file.lines = readAllLines(path, report);
+    for (size_t i = 0; i < file.lines.size(); ++i) {
+        const std::u16string& line = file.lines[i];
+        if (!isZoneLine(line))
+            continue;
+        ZoneEntry zone;
+        zone.lineNumber = static_cast<long>(i) + 1;
+        zone.lineIndex = i;
+        zone.box = readZoneBox(line);
+        zone.text = unescapeXml(getWholeAttribute(line, u"contents").value_or(std::u16string()));
+        zone.confidence = zoneConfidence(line);
+        zone.doubt = getWholeAttribute(line, u"doubt").value_or(std::u16string());
+        file.zones.push_back(std::move(zone));
+    }
+    return file;
+}
+
+void writeZoneFile(const std::u16string& path, const std::vector<std::u16string>& lines)
+{
+    // The reader delivers a final empty line for a file that ends in a line
+    // end; writing it back as such keeps the file's ending as it was.
+    CTextFileWrite out(path, kUtf8);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i + 1 == lines.size() && lines[i].empty())
+            break;
+        out.writeText(lines[i]);
+        if (i + 1 < lines.size())
+            out.writeEndLine();
+    }
+    out.close();
+}
+
+}  // namespace tavo

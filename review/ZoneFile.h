@@ -1,0 +1,40 @@
+// A ground-truth file held as its lines, with the zones among them.
+#pragma once
+
+#include "align/Paw.h"
+#include "util/Report.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavo {
+
+struct ZoneEntry {
+    long lineNumber = 0;   // 1-based line of the zone in its file
+    size_t lineIndex = 0;  // index into ZoneFile::lines
+    ZoneBox box;
+    std::u16string text;   // contents, XML references resolved
+    std::optional<double> confidence;  // as the file gives it
+    std::u16string doubt;
+};
+
+struct ZoneFile {
+    std::vector<std::u16string> lines;
+    std::vector<ZoneEntry> zones;
+};
+
+// Every line of the file and every DL_TEXTLINEGT zone.  A file that cannot
+// be opened or read is a runtime failure.
+ZoneFile readZoneFile(const std::u16string& path, Report& report);
+
+// The text of an XML attribute value: the five predefined entities and
+// decimal or hexadecimal character references resolved; anything else kept.
+std::u16string unescapeXml(std::u16string_view text);
+
+// Writes the lines (UTF-8, CR LF, as the program writes every file) through
+// the atomic writer.
+void writeZoneFile(const std::u16string& path, const std::vector<std::u16string>& lines);
+
+}  // namespace tavo

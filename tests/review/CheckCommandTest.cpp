@@ -1,0 +1,98 @@
+// -check and the verdict colours of -render, run as the program.
+#include "support/ReviewFixtures.h"
+
+#include "ZULImage.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+using namespace reviewtest;
+using tavotest::readFile;
+using tavotest::runTool;
+using tavotest::TempDir;
+
+namespace {
+
+int countOf(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(CheckCommand, CleanPageScoresEveryZoneAndEndsWithStatusZero)
+{
+    TempDir dir;
+    writePage(drawLine(kWords), dir.path());
+    const auto run = runTool({"-check", "page.png", "words.xml", "out.xml", "lines.xml"}, dir.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "doubtful: 0 of 1 lines, 0 of 6 words\n");
+    const std::string out = readFile(dir / "out.xml");
+    EXPECT_EQ(countOf(out, " confidence=\""), 6);
+    EXPECT_EQ(countOf(out, "doubt="), 0);
+    // Everything else of the file is kept: the score follows the last attribute.
+    EXPECT_EQ(std::regex_replace(out, std::regex(" confidence=\"[0-9.]*\""), ""), readFile(dir / "words.xml"));
+}
+
+TEST(CheckCommand, DoubtfulZonesAreListedWarnedAndEndWithStatusThree)
+{
+    TempDir dir;
+    writePage(swappedPage(), dir.path());
+    const std::string before = readFile(dir / "words.xml");
+    const auto run = runTool({"-check", "page.png", "words.xml", "words.xml"}, dir.path());
+    EXPECT_EQ(run.status, 3);
+    // The first and fourth words, on lines 4 and 7 of the file.
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("^words\\.xml:4: word 0\\.[0-4][0-9] [a-z ]*bodies")))
+        << run.out;
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("\nwords\\.xml:7: word ")));
+    EXPECT_TRUE(run.out.ends_with("\ndoubtful: 0 of 0 lines, 2 of 6 words\n")) << run.out;
+    EXPECT_EQ(countOf(run.err, "tavoalign: -check: words.xml:"), 2) << run.err;
+    EXPECT_EQ(countOf(run.err, "zone in doubt"), 2);
+
+    // Written in place; a second run finds the same and writes the same.
+    const std::string checked = readFile(dir / "words.xml");
+    EXPECT_NE(checked, before);
+    EXPECT_EQ(countOf(checked, " doubt=\""), 2);
+    const auto again = runTool({"-check", "page.png", "words.xml", "words.xml"}, dir.path());
+    EXPECT_EQ(again.out, run.out);
+    EXPECT_EQ(readFile(dir / "words.xml"), checked);
+}
+
+TEST(CheckCommand, UnreadableInputsStopBeforeWriting)
+{
+    TempDir dir;
+    writePage(drawLine(kWords), dir.path());
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"-check", "missing.png", "words.xml", "out.xml"},
+             {"-check", "page.png", "missing.xml", "out.xml"},
+             {"-check", "page.png", "words.xml", "out.xml", "missing.xml"}}) {
+        const auto run = runTool(args, dir.path());
+        EXPECT_EQ(run.status, 2) << args[1] << args[2];
+        EXPECT_TRUE(run.err.starts_with("tavoalign: -check: missing.")) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out.xml"));
+    }
+    EXPECT_EQ(runTool({"-check", "page.png", "words.xml"}, dir.path()).status, 255);
+}
+
+TEST(RenderVerdicts, ZonesWithConfidenceTakeTheColourOfTheirVerdict)
+{
+    TempDir dir;
+    const SynthPage s = swappedPage();
+    writePage(s, dir.path());
+    ASSERT_EQ(runTool({"-check", "page.png", "words.xml", "checked.xml"}, dir.path()).status, 3);
+    ASSERT_EQ(runTool({"-render", "page.png", "checked.xml", "checked.png"}, dir.path()).status, 0);
+    ASSERT_EQ(runTool({"-render", "page.png", "words.xml", "plain.png"}, dir.path()).status, 0);
+    const ZULImage checked((dir / "checked.png").string()), plain((dir / "plain.png").string());
+    auto colour = [](const ZULImage& image, const tavo::ZoneBox& b) {
+        const unsigned char* p = image.zulGetRow(b.row) + 3 * b.col;  // the frame's corner
+        return std::array<int, 3>{p[0], p[1], p[2]};
+    };
+    EXPECT_EQ(colour(plain, s.words[0].box), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_EQ(colour(plain, s.words[1].box), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_NE(colour(checked, s.words[0].box), colour(checked, s.words[1].box));
+    EXPECT_EQ(colour(checked, s.words[1].box), (std::array<int, 3>{0, 170, 0}));
+}

@@ -1,0 +1,86 @@
+// -review and -reviewindex: what the pages hold (the browser test looks at
+// them as a person would).
+#include "support/ReviewFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+using namespace reviewtest;
+using tavotest::readFile;
+using tavotest::runTool;
+using tavotest::TempDir;
+using tavotest::writeFile;
+
+namespace {
+
+std::vector<std::string> allMatches(const std::string& text, const std::string& pattern)
+{
+    std::vector<std::string> found;
+    const std::regex re(pattern);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it)
+        found.push_back((*it)[1]);
+    return found;
+}
+
+}  // namespace
+
+TEST(ReviewPage, DrawsEveryZoneAndListsTheDoubtfulOnesWorstFirst)
+{
+    TempDir dir;
+    SynthPage s = swappedPage();
+    s.words[5].text = u"&lt;b&gt;&amp;&quot;&#1576;";  // shown as text, never taken for markup
+    s.lines[0].text += u" \u0641\u064A \u0645\u0646";  // more words than zones: every zone in doubt
+    writePage(s, dir.path());
+    std::filesystem::create_directory(dir / "out");
+    const auto run = runTool({"-review", "page.png", "words.xml", "out/review.html", "lines.xml"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "doubtful: 1 of 1 lines, 6 of 6 words\n");
+    for (const char* file : {"review.html", "review-page.png", "review-thumb.png"})
+        EXPECT_TRUE(std::filesystem::exists(dir / "out" / file)) << file;
+    const std::string html = readFile(dir / "out/review.html");
+
+    EXPECT_EQ(allMatches(html, "<rect id=\"(w[0-9]+)\"").size(), 6u);
+    EXPECT_EQ(allMatches(html, "<rect id=\"(l[0-9]+)\"").size(), 1u);
+    const auto listed = allMatches(html, "<li class=\"[a-z]+\" data-zone=\"[lw][0-9]+\" data-confidence=\"([0-9.]+)\"");
+    ASSERT_EQ(listed.size(), 7u);
+    EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
+    EXPECT_EQ(html.find("<b>"), std::string::npos);
+    EXPECT_EQ(html.find("&amp;lt;"), std::string::npos);
+    EXPECT_NE(html.find("&lt;b&gt;&amp;&quot;\u0628<"), std::string::npos);
+    // Files are named relative to the page, so the folder can be moved.
+    EXPECT_NE(html.find("href=\"../words.xml\""), std::string::npos);
+    EXPECT_NE(html.find("url('review-page.png')"), std::string::npos);
+    EXPECT_EQ(html.find("http://", html.find("<body")), std::string::npos);
+}
+
+TEST(ReviewIndex, FailedPagesFirstThenByDoubtUnfinishedLast)
+{
+    TempDir dir;
+    auto page = [&](const std::string& name, const std::string& words, bool done) {
+        const auto folder = dir / ("pages/" + name);
+        std::filesystem::create_directories(folder);
+        if (!words.empty())
+            writeFile(folder / "words.xml", words);
+        if (done)
+            writeFile(folder / "done", "");
+    };
+    const std::string sure = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" confidence=\"0.90\"> </DL_ZONE>\r\n";
+    const std::string doubtful = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" confidence=\"0.30\"> </DL_ZONE>\r\n";
+    page("a-clean", sure + sure, true);
+    page("b-one", sure + doubtful, true);
+    page("c-failed", "", true);
+    page("d-two", doubtful + doubtful + sure, true);
+    page("e-running", doubtful + doubtful + doubtful, false);
+    writeFile(dir / "pages/b-one/check.txt", "words.xml:5: word 0.30 length: x\ndoubtful: 2 of 9 lines, 1 of 2 words\n");
+
+    const auto run = runTool({"-reviewindex", ".", "index.html"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "5 pages: 4 finished, 1 failed, 2 to review, 1 clean; 2 doubtful lines, 6 doubtful words\n");
+    const std::string html = readFile(dir / "index.html");
+    EXPECT_EQ(allMatches(html, "<td><a href=\"pages/([a-z-]+)/"),
+              (std::vector<std::string>{"c-failed", "b-one", "d-two", "a-clean", "e-running"}));
+    EXPECT_NE(html.find("2 of 9"), std::string::npos);
+
+    EXPECT_EQ(runTool({"-reviewindex", "nowhere", "index.html"}, dir.path()).status, 2);
+}

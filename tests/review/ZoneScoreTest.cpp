@@ -1,0 +1,136 @@
+// Confidence of zones against synthetic ink: right texts are sure, texts on
+// the wrong ink, cut or overlapping zones are doubtful and say why.
+#include "review/InkIndex.h"
+#include "review/PageCheck.h"
+#include "support/ReviewFixtures.h"
+#include "review/ZoneScore.h"
+#include "groundtruth/ZoneVerdict.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace tavo;
+using reviewtest::drawLine;
+using reviewtest::kWords;
+
+namespace {
+
+PageScores score(const reviewtest::SynthPage& s)
+{
+    return scorePage(InkIndex(s.page), s.words, s.lines);
+}
+
+bool names(const ZoneScore& score, const std::string& reason)
+{
+    return std::find(score.doubts.begin(), score.doubts.end(), reason) != score.doubts.end();
+}
+
+}  // namespace
+
+TEST(ZoneScore, TextsOnTheirOwnInkAreSureAtAnyResolution)
+{
+    for (int body : {30, 40, 80}) {
+        const PageScores scores = score(drawLine(kWords, body));
+        ASSERT_EQ(scores.words.size(), kWords.size());
+        for (const ZoneScore& s : scores.words) {
+            EXPECT_EQ(verdictOf(s.confidence), ZoneVerdict::Sure) << body << " " << s.confidence;
+            EXPECT_TRUE(s.doubts.empty());
+        }
+        EXPECT_EQ(verdictOf(scores.lines[0].confidence), ZoneVerdict::Sure) << body;
+    }
+}
+
+TEST(ZoneScore, SwappedTextsAreDoubtful)
+{
+    auto s = drawLine(kWords);
+    std::swap(s.words[0].text, s.words[3].text);  // one piece and short against three and long
+    const PageScores scores = score(s);
+    for (size_t i : {size_t{0}, size_t{3}}) {
+        EXPECT_NE(verdictOf(scores.words[i].confidence), ZoneVerdict::Sure) << i;
+        EXPECT_TRUE(names(scores.words[i], "bodies")) << i;
+    }
+    EXPECT_EQ(verdictOf(scores.words[1].confidence), ZoneVerdict::Sure);
+}
+
+TEST(ZoneScore, ZoneCuttingThroughItsWordIsDoubtful)
+{
+    auto s = drawLine(kWords);
+    s.words[2].box.width = s.words[2].box.width * 2 / 3;  // the edge runs through the second piece
+    const PageScores scores = score(s);
+    EXPECT_NE(verdictOf(scores.words[2].confidence), ZoneVerdict::Sure);
+    EXPECT_TRUE(names(scores.words[2], "cut"));
+}
+
+TEST(ZoneScore, ZonesWithoutTextInkOrSpaceOfTheirOwnAreDoubtful)
+{
+    auto s = drawLine(kWords);
+    s.words[0].text = u"  ";
+    s.words[1].box = {10, 0, 20, 10};  // blank paper above the line
+    s.words[2].box = {2147483000, 2147483000, 2147483000, 2147483000};  // far off the page
+    s.words[3].box = {10, 10, -20, 30};
+    s.words[4].box = s.words[5].box;  // two zones on one word
+    s.words[4].text = s.words[5].text;
+    const PageScores scores = score(s);
+    const char* const expected[] = {"empty", "noink", "noink", "noink", "overlap", "overlap"};
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_TRUE(names(scores.words[i], expected[i])) << i;
+        EXPECT_NE(verdictOf(scores.words[i].confidence), ZoneVerdict::Sure) << i;
+        EXPECT_TRUE(i >= 4 || verdictOf(scores.words[i].confidence) == ZoneVerdict::Failed) << i;
+    }
+}
+
+TEST(ZoneScore, LineWithMoreWordsThanZonesPassesItsDoubtToTheWords)
+{
+    auto s = drawLine(kWords);
+    s.lines[0].text += u" \u0641\u064A \u0645\u0646";  // two words the zones do not hold
+    const PageScores scores = score(s);
+    EXPECT_NE(verdictOf(scores.lines[0].confidence), ZoneVerdict::Sure);
+    EXPECT_TRUE(names(scores.lines[0], "merged"));
+    for (const ZoneScore& w : scores.words)
+        EXPECT_TRUE(names(w, "line"));
+}
+
+TEST(ZoneScore, LineInkNoWordCoversIsStray)
+{
+    auto s = drawLine(kWords);
+    s.words.erase(s.words.begin() + 1, s.words.begin() + 4);
+    s.lines[0].text = kWords[0] + u" " + kWords[4] + u" " + kWords[5];
+    const PageScores scores = score(s);
+    EXPECT_TRUE(names(scores.lines[0], "stray"));
+}
+
+TEST(ZoneScore, GivenConfidenceAndDoubtAreCombined)
+{
+    auto s = drawLine(kWords);
+    s.words[0].confidence = 0.3;
+    s.words[0].doubt = u"split";
+    s.words[1].confidence = 0.95;  // higher than measured: the measure stands
+    const PageScores scores = score(s);
+    EXPECT_DOUBLE_EQ(scores.words[0].confidence, 0.3);
+    EXPECT_TRUE(names(scores.words[0], "split"));
+    EXPECT_LE(scores.words[1].confidence, 0.95);
+}
+
+TEST(ZoneScore, ExpectedBodiesCountPiecesDrawnOnTheLine)
+{
+    EXPECT_EQ(expectedBodies(u"\u062F\u0627\u0631"), 3);                // three letters that never join on
+    EXPECT_EQ(expectedBodies(u"\u0633\u0645\u0627\u0621"), 1);          // the lone hamza rides above
+    EXPECT_EQ(expectedBodies(u"\u0628\u064E\u064A\u062A"), 1);          // a vowel mark splits nothing
+    EXPECT_EQ(expectedBodies(u"\u0628\u064A\u062A \u062F\u0627\u0631"), 4);
+    EXPECT_EQ(expectedBodies(u""), 0);
+    EXPECT_GT(expectedWidth(u"\u0633\u0633"), expectedWidth(u"\u0627\u0627"));
+}
+
+TEST(ZoneScore, ScoreGoesAfterTheLastAttributeOrReplacesTheGivenOne)
+{
+    const std::u16string line = u"<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"3\" contents=\"x\" nextZoneID=\"4\"> </DL_ZONE>";
+    EXPECT_EQ(withScore(line, {0.934, {}}),
+              u"<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" id=\"3\" contents=\"x\" nextZoneID=\"4\" confidence=\"0.93\"> </DL_ZONE>");
+    const std::u16string doubtful = withScore(line, {0.25, {"length", "cut"}});
+    EXPECT_NE(doubtful.find(u"confidence=\"0.25\" doubt=\"length cut\">"), std::u16string::npos);
+    // Scoring again replaces both values instead of adding more.
+    const std::u16string again = withScore(doubtful, {0.1, {"cut"}});
+    EXPECT_NE(again.find(u" confidence=\"0.10\" doubt=\"cut\">"), std::u16string::npos);
+    EXPECT_EQ(again.find(u"confidence", again.find(u"confidence") + 1), std::u16string::npos);
+}

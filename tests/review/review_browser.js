@@ -1,0 +1,184 @@
+// Opens a review page or a batch index in headless Chromium (the DevTools
+// protocol over a pipe, nothing downloaded) and checks what a person would
+// see: every zone drawn, the doubtful list worst first, Arabic text right to
+// left, keyboard steps between doubtful zones, a page that is not blank.
+//
+//   node review_browser.js review FILE.html ZONES [doubtful]
+//       ZONES zones expected; with "doubtful", at least one listed
+//   node review_browser.js index FILE.html PAGES
+'use strict';
+const { spawn } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+
+const [kind, file, expected, doubtful] = process.argv.slice(2);
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'review-browser-'));
+const browser = spawn(process.env.CHROMIUM || 'chromium', [
+  '--headless=new', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage', '--no-first-run',
+  '--remote-debugging-pipe',
+  '--user-data-dir=' + profile, '--window-size=1400,900', 'about:blank',
+], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'] });
+const failures = [];
+let finishing = false;
+browser.on('exit', (code) => {
+  if (!finishing) { console.error('FAIL: the browser ended early (status ' + code + ')'); process.exit(1); }
+});
+function check(ok, what) { if (!ok) failures.push(what); }
+function finish(code) {
+  finishing = true;
+  browser.on('exit', () => {
+    fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5 });
+    process.exit(code);
+  });
+  browser.kill('SIGKILL');
+}
+setTimeout(() => { console.error('FAIL: browser did not answer in time'); finish(1); }, 60000);
+
+// A browser that ends early closes the pipe; the exit handler reports it.
+browser.stdio[3].on('error', () => {});
+browser.stdio[4].on('error', () => {});
+let nextId = 1, buffer = '', sessionId;
+const waiting = new Map(), events = [];
+browser.stdio[4].on('data', (chunk) => {
+  buffer += chunk.toString('utf8');
+  let end;
+  while ((end = buffer.indexOf('\0')) >= 0) {
+    const message = JSON.parse(buffer.slice(0, end));
+    buffer = buffer.slice(end + 1);
+    if (message.id && waiting.has(message.id)) {
+      const { resolve, reject } = waiting.get(message.id);
+      waiting.delete(message.id);
+      message.error ? reject(new Error(JSON.stringify(message.error))) : resolve(message.result);
+    } else if (message.method) {
+      events.push(message.method);
+    }
+  }
+});
+function send(method, params = {}, session = sessionId) {
+  const id = nextId++;
+  const message = { id, method, params };
+  if (session) message.sessionId = session;
+  browser.stdio[3].write(JSON.stringify(message) + '\0');
+  return new Promise((resolve, reject) => waiting.set(id, { resolve, reject }));
+}
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+async function until(method) {
+  for (let i = 0; i < 200 && !events.includes(method); ++i) await sleep(50);
+}
+async function evaluate(expression) {
+  const r = await send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
+  return r.result.value;
+}
+async function key(k) {
+  await send('Input.dispatchKeyEvent', { type: 'keyDown', key: k, text: k.length === 1 ? k : undefined });
+  await send('Input.dispatchKeyEvent', { type: 'keyUp', key: k });
+}
+
+// Share of the screenshot's pixels that differ from its most common colour,
+// measured by the browser itself on a canvas.
+async function inkShare(png) {
+  return evaluate(`new Promise((done) => {
+    const image = new Image();
+    image.onload = () => {
+      const canvas = document.createElement('canvas');
+      canvas.width = image.width; canvas.height = image.height;
+      const context = canvas.getContext('2d');
+      context.drawImage(image, 0, 0);
+      const data = new Uint32Array(context.getImageData(0, 0, image.width, image.height).data.buffer);
+      const counts = new Map();
+      for (const p of data) counts.set(p, (counts.get(p) || 0) + 1);
+      done(1 - Math.max(...counts.values()) / data.length);
+    };
+    image.src = 'data:image/png;base64,${png}';
+  })`);
+}
+
+async function checkReview() {
+  const page = await evaluate(`(() => {
+    const rects = [...document.querySelectorAll('svg rect')];
+    const items = [...document.querySelectorAll('#doubtful li')];
+    const arabic = [...document.querySelectorAll('#doubtful .ar')];
+    const img = document.querySelector('.page img');
+    return {
+      zones: rects.length,
+      ids: new Set(rects.map((r) => r.id)).size,
+      listed: items.map((li) => Number(li.dataset.confidence)),
+      listedZonesExist: items.every((li) => document.getElementById(li.dataset.zone)),
+      rightToLeft: arabic.every((e) => getComputedStyle(e).direction === 'rtl' && e.lang === 'ar'),
+      imageLoaded: img.complete && img.naturalWidth > 0,
+      loadMs: performance.getEntriesByType('navigation')[0].loadEventEnd,
+    };
+  })()`);
+  check(page.zones === Number(expected), `${page.zones} zones drawn, expected ${expected}`);
+  check(page.ids === page.zones, 'zone ids are not unique');
+  check(page.listed.length > 0 || doubtful !== 'doubtful', 'no doubtful zone listed');
+  check(page.listed.every((c, i) => i === 0 || page.listed[i - 1] <= c), 'doubtful list not sorted: ' + page.listed);
+  check(page.listedZonesExist, 'a listed zone is not drawn');
+  check(page.rightToLeft, 'Arabic text not right to left');
+  check(page.imageLoaded, 'page image not loaded');
+  check(page.loadMs < 1000, `page took ${page.loadMs} ms to load`);
+
+  const selected = () => evaluate(`(() => {
+    const li = document.querySelector('#doubtful li.selected');
+    const rect = document.querySelector('svg rect.selected');
+    return { item: li && li.dataset.zone, rect: rect && rect.id,
+             text: document.getElementById('detail-text').textContent };
+  })()`);
+  const order = await evaluate(`[...document.querySelectorAll('#doubtful li')].map((li) => li.dataset.zone)`);
+  if (!order.length) return;
+  await key('n');
+  let s = await selected();
+  check(s.item === order[0] && s.rect === order[0] && s.text.length > 0, 'n did not select the first doubtful zone');
+  if (order.length > 1) {
+    await key('ArrowRight');
+    s = await selected();
+    check(s.item === order[1] && s.rect === order[1], 'the right arrow did not step to the next doubtful zone');
+    await key('p');
+    s = await selected();
+    check(s.item === order[0], 'p did not step back');
+  }
+}
+
+async function checkIndex() {
+  // Thumbnails load lazily; load them all to see that each one is there.
+  await evaluate(`document.querySelectorAll('td img').forEach((i) => { i.loading = 'eager'; })`);
+  for (let i = 0; i < 100 && !(await evaluate(`[...document.images].every((i) => i.complete)`)); ++i)
+    await sleep(50);
+  const page = await evaluate(`(() => {
+    const rows = [...document.querySelectorAll('tr.page')];
+    const rank = { failed: 0, doubtful: 1, sure: 2, unfinished: 3 };
+    return {
+      rows: rows.length,
+      ranks: rows.map((r) => rank[r.dataset.state] * 100000 - Number(r.dataset.doubtful)),
+      thumbs: [...document.querySelectorAll('td img')].every((i) => i.complete && i.naturalWidth > 0),
+      links: rows.every((r) => r.querySelector('a[href$="review.html"]')),
+      summary: document.getElementById('summary').textContent,
+    };
+  })()`);
+  check(page.rows === Number(expected), `${page.rows} pages listed, expected ${expected}`);
+  check(page.ranks.every((r, i) => i === 0 || page.ranks[i - 1] <= r), 'pages not sorted by doubt');
+  check(page.thumbs, 'a thumbnail did not load');
+  check(page.links, 'a page has no link to its review page');
+  check(/^\d+ pages: /.test(page.summary), 'no progress summary');
+}
+
+(async () => {
+  try {
+    const { targetId } = await send('Target.createTarget', { url: 'about:blank' }, null);
+    ({ sessionId } = await send('Target.attachToTarget', { targetId, flatten: true }, null));
+    await send('Page.enable');
+    await send('Page.navigate', { url: 'file://' + path.resolve(file) });
+    await until('Page.loadEventFired');
+    await (kind === 'review' ? checkReview() : checkIndex());
+    const shot = await send('Page.captureScreenshot', { format: 'png' });
+    if (process.env.SCREENSHOT) fs.writeFileSync(process.env.SCREENSHOT, Buffer.from(shot.data, 'base64'));
+    const ink = await inkShare(shot.data);
+    check(ink > 0.02, `screenshot is blank (${(ink * 100).toFixed(1)}% not background)`);
+  } catch (error) {
+    failures.push(String(error));
+  }
+  for (const f of failures) console.error('FAIL: ' + kind + ' ' + file + ': ' + f);
+  if (!failures.length) console.log('ok: ' + kind + ' ' + file);
+  finish(failures.length ? 1 : 0);
+})();
