@@ -231,6 +231,12 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runImport(a[2], a[3], r); }},
         {u"-validate", "file.xml", G::Interchange, 3, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runValidate(a[2], r); }},
+        {u"-check", "page words.xml output.xml [lines.xml]", G::Review, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runCheck(a[2], a[3], a[4], optionalOperand(a, 5), r); }},
+        {u"-review", "page words.xml review.html [lines.xml]", G::Review, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runReview(a[2], a[3], a[4], optionalOperand(a, 5), r); }},
+        {u"-reviewindex", "batchfolder index.html", G::Review, 4, nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runReviewIndex(a[2], a[3], r); }},
     };
     return table;
 }
@@ -315,12 +321,6 @@ int dispatch(const std::vector<std::u16string>& args)
         printErrors(report);
         std::cerr << "tavoalign: " << report.command() << ": " << error.what() << std::endl;
         return kExitRuntimeFailure;
-        {u"-check", "page words.xml output.xml [lines.xml]", G::Review, 5, nullptr, nullptr, false,
-         [](const auto& a, Report& r) { runCheck(a[2], a[3], a[4], optionalOperand(a, 5), r); }},
-        {u"-review", "page words.xml review.html [lines.xml]", G::Review, 5, nullptr, nullptr, false,
-         [](const auto& a, Report& r) { runReview(a[2], a[3], a[4], optionalOperand(a, 5), r); }},
-        {u"-reviewindex", "batchfolder index.html", G::Review, 4, nullptr, nullptr, false,
-         [](const auto& a, Report& r) { runReviewIndex(a[2], a[3], r); }},
     }
     std::cout << report.out() << std::flush;
     printErrors(report);

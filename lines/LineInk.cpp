@@ -245,7 +245,7 @@ LineInk shapeLine(const Owned& owned, int strip, int scale, int pageWidth, int p
     ink.right = pxEnd(right);
     ink.top = py(top);
     ink.bottom = pyEnd(bottom);
-    std::vector<Point> under;
+    std::vector<InkPoint> under;
     for (int s = 0; s < strips; ++s) {
         if (stripTop[static_cast<size_t>(s)] > stripBottom[static_cast<size_t>(s)])
             continue;
@@ -260,7 +260,7 @@ LineInk shapeLine(const Owned& owned, int strip, int scale, int pageWidth, int p
     }
     ink.polygon.insert(ink.polygon.end(), under.rbegin(), under.rend());
     // A median of three steadies the baseline against one strip's tall letter.
-    std::vector<Point> steady = ink.baseline;
+    std::vector<InkPoint> steady = ink.baseline;
     for (size_t i = 1; i + 1 < steady.size(); ++i) {
         int a = ink.baseline[i - 1].second;
         int b = ink.baseline[i].second;

@@ -12,7 +12,7 @@
 
 namespace tavo {
 
-using Point = std::pair<int, int>;  // x, y
+using InkPoint = std::pair<int, int>;  // x, y
 
 struct LineInk {
     bool found = false;
@@ -20,8 +20,8 @@ struct LineInk {
     int top = 0;
     int right = -1;
     int bottom = -1;
-    std::vector<Point> polygon;   // top edge left to right, bottom edge back
-    std::vector<Point> baseline;  // left to right
+    std::vector<InkPoint> polygon;   // top edge left to right, bottom edge back
+    std::vector<InkPoint> baseline;  // left to right
     double centreY = 0;           // of the line at its middle, page pixels
 };
 

@@ -51,7 +51,7 @@ std::vector<TextLine> readTranscription(const std::u16string& textFile, Report& 
     return lines;
 }
 
-std::u16string points(const std::vector<Point>& list)
+std::u16string points(const std::vector<InkPoint>& list)
 {
     std::string text;
     for (const auto& [x, y] : list) {

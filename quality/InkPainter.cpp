@@ -61,18 +61,6 @@ void InkPainter::bendPath(cairo_t* cr) const
     cairo_path_destroy(path);
 }
 
-std::string InkPainter::chosenFamily() const
-{
-    PangoFont* font = pango_font_map_load_font(pango_cairo_font_map_get_default(), context_, font_);
-    if (!font)
-        return {};
-    PangoFontDescription* described = pango_font_describe(font);
-    std::string family = pango_font_description_get_family(described);
-    pango_font_description_free(described);
-    g_object_unref(font);
-    return family;
-}
-
 double InkPainter::advance(const std::string& text)
 {
     pango_layout_set_text(layout_, text.c_str(), -1);

@@ -38,9 +38,6 @@ public:
     InkPainter(const InkPainter&) = delete;
     InkPainter& operator=(const InkPainter&) = delete;
 
-    // The family fontconfig actually chose for the requested one.
-    std::string chosenFamily() const;
-
     // Bends every outline by a smooth wave of the given amplitude and
     // wavelength (reference pixels), as an unsteady hand does; phase moves
     // the wave, so words differ.  Amplitude 0 draws the font's outlines.

@@ -27,7 +27,7 @@ for p in p1 p2; do "$root/tools/tavoalign-page" "$work/$p.tif" "$work/$p.txt" "$
 status=0
 for p in example p1 p2; do
     dir="$work/out/pages/$p"
-    zones=$(cat "$dir/words.xml" "$dir/segmented.xml" | grep -c DL_TEXTLINEGT)
+    zones=$(cat "$dir/words.xml" "$dir/merged.xml" | grep -c DL_TEXTLINEGT)
     # The page with the swapped lines must list doubtful zones to step through.
     node "$here/review_browser.js" review "$dir/review.html" "$zones" "$([ $p = p2 ] && echo doubtful)" || status=1
 done
