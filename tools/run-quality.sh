@@ -1,8 +1,8 @@
 #!/bin/bash
 # The quality benchmark in one command: builds what it needs, generates the
-# default set of pages with exact truth, runs the described path
-# (tools/tavoalign-page: -textline, -merge, -segword, -splitword) and, when
-# the program has them, the line finder -lines followed by -words, and the
+# default set of pages with exact truth, runs the main job both ways
+# (tools/tavoalign-page --classic: -textline, -merge, -segword, -splitword;
+# tools/tavoalign-page: -lines, -words; both followed by -check), and the
 # word segmenter -words alone on the true lines; then scores every run side
 # by side, a row per page kind and run.
 #
@@ -33,11 +33,6 @@ if [ -z "${QUALITY_PAGES:-}" ]; then
     "$build/gen_pages" --default-set "$pages" >/dev/null || exit 2
 fi
 
-help=$("$tool" --help 2>&1)
-has_lines=0 has_words=0
-grep -q -- '^ *-lines ' <<<"$help" && has_lines=1
-grep -q -- '^ *-words ' <<<"$help" && has_words=1
-
 # Runs a command in a folder with the page copied in; prints the seconds it
 # took.  Its messages go to log.txt.
 timed() {
@@ -58,33 +53,22 @@ for truth in "$pages"/*.truth.json; do
     text=$pages/$name.txt
 
     dir=$work/described/$name
-    secs=$(timed "$work" env TAVOALIGN="$tool" "$root/tools/tavoalign-page" "$image" "$text" "$dir")
+    secs=$(timed "$work" env TAVOALIGN="$tool" "$root/tools/tavoalign-page" --classic "$image" "$text" "$dir")
     described+=(--truth "$truth" --lines "$dir/merged.xml" --words "$dir/words.xml" --seconds "$secs")
 
-    if [ "$has_lines" -eq 1 ]; then
-        dir=$work/new/$name
-        rm -rf "$dir" && mkdir -p "$dir" && cp "$image" "$dir/page.$ext" && cp "$text" "$dir/page.txt"
-        steps="\"$tool\" -lines page.$ext page.txt lines.xml"
-        [ "$has_words" -eq 1 ] && steps="$steps; \"$tool\" -words page.$ext lines.xml words.xml -readorderRL"
-        secs=$(timed "$dir" bash -c "$steps")
-        new+=(--truth "$truth" --lines "$dir/lines.xml" --seconds "$secs")
-        [ "$has_words" -eq 1 ] && new+=(--words "$dir/words.xml")
-    fi
-    if [ "$has_words" -eq 1 ]; then
-        dir=$work/truewords/$name
-        rm -rf "$dir" && mkdir -p "$dir" && cp "$image" "$dir/page.$ext" &&
-            cp "$pages/$name.truelines.xml" "$dir/lines.xml"
-        secs=$(timed "$dir" "$tool" -words "page.$ext" lines.xml words.xml -readorderRL)
-        truewords+=(--truth "$truth" --lines "$dir/lines.xml" --words "$dir/words.xml" --seconds "$secs")
-    fi
+    dir=$work/new/$name
+    secs=$(timed "$work" env TAVOALIGN="$tool" "$root/tools/tavoalign-page" "$image" "$text" "$dir")
+    new+=(--truth "$truth" --lines "$dir/merged.xml" --words "$dir/words.xml" --seconds "$secs")
+
+    dir=$work/truewords/$name
+    rm -rf "$dir" && mkdir -p "$dir" && cp "$image" "$dir/page.$ext" &&
+        cp "$pages/$name.truelines.xml" "$dir/lines.xml"
+    secs=$(timed "$dir" "$tool" -words "page.$ext" lines.xml words.xml -readorderRL)
+    truewords+=(--truth "$truth" --lines "$dir/lines.xml" --words "$dir/words.xml" --seconds "$secs")
 done
 
-runs=(--run described "${described[@]}")
-[ "${#new[@]}" -gt 0 ] && runs+=(--run new "${new[@]}")
-[ "${#truewords[@]}" -gt 0 ] && runs+=(--run truewords "${truewords[@]}")
+runs=(--run described "${described[@]}" --run new "${new[@]}" --run truewords "${truewords[@]}")
 "$build/score_pages" "${runs[@]}" >"$work/scores.txt" || exit 2
 
-[ "$has_lines" -eq 1 ] || echo "new path: n/a (tavoalign has no -lines)"
-[ "$has_words" -eq 1 ] || echo "words on true lines: n/a (tavoalign has no -words)"
 sed -n '/^run *kind/,$p' "$work/scores.txt"
 echo "per page: $work/scores.txt"
