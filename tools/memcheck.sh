@@ -123,6 +123,13 @@ check "$ok" -niblack overlay.jpg niblack-fixed.tif 128
 check "$ok" -keepline bin.bmp keepline.tif
 check "$ok" -paw niblack.ppm merged.xml paw-ppm.xml
 check "$ok" -verify words.xml page.txt
+check "$ok" -lines page.tif page.txt found.xml
+check "$ok" -words page.tif found.xml ink-words.xml -readorderRL
+check "$ok" -check page.tif ink-words.xml checked.xml found.xml
+check "$ok" -render page.tif checked.xml verdicts.png
+check "$ok" -review page.tif checked.xml review.html found.xml
+mkdir -p batch/pages/p1 && cp checked.xml batch/pages/p1/words.xml && touch batch/pages/p1/done
+check "$ok" -reviewindex batch batch/index.html
 cp merged.xml 12-3-45.xml
 check "$ok" -meta 12-3-45.xml meta.xml
 check "$ok" -filter page.txt filtered.txt
@@ -149,6 +156,8 @@ check "2" -render truncated.tif words.xml failed.png
 check "2" -merge missing.txt lines.xml failed.xml
 check "2" -verify missing.xml page.txt
 check "2" -import merged.xml failed.xml
+check "2" -lines truncated.tif page.txt failed.xml
+check "2" -words broken.bmp found.xml failed.xml
 
 cd / || exit 2
 if [ "$failures" -ne 0 ]; then
