@@ -5,6 +5,8 @@
 #include "ZULImageConverter.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace tavo {
 
@@ -18,6 +20,26 @@ double median(std::vector<int>& values)
     auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
     std::nth_element(values.begin(), middle, values.end());
     return *middle;
+}
+
+// The height below which half of the ink lies, each component counting
+// with its pixels: the specks of a photographed or dusty page are many but
+// hold little ink, so they do not pull the letter height down.  0 for none.
+double inkWeightedMedian(std::vector<std::pair<int, long>>& heights)
+{
+    if (heights.empty())
+        return 0;
+    std::sort(heights.begin(), heights.end());
+    long total = 0;
+    for (const auto& h : heights)
+        total += h.second;
+    long seen = 0;
+    for (const auto& [height, pixels] : heights) {
+        seen += pixels;
+        if (2 * seen >= total)
+            return height;
+    }
+    return heights.back().first;
 }
 
 // A component at least this many stroke widths high is a letter body or
@@ -44,7 +66,7 @@ InkIndex::InkIndex(const ZULImage& page)
     stroke_ = std::max(1.0, median(runLengths));
 
     pixels_.reserve(ink_.components.size());
-    std::vector<int> heights;
+    std::vector<std::pair<int, long>> heights;  // height, pixels
     for (const Box& c : ink_.components) {
         long count = 0;
         for (int r = c.firstRun; r < c.firstRun + c.runCount; ++r)
@@ -52,9 +74,9 @@ InkIndex::InkIndex(const ZULImage& page)
         pixels_.push_back(count);
         const int h = c.bottom - c.top + 1;
         if (h >= kBodyStrokes * stroke_)
-            heights.push_back(h);
+            heights.emplace_back(h, count);
     }
-    body_ = std::max(2 * stroke_, median(heights));
+    body_ = std::max(2 * stroke_, inkWeightedMedian(heights));
 
     cell_ = std::max(8, static_cast<int>(kCellBodies * body_));
     columns_ = std::max(1, (width_ + cell_ - 1) / cell_);
@@ -122,6 +144,55 @@ long InkIndex::pixelsInside(int i, const ZoneBox& box) const
         count += std::max(0, std::min(run.end, right) - std::max(run.start, box.col));
     }
     return count;
+}
+
+long InkIndex::pixelsInside(int i, const ZoneArea& area) const
+{
+    if (!area.outlined())
+        return pixelsInside(i, area.box);
+    const Box& c = component(i);
+    const ZoneBox& box = area.box;
+    long count = 0;
+    for (int r = c.firstRun; r < c.firstRun + c.runCount; ++r) {
+        const auto& run = ink_.runs[static_cast<size_t>(r)];
+        if (run.row < box.row || run.row >= box.row + box.height)
+            continue;
+        const int from = std::max(run.start, box.col), to = std::min(run.end, box.col + box.width);
+        for (int x = from; x < to; ++x) {
+            const auto column = static_cast<size_t>(x - box.col);
+            count += area.top[column] <= run.row && run.row <= area.bottom[column];
+        }
+    }
+    return count;
+}
+
+ZoneArea zoneArea(const ZoneBox& box, const std::vector<std::pair<int, int>>& outline)
+{
+    ZoneArea area{box, {}, {}};
+    if (outline.empty() || box.width <= 0 || box.height <= 0)
+        return area;
+    area.top.assign(static_cast<size_t>(box.width), std::numeric_limits<int>::max());
+    area.bottom.assign(static_cast<size_t>(box.width), std::numeric_limits<int>::min());
+    // Every edge marks the rows it passes at each column it spans, so the
+    // cost is the outline's length, not its points times the width.
+    for (size_t k = 0; k < outline.size(); ++k) {
+        auto [x0, y0] = outline[k];
+        auto [x1, y1] = outline[(k + 1) % outline.size()];
+        if (x0 > x1) {
+            std::swap(x0, x1);
+            std::swap(y0, y1);
+        }
+        const int from = std::max(x0, box.col), to = std::min(x1, box.col + box.width - 1);
+        for (int x = from; x <= to; ++x) {
+            const double t = x1 == x0 ? 0.0 : double(x - x0) / double(x1 - x0);
+            const int lo = x1 == x0 ? std::min(y0, y1) : static_cast<int>(std::floor(y0 + t * (y1 - y0)));
+            const int hi = x1 == x0 ? std::max(y0, y1) : static_cast<int>(std::ceil(y0 + t * (y1 - y0)));
+            const auto column = static_cast<size_t>(x - box.col);
+            area.top[column] = std::min(area.top[column], lo);
+            area.bottom[column] = std::max(area.bottom[column], hi);
+        }
+    }
+    return area;
 }
 
 bool InkIndex::isBody(int i) const

@@ -6,11 +6,27 @@
 #include "align/Paw.h"
 #include "ZULRunLabeller.h"
 
+#include <utility>
 #include <vector>
 
 class ZULImage;
 
 namespace tavo {
+
+// A zone's box and, for a zone with an outline, the rows the outline
+// holds in each column of the box (top > bottom where it holds none).
+struct ZoneArea {
+    ZoneBox box;
+    std::vector<int> top, bottom;  // empty: the whole box
+
+    bool outlined() const { return !top.empty(); }
+};
+
+// The area of a box (already on the page) cut to an outline in page
+// coordinates; the plain box when the outline is empty.  An outline is
+// taken column by column from its highest to its lowest edge, which is exact
+// for the bands -lines writes.
+ZoneArea zoneArea(const ZoneBox& box, const std::vector<std::pair<int, int>>& outline);
 
 class InkIndex {
 public:
@@ -35,6 +51,7 @@ public:
     // Ink pixels of a component in all, and inside the box.
     long pixels(int i) const { return pixels_[static_cast<size_t>(i)]; }
     long pixelsInside(int i, const ZoneBox& box) const;
+    long pixelsInside(int i, const ZoneArea& area) const;
     // Components whose box meets the zone box, each once, in no set order.
     std::vector<int> touching(const ZoneBox& box) const;
     // Whether a component is a letter body rather than a dot or a mark.

@@ -46,6 +46,35 @@ std::u16string unescapeXml(std::u16string_view text)
     return out;
 }
 
+std::vector<std::pair<int, int>> parseOutline(std::u16string_view value)
+{
+    std::vector<std::pair<int, int>> points;
+    size_t i = 0;
+    auto number = [&](int& out) {
+        const size_t start = i;
+        long v = 0;
+        while (i < value.size() && value[i] >= u'0' && value[i] <= u'9' && i - start < 9)
+            v = v * 10 + (value[i++] - u'0');
+        out = static_cast<int>(v);
+        return i > start;
+    };
+    while (i < value.size()) {
+        if (value[i] == u' ') {
+            ++i;
+            continue;
+        }
+        int x = 0, y = 0;
+        if (!number(x) || i >= value.size() || value[i++] != u',' || !number(y))
+            return {};
+        if (i < value.size() && value[i] != u' ')
+            return {};
+        points.emplace_back(x, y);
+    }
+    if (points.size() < 3)
+        points.clear();
+    return points;
+}
+
 ZoneFile readZoneFile(const std::u16string& path, Report& report)
 {
     ZoneFile file;
@@ -61,6 +90,7 @@ ZoneFile readZoneFile(const std::u16string& path, Report& report)
         zone.text = unescapeXml(getWholeAttribute(line, u"contents").value_or(std::u16string()));
         zone.confidence = zoneConfidence(line);
         zone.doubt = getWholeAttribute(line, u"doubt").value_or(std::u16string());
+        zone.outline = parseOutline(getWholeAttribute(line, u"polygon").value_or(std::u16string()));
         file.zones.push_back(std::move(zone));
     }
     return file;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tavo {
@@ -18,6 +19,9 @@ struct ZoneEntry {
     std::u16string text;   // contents, XML references resolved
     std::optional<double> confidence;  // as the file gives it
     std::u16string doubt;
+    // The `polygon` attribute (page coordinates), as -lines and -words write
+    // it; empty when the zone has none or it cannot be read.
+    std::vector<std::pair<int, int>> outline;
 };
 
 struct ZoneFile {
@@ -28,6 +32,10 @@ struct ZoneFile {
 // Every line of the file and every DL_TEXTLINEGT zone.  A file that cannot
 // be opened or read is a runtime failure.
 ZoneFile readZoneFile(const std::u16string& path, Report& report);
+
+// The points of a polygon attribute value ("x,y x,y ..."); empty when the
+// value is empty, malformed or has fewer than three points.
+std::vector<std::pair<int, int>> parseOutline(std::u16string_view value);
 
 // The text of an XML attribute value: the five predefined entities and
 // decimal or hexadecimal character references resolved; anything else kept.

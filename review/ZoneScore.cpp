@@ -83,12 +83,13 @@ struct InkFit {
     long straddling = 0; // body ink cut off by the zone's edge, either side
 };
 
-InkFit measure(const InkIndex& index, const ZoneBox& box)
+InkFit measure(const InkIndex& index, const ZoneArea& area)
 {
+    const ZoneBox& box = area.box;
     InkFit fit;
     int left = box.col + box.width, right = box.col - 1;
     for (int i : index.touching(box)) {
-        const long inside = index.pixelsInside(i, box);
+        const long inside = index.pixelsInside(i, area);
         if (inside == 0)
             continue;
         const InkIndex::Box& c = index.component(i);
@@ -149,7 +150,7 @@ Pending measureZone(const InkIndex& index, const ZoneEntry& zone, const Limits& 
         p.penalties.push_back({1.0, "empty"});
         return p;
     }
-    const InkFit fit = measure(index, zone.box);
+    const InkFit fit = measure(index, zoneArea(zone.box, zone.outline));
     if (fit.ink < kLeastInkBodies * index.bodyHeight() * index.strokeWidth()) {
         p.penalties.push_back({1.0, "noink"});
         return p;
@@ -183,6 +184,10 @@ std::vector<double> overlapShares(const std::vector<ZoneEntry>& zones)
             const ZoneBox& second = zones[order[b]].box;
             if (second.row >= first.row + first.height)
                 break;
+            // Outlined zones are cut apart along the ink, so their boxes may
+            // share rows without sharing ink.
+            if (!zones[order[a]].outline.empty() && !zones[order[b]].outline.empty())
+                continue;
             const double area = overlapArea(first, second);
             if (area <= 0)
                 continue;
@@ -225,9 +230,10 @@ std::vector<int> lineOfWords(const std::vector<ZoneEntry>& words, const std::vec
 // Line ink outside the columns of the line's words, as a share of the line's ink.
 double strayShare(const InkIndex& index, const ZoneEntry& line, std::vector<ZoneBox> wordBoxes)
 {
+    const ZoneArea area = zoneArea(line.box, line.outline);
     long total = 0;
     for (int i : index.touching(line.box))
-        total += index.pixelsInside(i, line.box);
+        total += index.pixelsInside(i, area);
     if (total == 0)
         return 0;
     std::sort(wordBoxes.begin(), wordBoxes.end(), [](const ZoneBox& a, const ZoneBox& b) { return a.col < b.col; });
@@ -238,8 +244,14 @@ double strayShare(const InkIndex& index, const ZoneEntry& line, std::vector<Zone
         const int to = std::min(w.col + w.width, line.box.col + line.box.width);
         if (to <= from)
             continue;
-        const ZoneBox strip{from, line.box.row, to - from, line.box.height};
-        for (int i : index.touching(strip))
+        ZoneArea strip{{from, line.box.row, to - from, line.box.height}, {}, {}};
+        if (area.outlined()) {
+            const auto first = area.top.begin() + (from - line.box.col);
+            strip.top.assign(first, first + (to - from));
+            const auto low = area.bottom.begin() + (from - line.box.col);
+            strip.bottom.assign(low, low + (to - from));
+        }
+        for (int i : index.touching(strip.box))
             covered += index.pixelsInside(i, strip);
         doneTo = to;
     }

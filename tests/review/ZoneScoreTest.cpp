@@ -1,6 +1,7 @@
 // Confidence of zones against synthetic ink: right texts are sure, texts on
 // the wrong ink, cut or overlapping zones are doubtful and say why.
 #include "review/InkIndex.h"
+#include "review/ZoneFile.h"
 #include "review/PageCheck.h"
 #include "support/ReviewFixtures.h"
 #include "review/ZoneScore.h"
@@ -133,4 +134,56 @@ TEST(ZoneScore, ScoreGoesAfterTheLastAttributeOrReplacesTheGivenOne)
     const std::u16string again = withScore(doubtful, {0.1, {"cut"}});
     EXPECT_NE(again.find(u" confidence=\"0.10\" doubt=\"cut\">"), std::u16string::npos);
     EXPECT_EQ(again.find(u"confidence", again.find(u"confidence") + 1), std::u16string::npos);
+}
+
+// A photographed page is strewn with specks: many more than letters, but
+// holding little ink, so they set neither the letter height nor the count
+// of letter bodies.
+TEST(ZoneScore, SpecksOfAPhotographedPageAreNoLetters)
+{
+    auto s = drawLine(kWords);
+    const int body = 40;
+    const auto speck = [&](int x, int y) { reviewtest::outline(s.page, x, y, 4, 11, 4); };
+    for (int x = 8; x + 4 < s.page.zulGetWidth(); x += 12) {
+        speck(x, 4);
+        speck(x, s.page.zulGetHeight() - 16);
+    }
+    for (size_t i = 0; i + 1 < s.words.size(); ++i)  // in the gaps between words, on the line
+        speck(s.words[i].box.col + s.words[i].box.width + body / 2 - 2, s.words[i].box.row + body / 4);
+    const PageScores scores = score(s);
+    EXPECT_EQ(verdictOf(scores.lines[0].confidence), ZoneVerdict::Sure) << scores.lines[0].confidence;
+    EXPECT_FALSE(names(scores.lines[0], "bodies"));
+}
+
+// Lines written close together have boxes that share rows; a line cut
+// apart from its neighbour along the ink (an outline, as -lines writes it)
+// is judged by its own ink only.
+TEST(ZoneScore, OutlinedLinesSharingRowsAreJudgedByTheirOwnInk)
+{
+    auto s = drawLine(kWords);
+    const ZoneBox own = s.lines[0].box;
+    ZoneEntry below = s.lines[0];
+    below.lineNumber = 6;
+    below.box = {own.col, own.row + own.height / 3, own.width, own.height};
+    s.lines.push_back(below);
+    EXPECT_TRUE(names(score(s).lines[0], "overlap"));
+
+    const int cut = own.row + own.height - 2;  // under the first line's ink
+    const int right = own.col + own.width - 1;
+    s.lines[0].outline = {{own.col, own.row}, {right, own.row}, {right, cut}, {own.col, cut}};
+    s.lines[1].outline = {{own.col, cut + 1}, {right, cut + 1}, {right, below.box.row + below.box.height - 1},
+                          {own.col, below.box.row + below.box.height - 1}};
+    const PageScores scores = score(s);
+    EXPECT_FALSE(names(scores.lines[0], "overlap"));
+    EXPECT_EQ(verdictOf(scores.lines[0].confidence), ZoneVerdict::Sure) << scores.lines[0].confidence;
+    EXPECT_TRUE(names(scores.lines[1], "noink"));
+}
+
+TEST(ZoneFile, OutlinesAreReadOnlyWhenWellFormed)
+{
+    EXPECT_EQ(parseOutline(u"1,2 3,4 5,6"), (std::vector<std::pair<int, int>>{{1, 2}, {3, 4}, {5, 6}}));
+    EXPECT_TRUE(parseOutline(u"").empty());
+    EXPECT_TRUE(parseOutline(u"1,2 3,4").empty());         // not an area
+    EXPECT_TRUE(parseOutline(u"1,2 3;4 5,6").empty());     // malformed
+    EXPECT_TRUE(parseOutline(u"1,2 3,4 5,-6").empty());    // off the page
 }
