@@ -64,6 +64,10 @@ bool isZoneLine(std::u16string_view line);
 // The five predefined entities; every ampersand is escaped exactly once.
 std::u16string escapeXml(std::u16string_view text);
 
+// The text of an XML attribute value: the five predefined entities and
+// decimal or hexadecimal character references resolved; anything else kept.
+std::u16string unescapeXml(std::u16string_view text);
+
 // Replaces the leftmost occurrence of find until none is left.  Returns false
 // and leaves the line unchanged for an empty find text, a replacement that
 // contains its find text, or a rule that keeps rewriting without end.

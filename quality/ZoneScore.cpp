@@ -11,28 +11,6 @@ namespace tavo::quality {
 
 namespace {
 
-std::u16string resolveEntities(std::u16string_view text)
-{
-    static const std::pair<std::u16string_view, char16_t> kEntities[] = {
-        {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}};
-    std::u16string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        bool replaced = false;
-        if (text[i] == u'&')
-            for (const auto& [entity, c] : kEntities)
-                if (text.substr(i, entity.size()) == entity) {
-                    out += c;
-                    i += entity.size();
-                    replaced = true;
-                    break;
-                }
-        if (!replaced)
-            out += text[i++];
-    }
-    return out;
-}
-
 int intAttribute(std::u16string_view line, std::u16string_view name)
 {
     const std::optional<std::u16string> value = getWholeAttribute(line, name);
@@ -44,7 +22,7 @@ Zone zoneFromLine(std::u16string_view line)
     Zone zone;
     zone.box = {intAttribute(line, u"col"), intAttribute(line, u"row"), intAttribute(line, u"width"),
                 intAttribute(line, u"height")};
-    zone.text = utf8FromWide(resolveEntities(getWholeAttribute(line, u"contents").value_or(u"")));
+    zone.text = utf8FromWide(unescapeXml(getWholeAttribute(line, u"contents").value_or(u"")));
     if (const auto confidence = getWholeAttribute(line, u"confidence")) {
         const std::string value = utf8FromWide(*confidence);
         char* end = nullptr;

@@ -11,41 +11,6 @@
 
 namespace tavo {
 
-std::u16string unescapeXml(std::u16string_view text)
-{
-    static constexpr std::pair<std::u16string_view, char16_t> kEntities[] = {
-        {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}};
-    std::u16string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        bool replaced = false;
-        if (text[i] == u'&') {
-            for (const auto& [name, c] : kEntities)
-                if (text.substr(i, name.size()) == name) {
-                    out += c;
-                    i += name.size();
-                    replaced = true;
-                    break;
-                }
-            const size_t end = text.find(u';', i);
-            if (!replaced && i + 2 < text.size() && text[i + 1] == u'#' && end != std::u16string::npos && end - i < 10) {
-                const bool hex = text[i + 2] == u'x' || text[i + 2] == u'X';
-                const std::string digits = toNarrow(text.substr(i + (hex ? 3 : 2), end - i - (hex ? 3 : 2)));
-                char* stop = nullptr;
-                const unsigned long code = std::strtoul(digits.c_str(), &stop, hex ? 16 : 10);
-                if (!digits.empty() && *stop == '\0' && code > 0 && code < 0x10000 && (code < 0xD800 || code > 0xDFFF)) {
-                    out += static_cast<char16_t>(code);
-                    i = end + 1;
-                    replaced = true;
-                }
-            }
-        }
-        if (!replaced)
-            out += text[i++];
-    }
-    return out;
-}
-
 std::vector<std::pair<int, int>> parseOutline(std::u16string_view value)
 {
     std::vector<std::pair<int, int>> points;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "align/Paw.h"
+#include "groundtruth/ZoneLine.h"
 #include "util/Report.h"
 
 #include <optional>
@@ -36,10 +37,6 @@ ZoneFile readZoneFile(const std::u16string& path, Report& report);
 // The points of a polygon attribute value ("x,y x,y ..."); empty when the
 // value is empty, malformed or has fewer than three points.
 std::vector<std::pair<int, int>> parseOutline(std::u16string_view value);
-
-// The text of an XML attribute value: the five predefined entities and
-// decimal or hexadecimal character references resolved; anything else kept.
-std::u16string unescapeXml(std::u16string_view text);
 
 // Writes the lines (UTF-8, CR LF, as the program writes every file) through
 // the atomic writer.

@@ -69,11 +69,15 @@ TEST(ZoneLine, IdAttribute)
     EXPECT_EQ(getAttribute(u"nextZoneID", line), u"4");
 }
 
-TEST(ZoneLine, EscapeXml)
+TEST(ZoneLine, EscapeXmlAndBack)
 {
     EXPECT_EQ(escapeXml(u"<\">&'"), u"&lt;&quot;&gt;&amp;&apos;");
     EXPECT_EQ(escapeXml(u"a&b&amp;"), u"a&amp;b&amp;amp;");
     EXPECT_EQ(escapeXml(u"\u0627 b"), u"\u0627 b");
+    EXPECT_EQ(unescapeXml(escapeXml(u"<\">&' a&amp;")), u"<\">&' a&amp;");
+    EXPECT_EQ(unescapeXml(u"&#1575;&#x0628;"), u"\u0627\u0628");
+    // Whatever is no reference stays as it stands, surrogates included.
+    EXPECT_EQ(unescapeXml(u"& &#; &#xD800; &bogus; &#12345678901;"), u"& &#; &#xD800; &bogus; &#12345678901;");
 }
 
 TEST(ZoneLine, ReplaceAllCascades)
