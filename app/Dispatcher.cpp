@@ -165,10 +165,6 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runShrink(a[2], a[3], tempFile(), r); }},
         {u"-refine", "page input.xml output.xml", G::Alignment, 5, nullptr, nullptr, true,
          [](const auto& a, Report& r) { runRefine(a[2], a[3], tempFile(), r); }},
-        {u"-words", "page lines.xml words.xml [-readorderRL|-readorderLR]", G::Alignment, 5, nullptr, nullptr, false,
-         [](const auto& a, Report& r) {
-             runWords(a[2], a[3], a[4], a.size() > 5 ? readingModeFromSwitch(a[5]) : ReadingMode::Unnumbered, r);
-         }},
         {u"-textline", "page output.xml [n]", G::GroundTruth, 4, nullptr, nullptr, false,
          [](const auto& a, Report& r) {
              if (a.size() == 4)
@@ -180,6 +176,10 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runMerge(a[2], a[3], a[4], r); }},
         {u"-lines", "page text.txt output.xml", G::GroundTruth, 5, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runLines(a[2], a[3], a[4], r); }},
+        {u"-words", "page lines.xml words.xml [-readorderRL|-readorderLR]", G::GroundTruth, 5, nullptr, nullptr, false,
+         [](const auto& a, Report& r) {
+             runWords(a[2], a[3], a[4], a.size() > 5 ? readingModeFromSwitch(a[5]) : ReadingMode::Unnumbered, r);
+         }},
         {u"-meta", "input.xml output.xml", G::GroundTruth, 4, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runMeta(a[2], a[3], r); }},
         {u"-verify", "words.xml source.txt", G::GroundTruth, 4, "usage: -verify words.xml source.txt", nullptr,
