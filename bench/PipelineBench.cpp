@@ -2,7 +2,10 @@
 // page at 300 dpi (2480 x 3508) and on a page of four times its area
 // (4960 x 7016), both generated with handwriting-like Arabic lines.  Each
 // benchmark is one command on one page; "peak_MB" is the command's peak
-// resident memory.  The "pipeline" rows run all six commands in turn.
+// resident memory.  The "pipeline" rows run all the commands in turn: the
+// classic main job (method 0: -textline, -merge, -segword, -splitword,
+// -verify, -render) and the one of tools/tavoalign-page (method 1: -lines,
+// -words, -verify, -check, -render).
 #include "BenchPages.h"
 #include "RunProgram.h"
 
@@ -47,8 +50,16 @@ const Page& page(int scale)
     return p;
 }
 
-std::vector<std::vector<std::string>> steps(int lines)
+std::vector<std::vector<std::string>> steps(int lines, int method)
 {
+    if (method == 1)
+        return {
+            {"-lines", "page.tif", "page.txt", "merged.xml"},
+            {"-words", "page.tif", "merged.xml", "words.xml", "-readorderRL"},
+            {"-verify", "words.xml", "page.txt"},
+            {"-check", "page.tif", "words.xml", "words.xml", "merged.xml"},
+            {"-render", "page.tif", "words.xml", "overlay.png"},
+        };
     return {
         {"-textline", "page.tif", "lines.xml", std::to_string(lines)},
         {"-merge", "page.txt", "lines.xml", "merged.xml"},
@@ -72,7 +83,7 @@ void BM_Step(benchmark::State& state)
     const int scale = static_cast<int>(state.range(0));
     const size_t step = static_cast<size_t>(state.range(1));
     const Page& p = page(scale);
-    const auto all = steps(p.lines);
+    const auto all = steps(p.lines, static_cast<int>(state.range(2)));
     for (size_t i = 0; i < step; ++i)
         runProgram(p.dir(), TAVO_BINARY, all[i]);
     state.SetLabel(all[step][0] + (scale == 1 ? " A4" : " 4xA4"));
@@ -87,13 +98,14 @@ void BM_Step(benchmark::State& state)
 void BM_Pipeline(benchmark::State& state)
 {
     const int scale = static_cast<int>(state.range(0));
+    const int method = static_cast<int>(state.range(1));
     const Page& p = page(scale);
-    state.SetLabel(scale == 1 ? "A4" : "4xA4");
+    state.SetLabel(std::string(method == 1 ? "lines+words " : "classic ") + (scale == 1 ? "A4" : "4xA4"));
     double peak = 0;
     int worst = 0;
     for (auto _ : state) {
         double seconds = 0;
-        for (const auto& args : steps(p.lines)) {
+        for (const auto& args : steps(p.lines, method)) {
             const Run run = runProgram(p.dir(), TAVO_BINARY, args);
             seconds += run.seconds;
             peak = std::max(peak, run.peakMB);
@@ -107,8 +119,13 @@ void BM_Pipeline(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(BM_Step)
-    ->ArgsProduct({{1, 2}, {0, 1, 2, 3, 4, 5}})
+    ->ArgsProduct({{1, 2}, {0, 1, 2, 3, 4, 5}, {0}})
+    ->ArgsProduct({{1, 2}, {0, 1, 2, 3, 4}, {1}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
-BENCHMARK(BM_Pipeline)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Pipeline)
+    ->ArgsProduct({{1, 2}, {0, 1}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);

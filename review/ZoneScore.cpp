@@ -199,6 +199,21 @@ std::vector<double> overlapShares(const std::vector<ZoneEntry>& zones)
     return share;
 }
 
+// The part of a box inside an outlined area, column by column.
+double sharedArea(const ZoneBox& box, const ZoneArea& area)
+{
+    double shared = 0;
+    const int from = std::max(box.col, area.box.col);
+    const int to = std::min(box.col + box.width, area.box.col + area.box.width);
+    for (int x = from; x < to; ++x) {
+        const auto column = static_cast<size_t>(x - area.box.col);
+        const int top = std::max(box.row, area.top[column]);
+        const int bottom = std::min(box.row + box.height - 1, area.bottom[column]);
+        shared += std::max(0, bottom - top + 1);
+    }
+    return shared;
+}
+
 // The line each word lies on (the one sharing most of its area), or -1.
 // Lines are taken in row order from the first that may reach the word.
 std::vector<int> lineOfWords(const std::vector<ZoneEntry>& words, const std::vector<ZoneEntry>& lines)
@@ -210,6 +225,12 @@ std::vector<int> lineOfWords(const std::vector<ZoneEntry>& words, const std::vec
     int tallest = 0;
     for (const ZoneEntry& line : lines)
         tallest = std::max(tallest, line.box.height);
+    // Close lines' boxes share rows; an outlined line owns only what lies
+    // inside its outline.
+    std::vector<ZoneArea> areas;
+    areas.reserve(lines.size());
+    for (const ZoneEntry& line : lines)
+        areas.push_back(zoneArea(line.box, line.outline));
     std::vector<int> owner(words.size(), -1);
     for (size_t w = 0; w < words.size(); ++w) {
         const ZoneBox& word = words[w].box;
@@ -217,7 +238,7 @@ std::vector<int> lineOfWords(const std::vector<ZoneEntry>& words, const std::vec
                                       [&](size_t l, int row) { return lines[l].box.row < row; });
         double best = 0;
         for (auto it = first; it != order.end() && lines[*it].box.row < word.row + word.height; ++it) {
-            const double area = overlapArea(word, lines[*it].box);
+            const double area = areas[*it].outlined() ? sharedArea(word, areas[*it]) : overlapArea(word, lines[*it].box);
             if (area > best) {
                 best = area;
                 owner[w] = static_cast<int>(*it);
