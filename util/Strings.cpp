@@ -48,7 +48,9 @@ LeadingNumber scanNumber(std::basic_string_view<Char> text, size_t i = 0)
     unsigned long long magnitude = 0;
     for (; i < text.size() && text[i] >= Char('0') && text[i] <= Char('9'); ++i) {
         number.found = true;
-        magnitude = std::min(kLimit, magnitude * 10 + static_cast<unsigned>(text[i] - Char('0')));
+        // Saturates before the product could wrap around.
+        const unsigned digit = static_cast<unsigned>(text[i] - Char('0'));
+        magnitude = magnitude > kLimit / 10 ? kLimit : std::min(kLimit, magnitude * 10 + digit);
     }
     number.end = i;
     if (negative)

@@ -48,4 +48,11 @@ TEST(Strings, IntegerReadersAgreeButAtMissingAndOversizedNumbers)
     EXPECT_EQ(parseIntList(u"3,4, 5,", true), (std::vector<int>{3, 4, 5}));
     EXPECT_EQ(parseIntList(u"3,4", false), std::vector<int>{3});
     EXPECT_EQ(parseIntList(u"7 \u0661 8", false), std::vector<int>{7});  // only ASCII digits
+    // Numbers far past 64 bits saturate instead of wrapping around to a
+    // small value.
+    const std::u16string huge(44, u'9');
+    EXPECT_EQ(parseIntList(huge + u"000000 5", false), std::vector<int>{});
+    EXPECT_EQ(leadingInt(huge), std::nullopt);
+    EXPECT_EQ(atoiValue(u"-" + huge), -2147483647 - 1);
+    EXPECT_EQ(parseInt(utf8FromWide(huge)), -1);  // low 32 bits of the largest long
 }
