@@ -61,10 +61,11 @@ for ((i = 1; i <= count; ++i)); do
     for pattern in "ERROR: AddressSanitizer" "runtime error:" "LeakSanitizer"; do
         grep -q "$pattern" "$log" 2>/dev/null && problems="$problems [$pattern]"
     done
-    # result.csv: page, six statuses ("-" when skipped after a failure), ...
+    # result.csv: page, method, four step statuses ("-" when skipped after a
+    # failure), counts, verdict, the statuses of -check and -review, ...
     if [ -f "$dir/run/result.csv" ]; then
-        statuses=$(cut -d, -f2-7 "$dir/run/result.csv")
-        for s in ${statuses//,/ }; do
+        statuses=$(cut -d, -f3-6,10,11 "$dir/run/result.csv")
+        for s in ${statuses//[,\/]/ }; do
             case $s in
             0 | -) ;;  # "-": skipped after the failure reported here
             3) unchanged=$((unchanged + 1)) ;;
