@@ -61,20 +61,29 @@ ZULImage greyPage(const ZULImage& page, int factor)
         ZULImageConverter::zulConvertImage(grey, page, ZULImageConverter::kGray);
     if (factor <= 1)
         return grey;
-    const int w = std::max(1, grey.zulGetWidth() / factor);
-    const int h = std::max(1, grey.zulGetHeight() / factor);
+    // Each pixel is the mean of its block; blocks at the right and bottom
+    // edges (and every block of a page smaller than one) are cut to the page.
+    const int width = grey.zulGetWidth(), height = grey.zulGetHeight();
+    const int w = std::max(1, width / factor);
+    const int h = std::max(1, height / factor);
     ZULImage small(w, h, 8, true);
-    std::vector<int> sums(static_cast<size_t>(w));
+    std::vector<long> sums(static_cast<size_t>(w));
+    std::vector<long> counts(static_cast<size_t>(w));
     for (int y = 0; y < h; ++y) {
         std::fill(sums.begin(), sums.end(), 0);
-        for (int dy = 0; dy < factor; ++dy) {
-            const unsigned char* row = grey.zulGetRow(y * factor + dy);
-            for (int x = 0; x < w * factor; ++x)
+        std::fill(counts.begin(), counts.end(), 0);
+        for (int sy = y * factor; sy < std::min(height, (y + 1) * factor); ++sy) {
+            const unsigned char* row = grey.zulGetRow(sy);
+            for (int x = 0; x < std::min(width, w * factor); ++x) {
                 sums[static_cast<size_t>(x / factor)] += row[x];
+                ++counts[static_cast<size_t>(x / factor)];
+            }
         }
         unsigned char* out = small.zulGetRow(y);
-        for (int x = 0; x < w; ++x)
-            out[x] = static_cast<unsigned char>(sums[static_cast<size_t>(x)] / (factor * factor));
+        for (int x = 0; x < w; ++x) {
+            const long n = counts[static_cast<size_t>(x)];
+            out[x] = static_cast<unsigned char>(n > 0 ? sums[static_cast<size_t>(x)] / n : 255);
+        }
     }
     return small;
 }

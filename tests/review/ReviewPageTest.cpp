@@ -1,5 +1,6 @@
 // -review and -reviewindex: what the pages hold (the browser test looks at
 // them as a person would).
+#include "review/Html.h"
 #include "support/ReviewFixtures.h"
 
 #include <gtest/gtest.h>
@@ -83,4 +84,21 @@ TEST(ReviewIndex, FailedPagesFirstThenByDoubtUnfinishedLast)
     EXPECT_NE(html.find("2 of 9"), std::string::npos);
 
     EXPECT_EQ(runTool({"-reviewindex", "nowhere", "index.html"}, dir.path()).status, 2);
+}
+
+// The thumbnail of a page narrower or lower than one block of the
+// reduction (a strip of 60000 x 10 pixels) takes what the page has.
+TEST(ReviewPage, ThumbnailsOfStripsStayOnThePage)
+{
+    ZULImage strip(700, 3, 8, true);
+    for (int x = 0; x < 700; ++x)
+        for (int y = 0; y < 3; ++y)
+            strip.zulSetPixel(x, y, x < 350 ? 0 : 255);
+    const ZULImage small = tavo::greyPage(strip, 250);
+    ASSERT_EQ(small.zulGetWidth(), 2);
+    ASSERT_EQ(small.zulGetHeight(), 1);
+    EXPECT_EQ(small.zulGetRow(0)[0], 0);
+    EXPECT_EQ(small.zulGetRow(0)[1], 255 * 150 / 250);
+    const ZULImage tiny = tavo::greyPage(ZULImage(1, 1, 8, true), 250);
+    EXPECT_EQ(tiny.zulGetWidth(), 1);
 }
