@@ -207,9 +207,10 @@ double sharedArea(const ZoneBox& box, const ZoneArea& area)
     const int to = std::min(box.col + box.width, area.box.col + area.box.width);
     for (int x = from; x < to; ++x) {
         const auto column = static_cast<size_t>(x - area.box.col);
-        const int top = std::max(box.row, area.top[column]);
-        const int bottom = std::min(box.row + box.height - 1, area.bottom[column]);
-        shared += std::max(0, bottom - top + 1);
+        const long long top = std::max(box.row, area.top[column]);
+        const long long bottom = std::min(box.row + box.height - 1, area.bottom[column]);
+        if (bottom >= top)  // a column the outline does not cross has top above bottom
+            shared += static_cast<double>(bottom - top + 1);
     }
     return shared;
 }

@@ -171,6 +171,36 @@ void importSeeds(const fs::path& folder)
     write(folder / "alto", "alto.xml", alto);
 }
 
+// The page of FuzzInkZones.cpp (96 x 24 cells, a bit each): two lines of
+// words made of blocks, with dots above some of them.
+std::string inkPage()
+{
+    std::string bits(96 * 24 / 8, '\0');
+    const auto ink = [&](int x, int y) { bits[static_cast<size_t>(y * 96 + x) / 8] |= char(1 << ((y * 96 + x) % 8)); };
+    for (int line : {4, 14})
+        for (int x = 4; x < 92; ++x)
+            if (x % 22 < 16 && x % 7 != 3)
+                for (int y = line; y < line + 5; ++y)
+                    ink(x, y);
+    for (int x : {10, 33, 60})
+        ink(x, 2);
+    return bits;
+}
+
+void inkZoneSeeds(const fs::path& folder)
+{
+    const auto seed = [&](const char* name, char flags, std::initializer_list<std::string> fields) {
+        write(folder, name, std::string(1, flags) + inkPage() + joined(0, fields).substr(1));
+    };
+    const std::string lines = text(u"\u0628\u0628 \u062F\u0627\u0631 \u0645\u062D\n\u0643\u062A\u0627\u0628 \u0628");
+    const std::string line = text(u"\u0628\u0628 \u062F\u0627\u0631 \u0645\u062D");
+    seed("all", 3, {lines, "8", "8", "360", "30", line, "8,8 368,8 368,38 8,38"});
+    seed("lines", 0, {text(u"\u0628\n\n\u0628\u0628\u0628\n\u0627"), "", "", "", "", "", ""});
+    seed("words", 1, {"", "8", "50", "360", "40", line, ""});
+    seed("scores", 2, {"", "0", "0", "384", "96", line, "0,0 383,0 383,40 200,60 0,40"});
+    seed("outside", 3, {"a\nb", "-50", "80", "999", "99", "latin", "5,5 9,9"});
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -183,6 +213,7 @@ int main(int argc, char** argv)
     columnCutSeeds(folder / "columncuts");
     wordSeeds(folder / "words");
     readingOrderSeeds(folder / "readingorder");
+    inkZoneSeeds(folder / "inkzones");
     importSeeds(folder);
     return 0;
 }
