@@ -11,6 +11,7 @@ namespace {
 
 // Costs in units of the log ratio of ink to expected ink.
 constexpr double kMissText = 1.6;      // a text line without ink
+constexpr double kMissForeign = 0.5;   // share of that for a line without Arabic script
 constexpr double kSkipInk = 1.2;       // a candidate of median length left out
 constexpr double kSplitLine = 0.5;     // two pieces for one text line
 constexpr double kSharedBand = 0.6;    // two text lines in one band
@@ -96,9 +97,11 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
     };
     // Prefix sums: texts 0..i-1 without ink, candidates 0..j-1 left out.
     std::vector<double> missed(static_cast<size_t>(n) + 1);
-    for (int i = 0; i < n; ++i)
-        missed[static_cast<size_t>(i) + 1] = missed[static_cast<size_t>(i)] +
-            kMissText * (0.5 + 0.5 * std::min(expected[static_cast<size_t>(i)] / typical, 1.0));
+    for (int i = 0; i < n; ++i) {
+        const size_t t = static_cast<size_t>(i);
+        missed[t + 1] = missed[t] + kMissText * (texts[t].arabic ? 1.0 : kMissForeign) *
+                                        (0.5 + 0.5 * std::min(expected[t] / typical, 1.0));
+    }
     std::vector<double> skipped(static_cast<size_t>(m) + 1);
     for (int j = 0; j < m; ++j)
         skipped[static_cast<size_t>(j) + 1] = skipped[static_cast<size_t>(j)] +

@@ -143,9 +143,11 @@ void splitSharedBands(const PageComponents& components, PageLines& lines, std::v
 TextSize measureText(const std::u16string& line)
 {
     TextSize size;
+    size.arabic = false;
     for (char16_t c : line) {
         if (c != u' ' && c != u'\t')
             size.characters += 1;
+        size.arabic = size.arabic || isArabicChar(c);
     }
     const std::u16string marked = markPaws(line);
     size.paws = marked.empty() ? 0 : 1;

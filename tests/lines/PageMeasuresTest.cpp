@@ -97,6 +97,9 @@ TEST(LinesText, LettersAndPawsOfALine)
     EXPECT_EQ(two.characters, 6);
     EXPECT_EQ(two.paws, 2);
     EXPECT_EQ(tavo::measureText(u"one line").characters, 7);
+    EXPECT_TRUE(word.arabic);
+    EXPECT_FALSE(tavo::measureText(u"YS -1D 12").arabic);
+    EXPECT_TRUE(tavo::measureText(u"No. ١٥").arabic);
 }
 
 }  // namespace
