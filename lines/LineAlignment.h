@@ -41,7 +41,8 @@ struct LineMatch {
 // its gap and never shifts the rest.  When the page offers fewer lines
 // than the text, the line left without ink is the one that fits worst: by
 // length, by the gaps, and a line without Arabic script before others.
+// total, when given, receives the alignment's cost.
 std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std::vector<InkSize>& ink,
-                                  double pitch);
+                                  double pitch, double* total = nullptr);
 
 }  // namespace tavo
