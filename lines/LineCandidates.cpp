@@ -350,6 +350,7 @@ void separateStrays(const PageComponents& page, PageLines& lines, int mapWidth)
         }
     }
     lines.candidates.insert(lines.candidates.end(), apart.begin(), apart.end());
+    std::erase_if(lines.candidates, [](const LineCandidate& l) { return l.bodies.empty(); });
     for (auto& line : lines.candidates)
         measureLine(page, line);
     std::sort(lines.candidates.begin(), lines.candidates.end(),

@@ -153,7 +153,7 @@ int topMargin(const PageComponents& components, const PageLines& lines)
     std::nth_element(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(lengths.size() / 2), lengths.end());
     const double least = kMarginLineShare * lengths[lengths.size() / 2];
     for (const LineCandidate& c : lines.candidates) {
-        if (c.length < least)
+        if (c.length < least || c.bodies.empty())
             continue;
         int top = components.components[static_cast<size_t>(c.bodies.front())].box.top;
         for (int b : c.bodies)
