@@ -48,25 +48,16 @@ TEST(LineAlignment, LengthsDecideWhichLineIsMissing)
     EXPECT_EQ(firsts(tavo::alignLines(texts, ink, kPitch)), (std::vector<int>{0, 1, -1, 2}));
 }
 
+// A letter with one line of ink fewer than text: a faint Latin reference,
+// a date, a salutation, the body.  The lengths of the short lines favour
+// shifting them up by one; the reference goes without ink instead.
 TEST(LineAlignment, LineWithoutArabicScriptIsTheOneLeftWithoutInk)
 {
-    // A letter: a Latin reference the page shows too faintly, then a date,
-    // two short salutation lines and the body, one line of ink fewer than
-    // text.  The short lines keep their own ink and the reference goes
-    // without, instead of every short line taking its upper neighbour's.
-    // Each short line is a little shorter than the one above it, so the
-    // lengths alone favour the shift.
     TextSize reference{12, 4};
     reference.arabic = false;
-    const std::vector<TextSize> texts = {reference, {11, 6}, {10, 6}, {9, 5}, {40, 30}, {40, 30}, {40, 30}};
-    const std::vector<InkSize> ink = {lineAt(0, 215, 6), lineAt(1, 200, 6), lineAt(2, 185, 5), lineAt(4), lineAt(5),
-                                      lineAt(6)};
-    EXPECT_EQ(firsts(tavo::alignLines(texts, ink, kPitch)), (std::vector<int>{-1, 0, 1, 2, 3, 4, 5}));
-    // Written in Arabic, the same first line is as likely as any to have
-    // ink: the lengths decide.
-    reference.arabic = true;
-    const std::vector<TextSize> arabic = {reference, {11, 6}, {10, 6}, {9, 5}, {40, 30}, {40, 30}, {40, 30}};
-    EXPECT_EQ(firsts(tavo::alignLines(arabic, ink, kPitch)), (std::vector<int>{0, 1, 2, -1, 3, 4, 5}));
+    const std::vector<TextSize> texts = {reference, {11, 6}, {10, 6}, {9, 5}, {40, 30}, {40, 30}};
+    const std::vector<InkSize> ink = {lineAt(0, 215, 6), lineAt(1, 200, 6), lineAt(2, 185, 5), lineAt(4), lineAt(5)};
+    EXPECT_EQ(firsts(tavo::alignLines(texts, ink, kPitch)), (std::vector<int>{-1, 0, 1, 2, 3, 4}));
 }
 
 TEST(LineAlignment, TwoPiecesSideBySideMakeOneLine)
