@@ -295,9 +295,9 @@ void separateStrays(const PageComponents& page, PageLines& lines, int mapWidth)
     auto blockOf = [&](const InkComponent& c) { return block[static_cast<size_t>(c.centreX)]; };
     std::vector<LineCandidate> apart;
     for (LineCandidate& line : lines.candidates) {
-        // Bodies a pitch or more above or below the line (a catchword under
-        // the last line, a note over the first) had too little ink for a
-        // peak of the profile: they make a line each side.
+        // Bodies well above or below the line (a catchword under the last
+        // line, a note over the first) had too little ink for a peak of the
+        // profile: they make a line each side.
         LineCandidate off[2];
         std::erase_if(line.bodies, [&](int b) {
             const InkComponent& c = page.components[static_cast<size_t>(b)];
