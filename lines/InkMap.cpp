@@ -23,6 +23,8 @@ constexpr double kOffPageShare = 0.6;
 // alone and clamped.
 constexpr int kLowestLevel = 60;
 constexpr int kHighestLevel = 200;
+// Faint ink lies this share of the way from the threshold to white paper.
+constexpr double kFaintShare = 0.45;
 
 struct ReducedGrey {
     int width = 0;
@@ -265,14 +267,34 @@ InkMap makeInkMap(const ZULImage& page)
     const int level = std::clamp(otsuLevel(histogram), kLowestLevel, kHighestLevel);
     map.width = grey.width;
     map.height = grey.height;
+    map.level = level;
+    map.grey = std::move(grey.grey);
     map.binary = ZULImage(map.width, map.height, 8, true);
     for (int y = 0; y < map.height; ++y) {
-        const std::uint8_t* src = grey.grey.data() + static_cast<size_t>(y) * static_cast<size_t>(map.width);
+        const std::uint8_t* src = map.grey.data() + static_cast<size_t>(y) * static_cast<size_t>(map.width);
         unsigned char* dst = map.binary.zulGetRow(y);
         for (int x = 0; x < map.width; ++x)
             dst[x] = src[x] <= level ? 0 : 255;
     }
     return map;
+}
+
+bool addFaintInk(InkMap& map, int rows)
+{
+    const int faint = map.level + static_cast<int>(kFaintShare * (255 - map.level));
+    bool added = false;
+    for (int y = 0; y < std::min(rows, map.height); ++y) {
+        const std::uint8_t* src = map.grey.data() + static_cast<size_t>(y) * static_cast<size_t>(map.width);
+        unsigned char* dst = map.binary.zulGetRow(y);
+        for (int x = 0; x < map.width; ++x) {
+            // Ruling erased from the map comes back, to be found again.
+            if (src[x] <= faint && dst[x] != 0) {
+                dst[x] = 0;
+                added = added || src[x] > map.level;
+            }
+        }
+    }
+    return added;
 }
 
 }  // namespace tavo

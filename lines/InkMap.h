@@ -16,6 +16,10 @@ struct InkMap {
     int scale = 1;   // page pixels per map pixel, each way
     // 8-bit map, ink 0 and paper 255, as the run labeller reads it.
     ZULImage binary;
+    // The grey map it was thresholded from, divided by its background, and
+    // the threshold.
+    std::vector<std::uint8_t> grey;
+    int level = 0;
 };
 
 // scale: page pixels per map pixel, chosen from the page's shorter side.
@@ -27,6 +31,11 @@ int inkMapScale(int pageWidth, int pageHeight);
 // fixed share of the page and thresholds at the Otsu level of the result.
 // A page without pixels gives an empty map.
 InkMap makeInkMap(const ZULImage& page);
+
+// Thresholds rows [0, rows) of the map again, closer to the paper, so
+// pencil and pale ink there become ink too (references and notes in the top
+// margin).  Returns whether any faint ink was found there.
+bool addFaintInk(InkMap& map, int rows);
 
 // Otsu threshold of a 256-bin histogram: the grey level that best separates
 // the two classes (values <= level are the dark class).

@@ -11,6 +11,7 @@ namespace {
 
 // Costs in units of the log ratio of ink to expected ink.
 constexpr double kMissText = 1.6;      // a text line without ink
+constexpr double kMissForeign = 0.5;   // share of that for a line without Arabic script
 constexpr double kSkipInk = 1.2;       // a candidate of median length left out
 constexpr double kSplitLine = 0.5;     // two pieces for one text line
 constexpr double kSharedBand = 0.6;    // two text lines in one band
@@ -28,6 +29,7 @@ constexpr double kWideGapWeight = 0.3;
 constexpr double kWideGapCap = 1.0;
 constexpr double kBlockGap = 3.0;
 constexpr double kBlockGapCost = 0.5;
+constexpr double kShortGapShare = 0.25;
 // A step of the alignment leaves out at most this many text lines or
 // candidates.
 constexpr int kWindow = 6;
@@ -68,11 +70,13 @@ std::pair<double, double> inkRates(const std::vector<TextSize>& texts, const std
 }  // namespace
 
 std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std::vector<InkSize>& ink,
-                                  double pitch)
+                                  double pitch, double* total)
 {
     const int n = static_cast<int>(texts.size());
     const int m = static_cast<int>(ink.size());
     std::vector<LineMatch> result(static_cast<size_t>(n));
+    if (total)
+        *total = 0;
     if (n == 0)
         return result;
     const std::pair<double, double> rates = inkRates(texts, ink);
@@ -92,13 +96,17 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
         const double pawsWanted = band ? texts[t].paws + texts[t - 1].paws : texts[t].paws;
         const double lengthCost = std::abs(std::log((length + 1) / (lengthWanted + 1)));
         const double bodyCost = std::abs(std::log((bodies + 1) / (perPaw * pawsWanted + 1)));
-        return std::min(kMaxStep, lengthCost + kBodyWeight * bodyCost);
+        // Latin or digits alone have no PAWs to count.
+        const bool paws = texts[t].arabic || (band && texts[t - 1].arabic);
+        return std::min(kMaxStep, lengthCost + (paws ? kBodyWeight * bodyCost : 0));
     };
     // Prefix sums: texts 0..i-1 without ink, candidates 0..j-1 left out.
     std::vector<double> missed(static_cast<size_t>(n) + 1);
-    for (int i = 0; i < n; ++i)
-        missed[static_cast<size_t>(i) + 1] = missed[static_cast<size_t>(i)] +
-            kMissText * (0.5 + 0.5 * std::min(expected[static_cast<size_t>(i)] / typical, 1.0));
+    for (int i = 0; i < n; ++i) {
+        const size_t t = static_cast<size_t>(i);
+        missed[t + 1] = missed[t] + kMissText * (texts[t].arabic ? 1.0 : kMissForeign) *
+                                        (0.5 + 0.5 * std::min(expected[t] / typical, 1.0));
+    }
     std::vector<double> skipped(static_cast<size_t>(m) + 1);
     for (int j = 0; j < m; ++j)
         skipped[static_cast<size_t>(j) + 1] = skipped[static_cast<size_t>(j)] +
@@ -106,15 +114,17 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
     auto missCost = [&](int from, int to) { return missed[static_cast<size_t>(to)] - missed[static_cast<size_t>(from)]; };
     auto skipCost = [&](int from, int to) { return skipped[static_cast<size_t>(to)] - skipped[static_cast<size_t>(from)]; };
     auto gapCost = [&](int upper, int lower, double lines) {
-        const double gap = (ink[static_cast<size_t>(lower)].centre - ink[static_cast<size_t>(upper)].centre) / pitch;
-        const double excess = gap - lines;
         const InkSize& a = ink[static_cast<size_t>(upper)];
         const InkSize& b = ink[static_cast<size_t>(lower)];
-        if (std::min(a.right, b.right) < std::max(a.left, b.left))
-            return std::max(0.0, std::min(kWideGapCap, kWideGapWeight * excess));  // side by side: any height
+        const double excess = (b.centre - a.centre) / pitch - lines;
+        // Short lines (a reference, a date, a salutation, a signature) stand
+        // apart more freely than lines of the body.
+        const double shorter = std::clamp(std::min(a.length, b.length) / typical, kShortGapShare, 1.0);
+        if (std::min(a.right, b.right) < std::max(a.left, b.left))  // side by side: any height
+            return shorter * std::max(0.0, std::min(kWideGapCap, kWideGapWeight * excess));
         if (excess <= 0)
             return std::min(kMaxStep, -kGapWeight * excess);
-        return excess > kBlockGap ? kBlockGapCost : std::min(kWideGapCap, kWideGapWeight * excess);
+        return shorter * (excess > kBlockGap ? kBlockGapCost : std::min(kWideGapCap, kWideGapWeight * excess));
     };
     auto sideBySide = [&](int j) {
         const InkSize& a = ink[static_cast<size_t>(j)];
@@ -179,6 +189,8 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
             }
         }
     }
+    if (total)
+        *total = best;
     for (int k = last; k >= 0; k = states[static_cast<size_t>(k)].from) {
         const int kind = k % kKinds;
         const int j = (k / kKinds) % m;

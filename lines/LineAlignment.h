@@ -10,6 +10,10 @@ namespace tavo {
 struct TextSize {
     double characters = 0;  // letters and digits, no spaces
     double paws = 0;        // pieces of Arabic words
+    // False for a line without Arabic script (a Latin reference, a number
+    // in Latin digits): often written apart, in pencil or by another hand,
+    // so the likeliest line to have no ink on the page.
+    bool arabic = true;
 };
 
 struct InkSize {
@@ -34,8 +38,11 @@ struct LineMatch {
 // line, one candidate may hold two text lines stacked (touching lines the
 // profile could not tell apart).  The distance between two matched candidates, in pitches, should be
 // the number of text lines between them, so a text line without ink leaves
-// its gap and never shifts the rest.
+// its gap and never shifts the rest.  When the page offers fewer lines
+// than the text, the line left without ink is the one that fits worst: by
+// length, by the gaps, and a line without Arabic script before others.
+// total, when given, receives the alignment's cost.
 std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std::vector<InkSize>& ink,
-                                  double pitch);
+                                  double pitch, double* total = nullptr);
 
 }  // namespace tavo

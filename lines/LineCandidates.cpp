@@ -31,6 +31,8 @@ constexpr double kSlopeSpan = 4.0;
 // this share of the ink of the line's main stretch, is a line of its own.
 constexpr double kStrayGap = 2.5;
 constexpr double kStrayShare = 0.35;
+// Bodies whose centre lies this many pitches off their line's centre.
+constexpr double kOffLine = 1.6;
 // A gutter between text blocks: this many bodies wide, covered by at most
 // this many bodies (a stray mark may cross it).
 constexpr double kGutterWidth = 1.5;
@@ -293,6 +295,25 @@ void separateStrays(const PageComponents& page, PageLines& lines, int mapWidth)
     auto blockOf = [&](const InkComponent& c) { return block[static_cast<size_t>(c.centreX)]; };
     std::vector<LineCandidate> apart;
     for (LineCandidate& line : lines.candidates) {
+        // Bodies well above or below the line (a catchword under the last
+        // line, a note over the first) had too little ink for a peak of the
+        // profile: they make a line each side.
+        LineCandidate off[2];
+        std::erase_if(line.bodies, [&](int b) {
+            const InkComponent& c = page.components[static_cast<size_t>(b)];
+            const double offset = c.centreY - line.line.at(c.centreX);
+            if (std::abs(offset) < kOffLine * lines.pitch)
+                return false;
+            off[offset > 0 ? 1 : 0].bodies.push_back(b);
+            return true;
+        });
+        for (LineCandidate& piece : off) {
+            if (piece.bodies.empty())
+                continue;
+            piece.line = line.line;
+            refit(page, piece, lines.slant);
+            apart.push_back(std::move(piece));
+        }
         std::vector<int> bodies = line.bodies;
         std::sort(bodies.begin(), bodies.end(), [&](int a, int b) {
             return page.components[static_cast<size_t>(a)].box.left < page.components[static_cast<size_t>(b)].box.left;
@@ -329,6 +350,7 @@ void separateStrays(const PageComponents& page, PageLines& lines, int mapWidth)
         }
     }
     lines.candidates.insert(lines.candidates.end(), apart.begin(), apart.end());
+    std::erase_if(lines.candidates, [](const LineCandidate& l) { return l.bodies.empty(); });
     for (auto& line : lines.candidates)
         measureLine(page, line);
     std::sort(lines.candidates.begin(), lines.candidates.end(),

@@ -22,6 +22,9 @@ namespace {
 // doubtful.
 constexpr double kNoConfidence = 1.5;
 constexpr double kDoubtful = 0.5;
+// The page's first line, below which no faint ink is sought, is at least
+// this share of the median candidate long.
+constexpr double kMarginLineShare = 0.25;
 
 struct TextLine {
     std::u16string raw;      // as kept, unescaped
@@ -138,14 +141,59 @@ void splitSharedBands(const PageComponents& components, PageLines& lines, std::v
     }
 }
 
+// Rows above the page's first line of some length, half a pitch clear of
+// it: what is written there (a reference, a note) may be in pencil.
+int topMargin(const PageComponents& components, const PageLines& lines)
+{
+    std::vector<int> lengths;
+    for (const LineCandidate& c : lines.candidates)
+        lengths.push_back(c.length);
+    if (lengths.empty())
+        return 0;
+    std::nth_element(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(lengths.size() / 2), lengths.end());
+    const double least = kMarginLineShare * lengths[lengths.size() / 2];
+    for (const LineCandidate& c : lines.candidates) {
+        if (c.length < least || c.bodies.empty())
+            continue;
+        int top = components.components[static_cast<size_t>(c.bodies.front())].box.top;
+        for (int b : c.bodies)
+            top = std::min(top, components.components[static_cast<size_t>(b)].box.top);
+        return top - static_cast<int>(lines.pitch / 2);
+    }
+    return 0;
+}
+
+struct PageReading {
+    PageComponents components;
+    PageLines lines;
+    std::vector<LineMatch> matches;
+    double cost = 0;
+};
+
+// The page's candidate lines and the text aligned to them.
+PageReading readPage(InkMap& map, const std::vector<TextSize>& texts)
+{
+    PageReading reading;
+    reading.components = findPageComponents(map);
+    reading.lines = findLineCandidates(reading.components, map.width);
+    std::vector<InkSize> ink;
+    for (const LineCandidate& c : reading.lines.candidates)
+        ink.push_back({static_cast<double>(c.length), static_cast<double>(c.bodies.size()), c.left, c.right,
+                       c.line.at(map.width / 2.0), c.spread});
+    reading.matches = alignLines(texts, ink, reading.lines.pitch, &reading.cost);
+    return reading;
+}
+
 }  // namespace
 
 TextSize measureText(const std::u16string& line)
 {
     TextSize size;
+    size.arabic = false;
     for (char16_t c : line) {
         if (c != u' ' && c != u'\t')
             size.characters += 1;
+        size.arabic = size.arabic || isArabicChar(c);
     }
     const std::u16string marked = markPaws(line);
     size.paws = marked.empty() ? 0 : 1;
@@ -156,20 +204,22 @@ TextSize measureText(const std::u16string& line)
 
 PageLineResult findTranscriptionLines(const ZULImage& page, const std::vector<std::u16string>& text)
 {
-    PageLineResult result;
-    InkMap map = makeInkMap(page);
-    const PageComponents components = findPageComponents(map);
-    PageLines lines = findLineCandidates(components, map.width);
     std::vector<TextSize> texts;
     for (const std::u16string& line : text)
         texts.push_back(measureText(line));
-    std::vector<InkSize> ink;
-    for (const LineCandidate& c : lines.candidates)
-        ink.push_back({static_cast<double>(c.length), static_cast<double>(c.bodies.size()), c.left, c.right,
-                       c.line.at(map.width / 2.0), c.spread});
-    result.matches = alignLines(texts, ink, lines.pitch);
-    splitSharedBands(components, lines, result.matches);
-    result.ink = collectLineInk(components, lines, result.matches, map.scale, page.zulGetWidth(),
+    InkMap map = makeInkMap(page);
+    PageReading reading = readPage(map, texts);
+    // Faint ink above the first line is taken when it explains the text
+    // better: pencil there is a reference or a note, not a stain.
+    if (addFaintInk(map, topMargin(reading.components, reading.lines))) {
+        PageReading faint = readPage(map, texts);
+        if (faint.cost < reading.cost)
+            reading = std::move(faint);
+    }
+    PageLineResult result;
+    result.matches = std::move(reading.matches);
+    splitSharedBands(reading.components, reading.lines, result.matches);
+    result.ink = collectLineInk(reading.components, reading.lines, result.matches, map.scale, page.zulGetWidth(),
                                 page.zulGetHeight());
     return result;
 }

@@ -11,7 +11,10 @@ using tavo::TextSize;
 constexpr double kPitch = 50;
 
 // A full line of ink per text line of 40 letters, one pitch apart.
-InkSize lineAt(int row, double length = 800) { return {length, 30, 0, static_cast<int>(length), row * kPitch}; }
+InkSize lineAt(int row, double length = 800, double bodies = 30)
+{
+    return {length, bodies, 0, static_cast<int>(length), row * kPitch};
+}
 
 std::vector<int> firsts(const std::vector<tavo::LineMatch>& matches)
 {
@@ -43,6 +46,18 @@ TEST(LineAlignment, LengthsDecideWhichLineIsMissing)
     const std::vector<TextSize> texts = {{40, 30}, {40, 30}, {6, 4}, {40, 30}};
     const std::vector<InkSize> ink = {lineAt(0), lineAt(1), lineAt(2)};
     EXPECT_EQ(firsts(tavo::alignLines(texts, ink, kPitch)), (std::vector<int>{0, 1, -1, 2}));
+}
+
+// A letter with one line of ink fewer than text: a faint Latin reference,
+// a date, a salutation, the body.  The lengths of the short lines favour
+// shifting them up by one; the reference goes without ink instead.
+TEST(LineAlignment, LineWithoutArabicScriptIsTheOneLeftWithoutInk)
+{
+    TextSize reference{12, 4};
+    reference.arabic = false;
+    const std::vector<TextSize> texts = {reference, {11, 6}, {10, 6}, {9, 5}, {40, 30}, {40, 30}};
+    const std::vector<InkSize> ink = {lineAt(0, 215, 6), lineAt(1, 200, 6), lineAt(2, 185, 5), lineAt(4), lineAt(5)};
+    EXPECT_EQ(firsts(tavo::alignLines(texts, ink, kPitch)), (std::vector<int>{-1, 0, 1, 2, 3, 4}));
 }
 
 TEST(LineAlignment, TwoPiecesSideBySideMakeOneLine)

@@ -89,6 +89,29 @@ TEST(LineFinder, PageNumberIsLeftOut)
     EXPECT_LT(result.ink[3].bottom, 400);
 }
 
+// A letter: a Latin reference pencilled in pale grey at the top, a date,
+// a salutation, the body in ink.  The reference is found on its own ink.
+TEST(LineFinder, PencilledReferenceAboveTheTextIsALine)
+{
+    ZULImage page = blankPage(900, 600);
+    const int baselines[] = {60, 200, 264};
+    drawLine(page, baselines[0], 500, 700, 140);
+    drawLine(page, baselines[1], 550, 750);
+    drawLine(page, baselines[2], 300, 500);
+    for (int line = 0; line < 4; ++line)
+        drawLine(page, 392 + line * kPitch, 100, 800);
+    std::vector<std::u16string> text = {u"YS-1D 070", u"في ١٥ تموز", u"يا صديقي"};
+    text.insert(text.end(), kFourLines.begin(), kFourLines.end());
+    const tavo::PageLineResult result = tavo::findTranscriptionLines(page, text);
+    for (size_t i = 0; i < 3; ++i) {
+        ASSERT_TRUE(result.ink[i].found) << "line " << i;
+        EXPECT_NEAR(result.ink[i].bottom, baselines[i], kStroke) << "line " << i;
+        EXPECT_NEAR(result.ink[i].top, baselines[i] - kBody, kStroke) << "line " << i;
+    }
+    EXPECT_LE(result.ink[0].left, 505);
+    EXPECT_GE(result.ink[0].right, 695);
+}
+
 TEST(LineFinder, OutlineAndBaselineFollowTheInk)
 {
     const tavo::PageLineResult result = tavo::findTranscriptionLines(fourLinePage(), kFourLines);

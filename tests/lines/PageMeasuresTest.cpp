@@ -87,6 +87,23 @@ TEST(LineCandidates, BandOfTwoLinesPartsByTheirBodies)
     EXPECT_NEAR(lower.line.at(450) - upper.line.at(450), kPitch, kStroke);
 }
 
+// Two letters well above the first line, too little ink for a peak of the
+// profile, make a candidate of their own instead of joining the first line.
+TEST(LineCandidates, BodiesFarOffEveryLineMakeOneOfTheirOwn)
+{
+    ZULImage page = blankPage(900, 600);
+    for (int line = 0; line < 4; ++line)
+        drawLine(page, 250 + line * kPitch, 100, 800);
+    for (int x : {600, 630})
+        fillBox(page, x, 250 - 2 * kPitch - kBody, kStroke, kBody);
+    tavo::InkMap map = tavo::makeInkMap(page);
+    const tavo::PageComponents components = tavo::findPageComponents(map);
+    const tavo::PageLines lines = tavo::findLineCandidates(components, map.width);
+    ASSERT_EQ(lines.candidates.size(), 5u);
+    EXPECT_EQ(lines.candidates[0].bodies.size(), 2u);
+    EXPECT_LT(lines.candidates[1].spread, kBody / 2);
+}
+
 TEST(LinesText, LettersAndPawsOfALine)
 {
     // Waw, ra and dal join no letter after them: three PAWs in one word.
@@ -97,6 +114,9 @@ TEST(LinesText, LettersAndPawsOfALine)
     EXPECT_EQ(two.characters, 6);
     EXPECT_EQ(two.paws, 2);
     EXPECT_EQ(tavo::measureText(u"one line").characters, 7);
+    EXPECT_TRUE(word.arabic);
+    EXPECT_FALSE(tavo::measureText(u"YS -1D 12").arabic);
+    EXPECT_TRUE(tavo::measureText(u"No. ١٥").arabic);
 }
 
 }  // namespace

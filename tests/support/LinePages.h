@@ -21,24 +21,24 @@ inline ZULImage blankPage(int width, int height)
     return page;
 }
 
-inline void fillBox(ZULImage& page, int left, int top, int width, int height)
+inline void fillBox(ZULImage& page, int left, int top, int width, int height, unsigned char grey = 0)
 {
     for (int y = std::max(0, top); y < std::min(page.zulGetHeight(), top + height); ++y)
         for (int x = std::max(0, left); x < std::min(page.zulGetWidth(), left + width); ++x)
-            page.zulGetRow(y)[x] = 0;
+            page.zulGetRow(y)[x] = grey;
 }
 
 // Words of varying length right to left from column right down to column
-// left along the baseline, letters every few strokes.
-inline void drawLine(ZULImage& page, int baseline, int left, int right)
+// left along the baseline, letters every few strokes; grey for pencil.
+inline void drawLine(ZULImage& page, int baseline, int left, int right, unsigned char grey = 0)
 {
     int x = right;
     int word = 0;
     while (x - 40 > left) {
         const int length = 40 + (word * 37) % 50;
-        fillBox(page, x - length, baseline - kStroke, length, kStroke);
+        fillBox(page, x - length, baseline - kStroke, length, kStroke, grey);
         for (int letter = x - length; letter < x; letter += 11)
-            fillBox(page, letter, baseline - kBody + (letter % 3) * 2, kStroke, kBody - (letter % 3) * 2);
+            fillBox(page, letter, baseline - kBody + (letter % 3) * 2, kStroke, kBody - (letter % 3) * 2, grey);
         x -= length + 14;
         ++word;
     }
