@@ -20,14 +20,17 @@ struct ProgramRun {
     int status = 0;     // exit status, or 128 + the signal that ended it
 };
 
-// Runs program with args in dir, its standard output discarded.
+// Runs program with args in dir, its standard output discarded and its
+// messages (a warning per doubtful zone can run to hundreds) kept in
+// dir/messages.txt.
 inline ProgramRun runProgram(const std::filesystem::path& dir, const std::string& program,
                              const std::vector<std::string>& args)
 {
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
-        if (chdir(dir.c_str()) != 0 || !std::freopen("/dev/null", "w", stdout))
+        if (chdir(dir.c_str()) != 0 || !std::freopen("/dev/null", "w", stdout) ||
+            !std::freopen("messages.txt", "a", stderr))
             _exit(127);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args)
