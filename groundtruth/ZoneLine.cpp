@@ -2,6 +2,7 @@
 
 #include "util/Strings.h"
 
+#include <climits>
 #include <cstdlib>
 #include <optional>
 #include <utility>
@@ -316,6 +317,31 @@ std::u16string unescapeXml(std::u16string_view text)
             out += text[i++];
     }
     return out;
+}
+
+std::optional<std::vector<std::pair<int, int>>> readPolygon(std::u16string_view value)
+{
+    std::vector<std::pair<int, int>> points;
+    const std::string text = toNarrow(value);
+    const char* p = text.c_str();
+    const auto fits = [](long v) { return v >= INT_MIN && v <= INT_MAX; };
+    while (*p) {
+        char* end = nullptr;
+        const long x = std::strtol(p, &end, 10);
+        if (end == p || *end != ',' || !fits(x))
+            return std::nullopt;
+        p = end + 1;
+        const long y = std::strtol(p, &end, 10);
+        if (end == p || !fits(y))
+            return std::nullopt;
+        points.emplace_back(static_cast<int>(x), static_cast<int>(y));
+        p = end;
+        while (*p == ' ')
+            ++p;
+    }
+    if (points.size() < 3)
+        return std::nullopt;
+    return points;
 }
 
 }  // namespace tavo

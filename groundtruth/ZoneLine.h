@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tavo {
 
@@ -67,6 +69,11 @@ std::u16string escapeXml(std::u16string_view text);
 // The text of an XML attribute value: the five predefined entities and
 // decimal or hexadecimal character references resolved; anything else kept.
 std::u16string unescapeXml(std::u16string_view text);
+
+// The points of a `polygon` attribute value ("x,y x,y ...", page pixels);
+// nothing when the value is malformed, a number does not fit an int, or
+// fewer than three points are given.
+std::optional<std::vector<std::pair<int, int>>> readPolygon(std::u16string_view value);
 
 // Replaces the leftmost occurrence of find until none is left.  Returns false
 // and leaves the line unchanged for an empty find text, a replacement that

@@ -7,37 +7,17 @@
 #include "groundtruth/ZoneVerdict.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <utility>
 
 namespace tavo {
 
 std::vector<std::pair<int, int>> parseOutline(std::u16string_view value)
 {
-    std::vector<std::pair<int, int>> points;
-    size_t i = 0;
-    auto number = [&](int& out) {
-        const size_t start = i;
-        long v = 0;
-        while (i < value.size() && value[i] >= u'0' && value[i] <= u'9' && i - start < 9)
-            v = v * 10 + (value[i++] - u'0');
-        out = static_cast<int>(v);
-        return i > start;
-    };
-    while (i < value.size()) {
-        if (value[i] == u' ') {
-            ++i;
-            continue;
-        }
-        int x = 0, y = 0;
-        if (!number(x) || i >= value.size() || value[i++] != u',' || !number(y))
-            return {};
-        if (i < value.size() && value[i] != u' ')
-            return {};
-        points.emplace_back(x, y);
-    }
-    if (points.size() < 3)
-        points.clear();
-    return points;
+    std::optional<std::vector<std::pair<int, int>>> points = readPolygon(value);
+    if (!points || std::any_of(points->begin(), points->end(), [](const auto& p) { return p.first < 0 || p.second < 0; }))
+        return {};
+    return *points;
 }
 
 ZoneFile readZoneFile(const std::u16string& path, Report& report)

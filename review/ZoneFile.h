@@ -34,8 +34,8 @@ struct ZoneFile {
 // be opened or read is a runtime failure.
 ZoneFile readZoneFile(const std::u16string& path, Report& report);
 
-// The points of a polygon attribute value ("x,y x,y ..."); empty when the
-// value is empty, malformed or has fewer than three points.
+// The points of a polygon attribute value (readPolygon); empty when it has
+// none or a point lies off the page (left of or above it).
 std::vector<std::pair<int, int>> parseOutline(std::u16string_view value);
 
 // Writes the lines (UTF-8, CR LF, as the program writes every file) through

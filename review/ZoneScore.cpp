@@ -142,7 +142,7 @@ constexpr double kNamed = 0.2;
 // Less ink than a stroke this many body heights long is no writing.
 constexpr double kLeastInkBodies = 0.5;
 
-Pending measureZone(const InkIndex& index, const ZoneEntry& zone, const Limits& limits)
+Pending measureZone(const InkIndex& index, const ZoneEntry& zone, const ZoneArea& area, const Limits& limits)
 {
     Pending p;
     const std::u16string text = normaliseSpaces(zone.text);
@@ -150,7 +150,7 @@ Pending measureZone(const InkIndex& index, const ZoneEntry& zone, const Limits& 
         p.penalties.push_back({1.0, "empty"});
         return p;
     }
-    const InkFit fit = measure(index, zoneArea(zone.box, zone.outline));
+    const InkFit fit = measure(index, area);
     if (fit.ink < kLeastInkBodies * index.bodyHeight() * index.strokeWidth()) {
         p.penalties.push_back({1.0, "noink"});
         return p;
@@ -217,7 +217,8 @@ double sharedArea(const ZoneBox& box, const ZoneArea& area)
 
 // The line each word lies on (the one sharing most of its area), or -1.
 // Lines are taken in row order from the first that may reach the word.
-std::vector<int> lineOfWords(const std::vector<ZoneEntry>& words, const std::vector<ZoneEntry>& lines)
+std::vector<int> lineOfWords(const std::vector<ZoneEntry>& words, const std::vector<ZoneEntry>& lines,
+                             const std::vector<ZoneArea>& areas)
 {
     std::vector<size_t> order(lines.size());
     for (size_t i = 0; i < order.size(); ++i)
@@ -228,10 +229,6 @@ std::vector<int> lineOfWords(const std::vector<ZoneEntry>& words, const std::vec
         tallest = std::max(tallest, line.box.height);
     // Close lines' boxes share rows; an outlined line owns only what lies
     // inside its outline.
-    std::vector<ZoneArea> areas;
-    areas.reserve(lines.size());
-    for (const ZoneEntry& line : lines)
-        areas.push_back(zoneArea(line.box, line.outline));
     std::vector<int> owner(words.size(), -1);
     for (size_t w = 0; w < words.size(); ++w) {
         const ZoneBox& word = words[w].box;
@@ -250,9 +247,8 @@ std::vector<int> lineOfWords(const std::vector<ZoneEntry>& words, const std::vec
 }
 
 // Line ink outside the columns of the line's words, as a share of the line's ink.
-double strayShare(const InkIndex& index, const ZoneEntry& line, std::vector<ZoneBox> wordBoxes)
+double strayShare(const InkIndex& index, const ZoneEntry& line, const ZoneArea& area, std::vector<ZoneBox> wordBoxes)
 {
-    const ZoneArea area = zoneArea(line.box, line.outline);
     long total = 0;
     for (int i : index.touching(line.box))
         total += index.pixelsInside(i, area);
@@ -304,12 +300,22 @@ ZoneScore finish(std::vector<std::pair<double, const char*>> penalties, const Zo
     return score;
 }
 
-std::vector<Pending> measureAll(const InkIndex& index, const std::vector<ZoneEntry>& zones, const Limits& limits)
+std::vector<ZoneArea> areasOf(const std::vector<ZoneEntry>& zones)
+{
+    std::vector<ZoneArea> areas;
+    areas.reserve(zones.size());
+    for (const ZoneEntry& zone : zones)
+        areas.push_back(zoneArea(zone.box, zone.outline));
+    return areas;
+}
+
+std::vector<Pending> measureAll(const InkIndex& index, const std::vector<ZoneEntry>& zones,
+                                const std::vector<ZoneArea>& areas, const Limits& limits)
 {
     std::vector<Pending> pending;
     pending.reserve(zones.size());
-    for (const ZoneEntry& zone : zones)
-        pending.push_back(measureZone(index, zone, limits));
+    for (size_t i = 0; i < zones.size(); ++i)
+        pending.push_back(measureZone(index, zones[i], areas[i], limits));
     std::vector<double> ratios;
     for (const Pending& p : pending)
         if (p.ratio > 0)
@@ -373,12 +379,13 @@ PageScores scorePage(const InkIndex& ink, const std::vector<ZoneEntry>& givenWor
 {
     const std::vector<ZoneEntry> words = onPage(givenWords, ink.pageWidth(), ink.pageHeight());
     const std::vector<ZoneEntry> lines = onPage(givenLines, ink.pageWidth(), ink.pageHeight());
-    std::vector<Pending> wordPending = measureAll(ink, words, kWordLimits);
-    std::vector<Pending> linePending = measureAll(ink, lines, kLineLimits);
+    const std::vector<ZoneArea> lineAreas = areasOf(lines);
+    std::vector<Pending> wordPending = measureAll(ink, words, areasOf(words), kWordLimits);
+    std::vector<Pending> linePending = measureAll(ink, lines, lineAreas, kLineLimits);
 
     // A line is judged also by the word zones on it: how many there are
     // against the words of its text, and how much of its ink they leave out.
-    const std::vector<int> owner = lineOfWords(words, lines);
+    const std::vector<int> owner = lineOfWords(words, lines, lineAreas);
     std::vector<std::vector<ZoneBox>> wordsOfLine(lines.size());
     for (size_t w = 0; w < words.size(); ++w)
         if (owner[w] >= 0)
@@ -394,7 +401,7 @@ PageScores scorePage(const InkIndex& ink, const std::vector<ZoneEntry>& givenWor
             const char* reason = found == 0 ? "skipped" : (found > expected ? "split" : "merged");
             linePending[l].penalties.push_back({ramp(off, 0, 2), reason});
             linePending[l].penalties.push_back(
-                {ramp(strayShare(ink, lines[l], wordsOfLine[l]), kStrayLow, kStrayHigh), "stray"});
+                {ramp(strayShare(ink, lines[l], lineAreas[l], wordsOfLine[l]), kStrayLow, kStrayHigh), "stray"});
         }
     }
 

@@ -153,8 +153,13 @@ FoundLine findWords(const ZULImage& page, const std::u16string& zoneLine)
     const int below = zone.row + zone.height < page.zulGetHeight() ? 1 : 0;
     const ZoneBox taller{zone.col, zone.row - above, zone.width, zone.height + above + below};
     const ZULImage grey = cutGreyColumns(page, taller, 0, zone.width - 1);
-    const auto outline = parsePolygon(getWholeAttribute(zoneLine, u"polygon").value_or(u""),
-                                      zone.col, zone.row);
+    // The outline in zone coordinates.
+    auto outline = readPolygon(getWholeAttribute(zoneLine, u"polygon").value_or(u""));
+    if (outline)
+        for (auto& [x, y] : *outline) {
+            x -= zone.col;
+            y -= zone.row;
+        }
     const ZoneInk ink = findLineInk(grey, above, below, outline ? &*outline : nullptr);
     if (ink.bodies.empty())
         throw UnprocessableZone("no ink in the zone");

@@ -180,31 +180,6 @@ void InkBoxI::addRun(const InkRun& r)
     add({r.start, r.row, r.end - 1, r.row});
 }
 
-std::optional<std::vector<std::pair<int, int>>> parsePolygon(std::u16string_view value, int col,
-                                                             int row)
-{
-    std::vector<std::pair<int, int>> points;
-    const std::string text = toNarrow(value);
-    const char* p = text.c_str();
-    while (*p) {
-        char* end = nullptr;
-        const long x = std::strtol(p, &end, 10);
-        if (end == p || *end != ',')
-            return std::nullopt;
-        p = end + 1;
-        const long y = std::strtol(p, &end, 10);
-        if (end == p)
-            return std::nullopt;
-        points.emplace_back(static_cast<int>(x) - col, static_cast<int>(y) - row);
-        p = end;
-        while (*p == ' ')
-            ++p;
-    }
-    if (points.size() < 3)
-        return std::nullopt;
-    return points;
-}
-
 int inkThresholdOf(const ZULImage& grey)
 {
     std::array<double, 256> hist{};

@@ -44,11 +44,6 @@ struct ZoneInk {
     std::vector<InkPart> marks;
 };
 
-// A closed outline in zone coordinates, from a `polygon` attribute in page
-// coordinates ("x,y x,y ..."); nothing when the value is empty or malformed.
-std::optional<std::vector<std::pair<int, int>>> parsePolygon(std::u16string_view value, int col,
-                                                             int row);
-
 // The ink of an 8-bit grey line image that holds marginTop rows above the
 // zone and marginBottom rows below it (so that ink running on past the
 // zone's edge can be told from ink that ends on it); coordinates are the
