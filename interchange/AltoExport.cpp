@@ -69,7 +69,8 @@ std::string altoXml(const GtPage& page, bool alto42)
         for (const GtLine& line : page.lines) {
             xml.open("TextLine").attr("ID", "l_" + line.zone.id);
             position(xml, boundingBox(line.zone.polygon));
-            xml.attr("BASELINE", formatPoints(line.baseline));
+            // `x y x y`, as the readers that split the value at blanks expect.
+            xml.attr("BASELINE", formatPoints(line.baseline, ' '));
             if (!alto42)
                 xml.attr("BASEDIRECTION", "rtl");
             xml.endTag();
@@ -91,10 +92,11 @@ std::string altoXml(const GtPage& page, bool alto42)
 }
 
 void runToAlto(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
-               bool alto42, Report& report)
+               bool alto42, const std::string& imageName, Report& report)
 {
     const auto [width, height] = pageImageSize(image, report);
-    const GtPage page = readGtPage(zones, baseName(utf8FromWide(image)), width, height, report);
+    const std::string name = imageName.empty() ? baseName(utf8FromWide(image)) : imageName;
+    const GtPage page = readGtPage(zones, name, width, height, report);
     writeUtf8File(output, altoXml(page, alto42));
 }
 

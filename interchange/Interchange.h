@@ -14,18 +14,20 @@ struct PageXmlOptions {
     bool schema2013 = false;        // the 2013-07-15 schema instead of 2019-07-15
     bool wordsLeftToRight = false;  // Word elements left to right on the page
     std::string timestamp;          // Created and LastChange; empty: now, UTC
+    std::string imageName;          // imageFilename; empty: the page image's file name
 };
 
 // The documents, UTF-8, for a page already read.
 std::string pageXml(const GtPage& page, const PageXmlOptions& options);
 std::string altoXml(const GtPage& page, bool alto42);
 
-// -topage page zones.xml out.xml [-2013] [-wordsLR]
+// -topage page zones.xml out.xml [-2013] [-wordsLR] [-image NAME]
 void runToPage(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
                const PageXmlOptions& options, Report& report);
-// -toalto page zones.xml out.xml [-alto42]
+// -toalto page zones.xml out.xml [-alto42] [-image NAME]; imageName (fileName)
+// empty: the page image's file name.
 void runToAlto(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
-               bool alto42, Report& report);
+               bool alto42, const std::string& imageName, Report& report);
 
 // -pairs page zones.xml outdir [-words] [-all]: stem.png and stem.gt.txt for
 // every line (or word) and the page's manifest-<page>.csv.

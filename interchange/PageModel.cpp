@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <iterator>
 #include <set>
+#include <sstream>
 
 namespace tavo {
 
@@ -218,6 +220,14 @@ std::vector<Point> baselineOf(const std::u16string& line, const PixelBox& box, c
     return {left, right};
 }
 
+// A line zone carries a baseline attribute, which only lines have (-lines
+// and -import write it; -import leaves it empty when its source gives
+// none), and never the PAW boxes of a word.
+bool isLineZone(std::u16string_view zone)
+{
+    return getWholeAttribute(zone, u"baseline") && !getWholeAttribute(zone, u"pawboxes");
+}
+
 // Zone positions in reading order: the nextZoneID chain when it covers every
 // zone, else file order.
 std::vector<size_t> readingOrder(const std::vector<DocumentZone>& zones, bool& chained)
@@ -299,41 +309,79 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
 
     std::vector<GtZone> read;
     read.reserve(order.size());
-    for (size_t i : order)
-        read.push_back(readZone(zones[i], clamp, file, report));
+    std::vector<bool> lineZone(order.size(), false);
+    for (size_t k = 0; k < order.size(); ++k) {
+        read.push_back(readZone(zones[order[k]], clamp, file, report));
+        lineZone[k] = isLineZone(zones[order[k]].text);
+    }
+    // A line zone is a line of its own, and the word zones after it that
+    // spell its text word by word are its words; other word zones are
+    // grouped by their places.
     std::vector<bool> startsLine(read.size(), true);
+    std::vector<std::string> expected;  // the words of the last line zone still to come, last first
+    bool inLineZone = false;            // the zone before belongs to a line zone
     PixelBox current = read.empty() ? PixelBox{} : read.front().box;
-    for (size_t i = 1; i < read.size(); ++i) {
-        if (sameLine(current, read[i - 1].box, read[i].box)) {
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (lineZone[i]) {
+            std::istringstream words(read[i].text);
+            expected.assign(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+            std::reverse(expected.begin(), expected.end());
+            inLineZone = true;
+            continue;
+        }
+        if (inLineZone && !expected.empty() && read[i].text == expected.back()) {
+            expected.pop_back();
+            startsLine[i] = false;
+            page.wordsFile = true;
+            continue;
+        }
+        expected.clear();
+        if (i > 0 && !inLineZone && sameLine(current, read[i - 1].box, read[i].box)) {
             startsLine[i] = false;
             page.wordsFile = true;
             current.include(read[i].box);
         } else {
             current = read[i].box;
         }
+        inLineZone = false;
     }
     page.wordsFile = page.wordsFile || chained;
 
+    std::vector<bool> outlined;  // per line: it has its own line zone
     for (size_t i = 0; i < read.size(); ++i) {
-        if (!page.wordsFile) {
+        if (!page.wordsFile || lineZone[i]) {
             GtLine line;
             line.zone = std::move(read[i]);
             line.baseline = baselineOf(zones[order[i]].text, line.zone.box, clamp);
             page.lines.push_back(std::move(line));
+            outlined.push_back(true);
             continue;
         }
-        if (startsLine[i])
+        if (startsLine[i]) {
             page.lines.emplace_back();
+            outlined.push_back(false);
+        }
         GtLine& line = page.lines.back();
-        line.zone.box.include(read[i].box);
-        line.zone.box.include(boundingBox(read[i].polygon));
-        if (read[i].confidence)
-            line.zone.confidence = std::min(line.zone.confidence.value_or(1.0), *read[i].confidence);
+        if (outlined.back()) {
+            // A word stays inside the outline of the line it was found on.
+            GtZone& word = read[i];
+            const PixelBox& within = line.zone.box;
+            const Clamp inside{within.right + 1, within.bottom + 1};
+            for (Point& p : word.polygon)
+                p = {std::max(inside(p).x, within.left), std::max(inside(p).y, within.top)};
+            word.box = boundingBox(word.polygon);
+        } else {
+            line.zone.box.include(read[i].box);
+            line.zone.box.include(boundingBox(read[i].polygon));
+            if (read[i].confidence)
+                line.zone.confidence = std::min(line.zone.confidence.value_or(1.0), *read[i].confidence);
+        }
         line.words.push_back(std::move(read[i]));
     }
     std::vector<GtZone*> all;
-    for (GtLine& line : page.lines) {
-        if (page.wordsFile) {
+    for (size_t l = 0; l < page.lines.size(); ++l) {
+        GtLine& line = page.lines[l];
+        if (page.wordsFile && !outlined[l]) {
             std::string text;
             for (const GtZone& word : line.words)
                 if (!word.text.empty())
@@ -342,6 +390,8 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
             line.zone.sourceLine = line.words.front().sourceLine;
             line.zone.polygon = corners(line.zone.box);
             line.baseline = baselineOf(u"", line.zone.box, clamp);
+        }
+        if (page.wordsFile) {
             for (GtZone& word : line.words)
                 all.push_back(&word);
         } else {

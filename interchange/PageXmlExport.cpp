@@ -143,8 +143,8 @@ void runToPage(const std::u16string& image, const std::u16string& zones, const s
                const PageXmlOptions& options, Report& report)
 {
     const auto [width, height] = pageImageSize(image, report);
-    const GtPage page = readGtPage(zones, baseName(utf8FromWide(image)), width, height, report);
-    writeUtf8File(output, pageXml(page, options));
+    const std::string name = options.imageName.empty() ? baseName(utf8FromWide(image)) : options.imageName;
+    writeUtf8File(output, pageXml(readGtPage(zones, name, width, height, report), options));
 }
 
 }  // namespace tavo

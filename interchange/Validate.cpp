@@ -48,17 +48,16 @@ void collectSchemaError(void* data, const xmlError* error)
     findings->add(error ? error->line : 0, "schema: " + message);
 }
 
-void ignore(void*, const char*, ...) {}
-
-// Validates against the schema; false when the schema could not be used.
-bool validateSchema(xmlDoc* doc, const std::filesystem::path& xsd, Findings& findings)
+// Validates against the schema; false when the schema could not be used
+// (why then holds libxml2's first message about it).
+bool validateSchema(xmlDoc* doc, const std::filesystem::path& xsd, Findings& findings, std::string& why)
 {
+    XmlErrorTrap trap;
     static const bool catalogLoaded = [&] {
         xmlInitializeCatalog();
         return xmlLoadCatalog((xsd.parent_path() / "catalog.xml").c_str()) == 0;
     }();
     (void)catalogLoaded;
-    xmlSetGenericErrorFunc(nullptr, ignore);
     // Schema imports resolve through the catalog; nothing is fetched.
     const xmlExternalEntityLoader previous = xmlGetExternalEntityLoader();
     xmlSetExternalEntityLoader(xmlNoNetExternalEntityLoader);
@@ -66,8 +65,10 @@ bool validateSchema(xmlDoc* doc, const std::filesystem::path& xsd, Findings& fin
     xmlSchemaPtr schema = parser ? xmlSchemaParse(parser) : nullptr;
     xmlSchemaFreeParserCtxt(parser);
     xmlSetExternalEntityLoader(previous);
-    if (!schema)
+    if (!schema) {
+        why = trap.first();
         return false;
+    }
     xmlSchemaValidCtxtPtr valid = xmlSchemaNewValidCtxt(schema);
     xmlSchemaSetValidStructuredErrors(valid, reinterpret_cast<xmlStructuredErrorFunc>(collectSchemaError), &findings);
     xmlSchemaValidateDoc(valid, doc);
@@ -100,6 +101,17 @@ struct PageFrame {
     int width = 0;
     int height = 0;
 };
+
+// The schemas allow any integer as the image size; a reader needs a
+// positive one.
+void checkFrame(const xmlNode* page, const PageFrame& frame, const char* width, const char* height,
+                Findings& findings)
+{
+    if (frame.width <= 0)
+        findings.add(lineOf(page), std::string(width) + " \"" + attribute(page, width) + "\" is not a positive size");
+    if (frame.height <= 0)
+        findings.add(lineOf(page), std::string(height) + " \"" + attribute(page, height) + "\" is not a positive size");
+}
 
 std::optional<PixelBox> checkedPoints(const xmlNode* at, const std::string& text, const PageFrame& frame,
                                       Findings& findings)
@@ -151,6 +163,7 @@ void checkPage(xmlNode* root, Findings& findings)
     if (!page)
         return;  // the schema reports it
     const PageFrame frame{pixels(page, "imageWidth"), pixels(page, "imageHeight")};
+    checkFrame(page, frame, "imageWidth", "imageHeight", findings);
     std::map<std::string, xmlNode*> ids;
     std::vector<xmlNode*> all;
     descendants(page, "", all);
@@ -212,11 +225,16 @@ void checkAlto(xmlNode* root, Findings& findings)
     descendants(root, "Page", pages);
     for (xmlNode* page : pages) {
         const PageFrame frame{pixels(page, "WIDTH"), pixels(page, "HEIGHT")};
+        checkFrame(page, frame, "WIDTH", "HEIGHT", findings);
         auto boxOf = [&](const xmlNode* e) -> std::optional<PixelBox> {
             if (!hasAttribute(e, "HPOS") || !hasAttribute(e, "WIDTH"))
                 return std::nullopt;
             const int x = pixels(e, "HPOS"), y = pixels(e, "VPOS");
             const int w = pixels(e, "WIDTH"), h = pixels(e, "HEIGHT");
+            if (w <= 0 || h <= 0) {
+                findings.add(lineOf(e), "box of width " + std::to_string(w) + " and height " + std::to_string(h));
+                return std::nullopt;
+            }
             return PixelBox{x, y, x + w - 1, y + h - 1};
         };
         std::vector<xmlNode*> lines;
@@ -265,8 +283,8 @@ void runValidate(const std::u16string& file, Report& report)
     else if (!std::filesystem::is_regular_file(schema))
         report.printLine(name + ": schema check skipped: " + schema.string() +
                          " not found (set TAVO_SCHEMAS to the schema folder)");
-    else if (!validateSchema(doc.get(), schema, findings))
-        report.fail(schema.string(), "cannot load schema");
+    else if (std::string why; !validateSchema(doc.get(), schema, findings, why))
+        report.fail(schema.string(), "cannot load schema" + (why.empty() ? "" : ": " + why));
     if (kind == XmlKind::Alto)
         checkAlto(root, findings);
     else

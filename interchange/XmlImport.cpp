@@ -21,6 +21,7 @@ struct ImportedLine {
     std::vector<Point> baseline;
     std::string text;
     std::optional<double> confidence;
+    bool clipped = false;  // reported as clipped to the page
 };
 
 struct ImportedPage {
@@ -40,6 +41,17 @@ int sizeValue(const std::string& text)
     return static_cast<int>(std::lround(value));
 }
 
+// A position attribute (may lie off the page); nullopt when absent or not a
+// number.
+std::optional<int> positionValue(const std::string& text)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value) || std::abs(value) > 1e9)
+        return std::nullopt;
+    return static_cast<int>(std::lround(value));
+}
+
 std::optional<double> confidenceValue(const std::string& text)
 {
     char* end = nullptr;
@@ -49,18 +61,24 @@ std::optional<double> confidenceValue(const std::string& text)
     return value;
 }
 
-// Points of a line, refused when outside the page (a point on the far edge
-// is moved one pixel in).
-std::vector<Point> pagePoints(std::vector<Point> points, const ImportedPage& page, const xmlNode* at,
-                              const std::string& file, Report& report)
+// Points of a line inside the page: a point off it (some editors write
+// negative coordinates) is moved onto its edge and the line is reported once.
+std::vector<Point> pagePoints(std::vector<Point> points, const ImportedPage& page, ImportedLine& line,
+                              const xmlNode* at, const std::string& file, Report& report)
 {
+    bool clipped = false;
     for (Point& p : points) {
-        if (p.x < 0 || p.y < 0 || p.x > page.width || p.y > page.height)
-            report.fail(file, "line " + std::to_string(lineOf(at)) + ": point " + std::to_string(p.x) +
-                                  "," + std::to_string(p.y) + " outside the " + std::to_string(page.width) +
-                                  " x " + std::to_string(page.height) + " image");
-        p.x = std::min(p.x, page.width - 1);
-        p.y = std::min(p.y, page.height - 1);
+        const Point inside{std::clamp(p.x, 0, page.width - 1), std::clamp(p.y, 0, page.height - 1)};
+        // A point on the far edge itself (width, height) is one past the
+        // last pixel, as some writers give it: moved in silently.
+        clipped = clipped || p.x < 0 || p.y < 0 || p.x > page.width || p.y > page.height;
+        p = inside;
+    }
+    if (clipped && !line.clipped) {
+        line.clipped = true;
+        report.zoneDoubtful(file, lineOf(at), "TextLine " + line.origin + ": points outside the " +
+                                                  std::to_string(page.width) + " x " + std::to_string(page.height) +
+                                                  " image clipped to it");
     }
     return points;
 }
@@ -136,9 +154,9 @@ ImportedPage importPage(xmlNode* root, const std::string& file, Report& report)
             if (!coords)
                 report.fail(file, "line " + std::to_string(lineOf(line)) + ": TextLine " + imported.origin +
                                       " without readable Coords");
-            imported.polygon = pagePoints(*coords, page, line, file, report);
+            imported.polygon = pagePoints(*coords, page, imported, line, file, report);
             if (auto base = pageCoords(firstChild(line, "Baseline")))
-                imported.baseline = pagePoints(*base, page, line, file, report);
+                imported.baseline = pagePoints(*base, page, imported, line, file, report);
             std::tie(imported.text, imported.confidence) = pageText(line);
             if (!firstChild(line, "TextEquiv")) {
                 for (const xmlNode* word : children(line, "Word"))
@@ -149,6 +167,30 @@ ImportedPage importPage(xmlNode* root, const std::string& file, Report& report)
         }
     }
     return page;
+}
+
+// BASELINE as points ("x y x y" or "x,y x,y"), or as ALTO 2 wrote it, one
+// number: the baseline's row across the line's box.  A value that is neither
+// is reported and the line goes without a baseline.
+std::vector<Point> altoBaseline(const xmlNode* line, ImportedLine& imported, const ImportedPage& page,
+                                const std::string& file, Report& report)
+{
+    if (!hasAttribute(line, "BASELINE"))
+        return {};
+    const std::string value = attribute(line, "BASELINE");
+    if (auto points = parsePoints(value); points && points->size() >= 2)
+        return pagePoints(*points, page, imported, line, file, report);
+    char* end = nullptr;
+    const double row = std::strtod(value.c_str(), &end);
+    const PixelBox box = boundingBox(imported.polygon);
+    const bool scalar = !value.empty() && end != value.c_str() && *end == '\0' && std::isfinite(row);
+    if (scalar && !box.empty() && row >= 0 && row <= 1e9) {
+        const int y = static_cast<int>(std::lround(row));
+        return pagePoints({{box.left, y}, {box.right, y}}, page, imported, line, file, report);
+    }
+    report.doubtful(file, lineOf(line), "TextLine " + imported.origin + ": BASELINE \"" + value.substr(0, 40) +
+                                            "\" cannot be read as points; left out");
+    return {};
 }
 
 ImportedPage importAlto(xmlNode* root, const std::string& file, Report& report)
@@ -174,23 +216,31 @@ ImportedPage importAlto(xmlNode* root, const std::string& file, Report& report)
         imported.origin = attribute(line, "ID");
         std::optional<std::vector<Point>> polygon =
             parsePoints(attribute(firstChild(firstChild(line, "Shape"), "Polygon"), "POINTS"));
-        const int x = sizeValue(attribute(line, "HPOS")), y = sizeValue(attribute(line, "VPOS"));
+        const std::optional<int> x = positionValue(attribute(line, "HPOS")), y = positionValue(attribute(line, "VPOS"));
         const int w = sizeValue(attribute(line, "WIDTH")), h = sizeValue(attribute(line, "HEIGHT"));
-        if (!polygon && x >= 0 && y >= 0 && w > 0 && h > 0)
-            polygon = std::vector<Point>{{x, y}, {x + w - 1, y}, {x + w - 1, y + h - 1}, {x, y + h - 1}};
+        if (!polygon && x && y && w > 0 && h > 0)
+            polygon = std::vector<Point>{{*x, *y}, {*x + w - 1, *y}, {*x + w - 1, *y + h - 1}, {*x, *y + h - 1}};
         if (!polygon)
             report.fail(file, "line " + std::to_string(lineOf(line)) + ": TextLine " + imported.origin +
                                   " without a polygon or a box");
-        imported.polygon = pagePoints(*polygon, page, line, file, report);
-        // An old-style single BASELINE number has an odd count and is ignored.
-        if (auto base = parsePoints(attribute(line, "BASELINE")))
-            imported.baseline = pagePoints(*base, page, line, file, report);
+        imported.polygon = pagePoints(*polygon, page, imported, line, file, report);
+        imported.baseline = altoBaseline(line, imported, page, file, report);
+        // The words of a line are separated by a blank whether or not an SP
+        // stands between them; a HYP continues the word before it.
         std::u16string text;
+        bool afterWord = false;
         for (const xmlNode* part : children(line)) {
-            if (isElement(part, "String") || isElement(part, "HYP"))
+            if (isElement(part, "String")) {
+                if (afterWord)
+                    text += u' ';
                 text += wideFromUtf8(attribute(part, "CONTENT"));
-            else if (isElement(part, "SP"))
+                afterWord = true;
+            } else if (isElement(part, "HYP")) {
+                text += wideFromUtf8(attribute(part, "CONTENT"));
+            } else if (isElement(part, "SP")) {
                 text += u' ';
+                afterWord = false;
+            }
             if (auto wc = confidenceValue(attribute(part, "WC")))
                 imported.confidence = std::min(imported.confidence.value_or(1.0), *wc);
         }
@@ -212,8 +262,8 @@ std::u16string zoneLineOf(const ImportedLine& line, size_t index)
                           attr("height", std::to_string(box.height())) + u" offsets=\"\"" +
                           attr("contents", line.text) + u" segmentation=\"word\"" +
                           attr("polygon", formatPoints(line.polygon));
-    if (!line.baseline.empty())
-        zone += attr("baseline", formatPoints(line.baseline));
+    // Always written, empty when unknown: the attribute marks a line zone.
+    zone += attr("baseline", formatPoints(line.baseline));
     if (line.confidence)
         zone += attr("confidence", twoDecimals(*line.confidence));
     if (!line.origin.empty())

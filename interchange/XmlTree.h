@@ -6,6 +6,7 @@
 #include "util/Report.h"
 
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 
 #include <memory>
 #include <string>
@@ -22,9 +23,34 @@ struct XmlDocFree {
 };
 using XmlDocPtr = std::unique_ptr<xmlDoc, XmlDocFree>;
 
+// While it lives, every libxml2 message goes to it instead of standard
+// error; the first is kept so that a failure can give it in its one line.
+class XmlErrorTrap {
+public:
+    XmlErrorTrap();
+    ~XmlErrorTrap();
+    XmlErrorTrap(const XmlErrorTrap&) = delete;
+    XmlErrorTrap& operator=(const XmlErrorTrap&) = delete;
+    void add(const xmlError* error);
+    // "line N: message" of the first message, "" when there was none.
+    const std::string& first() const { return first_; }
+
+private:
+    xmlStructuredErrorFunc previous_;
+    void* previousContext_;
+    xmlGenericErrorFunc previousGeneric_;
+    void* previousGenericContext_;
+    std::string first_;
+};
+
+// Why the bytes' character encoding is refused ("" when it is UTF-8 or
+// UTF-16): from the byte-order mark or the first characters, then the XML
+// declaration's encoding, which must name the same.
+std::string encodingProblem(const std::string& bytes);
+
 // Parses the file; throws RuntimeFailure naming it when it cannot be read,
-// is too large, declares entities (expansion bombs, external entities) or is
-// not well-formed XML.
+// is too large, is in an encoding other than UTF-8 or UTF-16, declares
+// entities (expansion bombs, external entities) or is not well-formed XML.
 XmlDocPtr parseXmlFile(const std::u16string& fileName, Report& report);
 // The same for bytes in memory (name is used in messages).
 XmlDocPtr parseXmlBytes(const std::string& bytes, const std::string& name, Report& report);
