@@ -1,12 +1,31 @@
 #!/bin/sh
-# Installs the Debian packages the build, the tests and the example need.
-# Runs apt-get only when something is missing, so it is cheap to repeat.
+# Installs the Debian packages TavoAlign needs; runs apt-get only when
+# something is missing, so it is cheap to repeat.
+#
+#   tools/install-deps.sh build   what building the program and running the
+#                                 example need: compiler, CMake, Ninja,
+#                                 pkg-config, the TIFF, JPEG, PNG, XML and
+#                                 ICU libraries
+#   tools/install-deps.sh [all]   that and what the tests, benchmarks and
+#                                 batch runs need: clang, GoogleTest, Google
+#                                 Benchmark, Pango/Cairo and Arabic fonts (page
+#                                 generator), valgrind, Chromium and Node.js
+#                                 (review pages in a browser), GNU parallel,
+#                                 Slurm and munge (batches as job arrays)
 set -eu
 
-PACKAGES="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
-libtiff-dev libjpeg62-turbo-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev \
-libxml2-dev libxml2-utils libicu-dev libpango1.0-dev libcairo2-dev fonts-kacst parallel valgrind chromium nodejs \
-nlohmann-json3-dev fonts-hosny-amiri fonts-sil-scheherazade fonts-arabeyes"
+BUILD="g++ cmake ninja-build pkg-config \
+libtiff-dev libjpeg62-turbo-dev libpng-dev libxml2-dev libicu-dev"
+REST="build-essential clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev \
+libxml2-utils libpango1.0-dev libcairo2-dev nlohmann-json3-dev \
+fonts-kacst fonts-hosny-amiri fonts-sil-scheherazade fonts-arabeyes \
+parallel valgrind chromium nodejs slurm-wlm munge"
+
+case ${1:-all} in
+    build) PACKAGES=$BUILD ;;
+    all) PACKAGES="$BUILD $REST" ;;
+    *) echo "usage: install-deps.sh [build|all]" >&2; exit 2 ;;
+esac
 
 missing=""
 for p in $PACKAGES; do

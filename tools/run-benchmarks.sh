@@ -4,8 +4,8 @@
 # --benchmark_filter=Pipeline or --benchmark_format=json).
 set -eu
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+tools/install-deps.sh all
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_BENCH=ON >/dev/null
 cmake --build build -j "$(nproc)"
 for bench in build/bench/*_bench; do
     echo "== $(basename "$bench")"

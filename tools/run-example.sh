@@ -1,14 +1,18 @@
 #!/bin/sh
-# Installs what is missing, builds the program and runs the main job on the
-# bundled example page: text lines found with the transcription, words and
-# PAWs from the ink in reading order, verification, the confidence check, an
-# overlay, a review page and the PAGE XML and ALTO exports.  Every intermediate file stays in example-output/; the
+# Installs what the build is missing (tools/install-deps.sh build: compiler,
+# CMake, Ninja and the image, XML and ICU libraries, nothing the tests need),
+# builds the program and runs the main job on the bundled example page: text
+# lines found with the transcription, words and PAWs from the ink in reading
+# order, verification, the confidence check, a review page and the PAGE XML
+# and ALTO exports.  Every intermediate file stays in example-output/; the
 # summary at the end says what to look at.
 set -eu
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
+tools/install-deps.sh build
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+# Only the program: the tests and benchmarks (and the libraries they need)
+# are tools/run-tests.sh's business.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_TESTS=OFF -DTAVO_BENCH=OFF >/dev/null
 cmake --build build -j "$(nproc)" --target tavoalign
 
 out=example-output

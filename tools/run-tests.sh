@@ -1,15 +1,16 @@
 #!/bin/sh
-# Installs what is missing, then builds and runs the whole test suite twice:
-# a release build with g++ and an AddressSanitizer + UndefinedBehaviorSanitizer
+# Installs what is missing (tools/install-deps.sh all), then builds and runs
+# the whole test suite twice: a release build with g++ and an AddressSanitizer + UndefinedBehaviorSanitizer
 # build with clang, and finally the fuzz targets for a short run each.
 set -eu
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
+tools/install-deps.sh all
 
 jobs=$(nproc)
 
 echo "== release build (g++)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVO_TESTS=ON -DTAVO_BENCH=ON \
+    -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
