@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <deque>
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -307,8 +308,8 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
     bool chained = false;
     const std::vector<size_t> order = readingOrder(zones, chained);
 
-    std::vector<GtZone> read;
-    read.reserve(order.size());
+    // A deque, so that each zone's storage goes as the zone moves to its line.
+    std::deque<GtZone> read;
     std::vector<bool> lineZone(order.size(), false);
     for (size_t k = 0; k < order.size(); ++k) {
         read.push_back(readZone(zones[order[k]], clamp, file, report));
@@ -346,13 +347,18 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
         inLineZone = false;
     }
     page.wordsFile = page.wordsFile || chained;
+    // Only line zones need their zone lines further on (for their baselines).
+    if (page.wordsFile && std::none_of(lineZone.begin(), lineZone.end(), [](bool b) { return b; }))
+        document.reset();
 
     std::vector<bool> outlined;  // per line: it has its own line zone
-    for (size_t i = 0; i < read.size(); ++i) {
+    for (size_t i = 0; !read.empty(); ++i) {
+        GtZone zone = std::move(read.front());
+        read.pop_front();
         if (!page.wordsFile || lineZone[i]) {
             GtLine line;
-            line.zone = std::move(read[i]);
-            line.baseline = baselineOf(zones[order[i]].text, line.zone.box, clamp);
+            line.zone = std::move(zone);
+            line.baseline = baselineOf(document->zones[order[i]].text, line.zone.box, clamp);
             page.lines.push_back(std::move(line));
             outlined.push_back(true);
             continue;
@@ -364,19 +370,18 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
         GtLine& line = page.lines.back();
         if (outlined.back()) {
             // A word stays inside the outline of the line it was found on.
-            GtZone& word = read[i];
             const PixelBox& within = line.zone.box;
             const Clamp inside{within.right + 1, within.bottom + 1};
-            for (Point& p : word.polygon)
+            for (Point& p : zone.polygon)
                 p = {std::max(inside(p).x, within.left), std::max(inside(p).y, within.top)};
-            word.box = boundingBox(word.polygon);
+            zone.box = boundingBox(zone.polygon);
         } else {
-            line.zone.box.include(read[i].box);
-            line.zone.box.include(boundingBox(read[i].polygon));
-            if (read[i].confidence)
-                line.zone.confidence = std::min(line.zone.confidence.value_or(1.0), *read[i].confidence);
+            line.zone.box.include(zone.box);
+            line.zone.box.include(boundingBox(zone.polygon));
+            if (zone.confidence)
+                line.zone.confidence = std::min(line.zone.confidence.value_or(1.0), *zone.confidence);
         }
-        line.words.push_back(std::move(read[i]));
+        line.words.push_back(std::move(zone));
     }
     std::vector<GtZone*> all;
     for (size_t l = 0; l < page.lines.size(); ++l) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <utime.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,6 +158,33 @@ TEST(TextFileWrite, FailedRunLeavesTargetUntouched)
     // Without an exception, a writer that was not closed commits.
     { tavo::CTextFileWrite out(wide(dir / "out.txt"), tavo::kUtf8); out.writeText("new"); }
     EXPECT_EQ(readFile(dir / "out.txt"), "\xEF\xBB\xBFnew");
+}
+
+// Temporary files a killed run left behind are removed when the same target
+// is next written; lookalikes, other targets' files, files newer than the
+// process and files a live writer holds stay.
+TEST(TextFileWrite, LeftoversOfTheSameTargetAreRemoved)
+{
+    TempDir dir;
+    const std::vector<std::string> gone = {"out.txt.tmpab12cd34", "out.txt.tmp00000000"};
+    const std::vector<std::string> kept = {"out.txt.tmpAB12CD34", "out.txt.tmpab12cd3", "out.txt.tmpab12cd345",
+                                           "other.txt.tmpab12cd34", "out.txt.tmplocked00", "out.txt.tmpab12cd35"};
+    for (const auto* names : {&gone, &kept})
+        for (const std::string& name : *names) {
+            writeFile(dir / name, "partial");
+            const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
+            if (name != "out.txt.tmpab12cd35") {  // this one stays new
+                ASSERT_EQ(utime((dir / name).c_str(), &hourAgo), 0);
+            }
+        }
+    const int held = open((dir / "out.txt.tmplocked00").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    { tavo::CTextFileWrite out(wide(dir / "out.txt"), tavo::kUtf8); out.writeText("new"); }
+    close(held);
+    for (const std::string& name : gone)
+        EXPECT_FALSE(fs::exists(dir / name)) << name;
+    for (const std::string& name : kept)
+        EXPECT_TRUE(fs::exists(dir / name)) << name;
 }
 
 TEST(TextFileWrite, InputMayBeTheOutput)
