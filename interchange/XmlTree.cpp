@@ -134,6 +134,7 @@ namespace {
 
 struct ParseState {
     bool entities = false;
+    bool references = false;
 };
 
 // Any entity declaration (general, parameter or unparsed) stops the parse
@@ -149,6 +150,15 @@ void refuseUnparsedEntity(void* data, const xmlChar*, const xmlChar*, const xmlC
 {
     auto* context = static_cast<xmlParserCtxtPtr>(data);
     static_cast<ParseState*>(context->_private)->entities = true;
+    xmlStopParser(context);
+}
+
+// A reference to an entity nobody declared here (a file naming an external
+// DTD that is not loaded) would stay in the tree as a hole: refused too.
+void refuseReference(void* data, const xmlChar*)
+{
+    auto* context = static_cast<xmlParserCtxtPtr>(data);
+    static_cast<ParseState*>(context->_private)->references = true;
     xmlStopParser(context);
 }
 
@@ -185,12 +195,15 @@ XmlDocPtr parseXmlBytes(const std::string& bytes, const std::string& name, Repor
     context->_private = &state;
     context->sax->entityDecl = refuseEntity;
     context->sax->unparsedEntityDecl = refuseUnparsedEntity;
+    context->sax->reference = refuseReference;
     xmlParseDocument(context);
     xmlDoc* doc = context->myDoc;
     context->myDoc = nullptr;
     std::string why;
     if (state.entities || (doc && (declaresEntities(doc->intSubset) || declaresEntities(doc->extSubset)))) {
         why = kEntities;
+    } else if (state.references) {
+        why = "references to undeclared entities are refused";
     } else if (!doc || !context->wellFormed) {
         const xmlError* error = xmlCtxtGetLastError(context);
         why = "not well-formed XML";

@@ -236,6 +236,7 @@ TEST_F(RealFiles, EncodingsAndEntitiesAreRefusedInOneLine)
         {std::string("\0\0\xFE\xFF", 4) + utf16(entity, false), "encoding UTF-32 refused"},
         {utf16("<?xml version=\"1.0\" encoding=\"UTF-8\"?><PcGts/>", true), "encoding UTF-8 declared in a UTF-16"},
         {"<PcGts><a></b></PcGts>", "not well-formed XML: line 1: "},
+        {"<!DOCTYPE PcGts SYSTEM \"page.dtd\"><PcGts>&x;</PcGts>", "references to undeclared entities are refused"},
     };
     for (const auto& [bytes, message] : cases) {
         writeFile(dir / "in.xml", bytes);
