@@ -144,7 +144,7 @@ void runToPage(const std::u16string& image, const std::u16string& zones, const s
 {
     const auto [width, height] = pageImageSize(image, report);
     const std::string name = options.imageName.empty() ? baseName(utf8FromWide(image)) : options.imageName;
-    writeUtf8File(output, pageXml(readGtPage(zones, name, width, height, report), options));
+    writeUtf8File(output, pageXml(readGtPage(zones, name, width, height, report, options.linesFile), options));
 }
 
 }  // namespace tavo

@@ -194,6 +194,33 @@ TEST_F(RealFiles, WordsFollowingTheirLineZoneStayInIt)
     EXPECT_EQ(run({"-validate", "out.xml"}).status, 0);
 }
 
+// A words file as -words writes it (lines by row, each line's words in a
+// row, one chain) keeps the lines of the file it was made from, even where
+// places alone would join two lines or a word's text was mended since.
+TEST_F(RealFiles, WordsKeepTheLinesTheyWereMadeFrom)
+{
+    writeFile(dir / "lines.xml",
+              zoneFile({zone("1", 38, 40, 540, 60, "ذهب", " polygon=\"38,40 577,40 577,99 38,99\" baseline=\"\""),
+                        zone("2", 40, 20, 540, 60, "أدوار بيت", " polygon=\"40,20 579,20 579,79 40,79\" baseline=\"\""),
+                        zone("3", 40, 300, 540, 40, "", " baseline=\"40,330 579,330\"")}));
+    writeFile(dir / "words.xml",
+              zoneFile({zone("1", 400, 25, 100, 50, "أدوار", " nextZoneID=\"2\" pawboxes=\"\""),
+                        zone("2", 200, 25, 100, 50, "بيتٌ", " nextZoneID=\"3\" pawboxes=\"\""),
+                        zone("3", 100, 45, 90, 50, "ذهب", " nextZoneID=\"4\" pawboxes=\"\""),
+                        zone("4", 40, 300, 540, 40, "", " baseline=\"40,330 579,330\"")}));
+    ASSERT_EQ(run({"-topage", "page.png", "words.xml", "out.xml"}).status, 0);
+    EXPECT_EQ(pageLines(readFile(dir / "out.xml")).size(), 2u);  // by places the first two lines are one
+    for (const char* format : {"-topage", "-toalto"}) {
+        ASSERT_EQ(run({format, "page.png", "words.xml", "out.xml", "-linezones", "lines.xml"}).status, 0);
+        ASSERT_EQ(run({"-import", "out.xml", "back.xml"}).status, 0);
+        const std::vector<Line> lines = zoneLines(dir / "back.xml");
+        ASSERT_EQ(lines.size(), 3u) << format;
+        EXPECT_EQ(lines[1].polygon, "38,40 577,40 577,99 38,99") << format;
+    }
+    const std::string xml = readFile(dir / "out.xml");
+    EXPECT_LT(xml.find("CONTENT=\"بيتٌ\""), xml.find("ID=\"l_2\""));
+}
+
 TEST_F(RealFiles, ValidateRefusesSizesAndPointsNoReaderCanUse)
 {
     const std::string good = pageDoc(kPage2019, textLine("a", "40,20 580,20 580,70 40,70", "40,60 580,60", "أدوار"));
