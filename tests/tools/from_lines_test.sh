@@ -54,4 +54,17 @@ set +e
 status=$?
 set -e
 [ "$status" -eq 2 ] && [ ! -e job-missing ] || fail "missing lines file: status $status"
+# The batch runner takes the same option for a folder of images with their
+# lines files.
+if command -v parallel >/dev/null; then
+    mkdir set
+    cp "scan 1.tif" set/
+    cp lines-page.xml "set/scan 1.xml"
+    set +e
+    "$here/../../tools/tavoalign-batch" -j 1 --from set out >/dev/null 2>err.txt
+    status=$?
+    set -e
+    [ "$status" -eq 0 ] || [ "$status" -eq 3 ] || fail "batch --from: status $status $(cat err.txt)"
+    grep -q '^scan 1.tif,from,0,' out/report.csv || fail "batch --from: $(cat out/report.csv)"
+fi
 echo "from_lines_test: ok"
