@@ -125,6 +125,8 @@ std::string encodingProblem(const std::string& bytes)
         return {};
     }
     const std::string declared = declaredEncoding(bytes, starts({0xEF, 0xBB, 0xBF}) ? 3 : 0, 1);
+    if (!declared.empty() && namesUtf16(declared))
+        return "encoding " + declared + " declared in a file that is not UTF-16";
     if (!declared.empty() && !namesUtf8(declared))
         return "encoding " + declared + " refused (UTF-8 and UTF-16 only)";
     return {};
