@@ -110,6 +110,15 @@ std::u16string optionValue(const std::vector<std::u16string>& args, size_t first
 
 using Arguments = std::vector<std::u16string>;
 
+// The options -topage and -toalto share: -image NAME, -linezones lines.xml.
+PageXmlOptions exportOptions(const Arguments& args)
+{
+    PageXmlOptions options;
+    options.imageName = utf8FromWide(optionValue(args, 5, u"-image"));
+    options.linesFile = optionValue(args, 5, u"-linezones");
+    return options;
+}
+
 // The groups of --help, in the order it lists them.
 enum class Group { Alignment, GroundTruth, Review, Edits, Images, Interchange };
 
@@ -223,19 +232,17 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runKeepline(static_cast<int>(a.size()), a[2], a[3], r); }},
         {u"-render", "page input.xml output-image", G::Images, 5, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runRender(a[2], a[3], a[4], r); }},
-        {u"-topage", "page zones.xml output.xml [-2013] [-wordsLR] [-image NAME]", G::Interchange, 5, nullptr,
-         nullptr, false,
+        {u"-topage", "page zones.xml output.xml [-2013] [-wordsLR] [-image NAME] [-linezones lines.xml]",
+         G::Interchange, 5, nullptr, nullptr, false,
          [](const auto& a, Report& r) {
-             PageXmlOptions options;
-             options.imageName = utf8FromWide(optionValue(a, 5, u"-image"));
+             PageXmlOptions options = exportOptions(a);
              options.schema2013 = hasOption(a, 5, u"-2013");
              options.wordsLeftToRight = hasOption(a, 5, u"-wordsLR");
              runToPage(a[2], a[3], a[4], options, r);
          }},
-        {u"-toalto", "page zones.xml output.xml [-alto42] [-image NAME]", G::Interchange, 5, nullptr, nullptr, false,
-         [](const auto& a, Report& r) {
-             runToAlto(a[2], a[3], a[4], hasOption(a, 5, u"-alto42"), utf8FromWide(optionValue(a, 5, u"-image")), r);
-         }},
+        {u"-toalto", "page zones.xml output.xml [-alto42] [-image NAME] [-linezones lines.xml]", G::Interchange, 5,
+         nullptr, nullptr, false,
+         [](const auto& a, Report& r) { runToAlto(a[2], a[3], a[4], hasOption(a, 5, u"-alto42"), exportOptions(a), r); }},
         {u"-pairs", "page zones.xml outfolder [-words] [-all]", G::Interchange, 5, nullptr, nullptr, false,
          [](const auto& a, Report& r) {
              runPairs(a[2], a[3], a[4], hasOption(a, 5, u"-words"), hasOption(a, 5, u"-all"), r);

@@ -98,11 +98,11 @@ std::string altoXml(const GtPage& page, bool alto42)
 }
 
 void runToAlto(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
-               bool alto42, const std::string& imageName, Report& report)
+               bool alto42, const PageXmlOptions& options, Report& report)
 {
     const auto [width, height] = pageImageSize(image, report);
-    const std::string name = imageName.empty() ? baseName(utf8FromWide(image)) : imageName;
-    const GtPage page = readGtPage(zones, name, width, height, report);
+    const std::string name = options.imageName.empty() ? baseName(utf8FromWide(image)) : options.imageName;
+    const GtPage page = readGtPage(zones, name, width, height, report, options.linesFile);
     CTextFileWrite out(output, kCodePage);  // written as it is built, as -topage
     XmlOut xml([&out](const std::string& piece) { out.writeText(piece); });
     buildAltoXml(xml, page, alto42);

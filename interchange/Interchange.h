@@ -15,19 +15,20 @@ struct PageXmlOptions {
     bool wordsLeftToRight = false;  // Word elements left to right on the page
     std::string timestamp;          // Created and LastChange; empty: now, UTC
     std::string imageName;          // imageFilename; empty: the page image's file name
+    std::u16string linesFile;       // the line zones of a words file (-linezones); empty: none
 };
 
 // The documents, UTF-8, for a page already read.
 std::string pageXml(const GtPage& page, const PageXmlOptions& options);
 std::string altoXml(const GtPage& page, bool alto42);
 
-// -topage page zones.xml out.xml [-2013] [-wordsLR] [-image NAME]
+// -topage page zones.xml out.xml [-2013] [-wordsLR] [-image NAME] [-linezones lines.xml]
 void runToPage(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
                const PageXmlOptions& options, Report& report);
-// -toalto page zones.xml out.xml [-alto42] [-image NAME]; imageName (fileName)
-// empty: the page image's file name.
+// -toalto page zones.xml out.xml [-alto42] [-image NAME] [-linezones lines.xml]
+// (the same options; schema2013 and wordsLeftToRight do not apply).
 void runToAlto(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
-               bool alto42, const std::string& imageName, Report& report);
+               bool alto42, const PageXmlOptions& options, Report& report);
 
 // -pairs page zones.xml outdir [-words] [-all]: stem.png and stem.gt.txt for
 // every line (or word) and the page's manifest-<page>.csv.

@@ -229,6 +229,42 @@ bool isLineZone(std::u16string_view zone)
     return getWholeAttribute(zone, u"baseline") && !getWholeAttribute(zone, u"pawboxes");
 }
 
+// The zones of a lines file (sorted by row, as -words takes them) each
+// followed by as many word zones of the words file as its text has words,
+// as -words writes them; a line the words file holds as it stands (copied
+// unchanged) is taken from there.  givenLine marks the lines file's zones.
+std::vector<DocumentZone> withLineZones(ZoneDocument lines, std::vector<DocumentZone> words,
+                                        std::vector<bool>& givenLine)
+{
+    sortZonesByRow(lines);
+    std::vector<DocumentZone> out;
+    out.reserve(lines.zones.size() + words.size());
+    size_t next = 0;
+    for (DocumentZone& line : lines.zones) {
+        if (next < words.size() && isLineZone(words[next].text) &&
+            getWholeAttribute(words[next].text, u"contents") == getWholeAttribute(line.text, u"contents")) {
+            out.push_back(std::move(words[next++]));
+            givenLine.push_back(false);
+            continue;
+        }
+        const std::string text = cleanZoneText(zoneText(line.text));
+        std::istringstream tokens(text);
+        out.push_back(std::move(line));
+        givenLine.push_back(true);
+        // As many words as the line has, unless a line zone comes first: a
+        // word whose text was mended since keeps its place.
+        for (std::string token; tokens >> token && next < words.size() && !isLineZone(words[next].text);) {
+            out.push_back(std::move(words[next++]));
+            givenLine.push_back(false);
+        }
+    }
+    for (; next < words.size(); ++next) {
+        out.push_back(std::move(words[next]));
+        givenLine.push_back(false);
+    }
+    return out;
+}
+
 // Zone positions in reading order: the nextZoneID chain when it covers every
 // zone, else file order.
 std::vector<size_t> readingOrder(const std::vector<DocumentZone>& zones, bool& chained)
@@ -293,7 +329,7 @@ void makeIdsUnique(std::vector<GtZone*>& zones)
 }  // namespace
 
 GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName, int width,
-                  int height, Report& report)
+                  int height, Report& report, const std::u16string& linesFile)
 {
     const std::string file = utf8FromWide(zonesFile);
     std::optional<ZoneDocument> document = loadWholeZoneDocument(zonesFile);
@@ -304,16 +340,29 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
     page.width = width;
     page.height = height;
     const Clamp clamp{width, height};
-    const std::vector<DocumentZone>& zones = document->zones;
+    std::vector<DocumentZone> zones = std::move(document->zones);
+    std::vector<bool> givenLine;  // a zone of the lines file
     bool chained = false;
-    const std::vector<size_t> order = readingOrder(zones, chained);
+    std::vector<size_t> order;
+    if (!linesFile.empty()) {
+        std::optional<ZoneDocument> lines = loadZoneDocument(linesFile);
+        if (!lines)
+            report.fail(utf8FromWide(linesFile), "cannot open file");
+        zones = withLineZones(std::move(*lines), std::move(zones), givenLine);
+        chained = true;
+        for (size_t i = 0; i < zones.size(); ++i)
+            order.push_back(i);
+    } else {
+        order = readingOrder(zones, chained);
+    }
+    givenLine.resize(zones.size(), false);
 
     // A deque, so that each zone's storage goes as the zone moves to its line.
     std::deque<GtZone> read;
     std::vector<bool> lineZone(order.size(), false);
     for (size_t k = 0; k < order.size(); ++k) {
         read.push_back(readZone(zones[order[k]], clamp, file, report));
-        lineZone[k] = isLineZone(zones[order[k]].text);
+        lineZone[k] = givenLine[order[k]] || isLineZone(zones[order[k]].text);
     }
     // A line zone is a line of its own, and the word zones after it that
     // spell its text word by word are its words; other word zones are
@@ -321,6 +370,7 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
     std::vector<bool> startsLine(read.size(), true);
     std::vector<std::string> expected;  // the words of the last line zone still to come, last first
     bool inLineZone = false;            // the zone before belongs to a line zone
+    bool anyText = false;               // that line zone's words are given by place, whatever their text
     PixelBox current = read.empty() ? PixelBox{} : read.front().box;
     for (size_t i = 0; i < read.size(); ++i) {
         if (lineZone[i]) {
@@ -328,9 +378,10 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
             expected.assign(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
             std::reverse(expected.begin(), expected.end());
             inLineZone = true;
+            anyText = givenLine[order[i]];
             continue;
         }
-        if (inLineZone && !expected.empty() && read[i].text == expected.back()) {
+        if (inLineZone && !expected.empty() && (anyText || read[i].text == expected.back())) {
             expected.pop_back();
             startsLine[i] = false;
             page.wordsFile = true;
@@ -348,8 +399,9 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
     }
     page.wordsFile = page.wordsFile || chained;
     // Only line zones need their zone lines further on (for their baselines).
+    document.reset();
     if (page.wordsFile && std::none_of(lineZone.begin(), lineZone.end(), [](bool b) { return b; }))
-        document.reset();
+        std::vector<DocumentZone>().swap(zones);
 
     std::vector<bool> outlined;  // per line: it has its own line zone
     for (size_t i = 0; !read.empty(); ++i) {
@@ -358,7 +410,7 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
         if (!page.wordsFile || lineZone[i]) {
             GtLine line;
             line.zone = std::move(zone);
-            line.baseline = baselineOf(document->zones[order[i]].text, line.zone.box, clamp);
+            line.baseline = baselineOf(zones[order[i]].text, line.zone.box, clamp);
             page.lines.push_back(std::move(line));
             outlined.push_back(true);
             continue;

@@ -65,10 +65,15 @@ struct GtPage {
 // it overlaps the rows of that line (the union of its words so far) by at
 // least half the smaller height and its centre lies left of the previous
 // zone's centre.  A zone whose box leaves the page
-// is clamped and reported as doubtful.  Throws RuntimeFailure when the file
-// cannot be opened.
+// is clamped and reported as doubtful.  A line zone (one with a baseline
+// attribute and no pawboxes) is always a line of its own, with the word
+// zones right after it that spell its text as its words.  With a linesFile
+// (the line zones the words file was made from, as -words writes its
+// words: lines by row, each line's words in a row) every line of it stays
+// one line with its words.  Throws RuntimeFailure when a file cannot be
+// opened.
 GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName, int width,
-                  int height, Report& report);
+                  int height, Report& report, const std::u16string& linesFile = {});
 
 // The page image's size; throws RuntimeFailure naming it when it cannot be
 // loaded.

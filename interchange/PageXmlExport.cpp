@@ -149,7 +149,7 @@ void runToPage(const std::u16string& image, const std::u16string& zones, const s
 {
     const auto [width, height] = pageImageSize(image, report);
     const std::string name = options.imageName.empty() ? baseName(utf8FromWide(image)) : options.imageName;
-    const GtPage page = readGtPage(zones, name, width, height, report);
+    const GtPage page = readGtPage(zones, name, width, height, report, options.linesFile);
     // Written as it is built: a page of a million zones is never held whole.
     CTextFileWrite out(output, kCodePage);  // code page 0 writes 8-bit text as it is
     XmlOut xml([&out](const std::string& piece) { out.writeText(piece); });

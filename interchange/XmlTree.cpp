@@ -125,6 +125,8 @@ std::string encodingProblem(const std::string& bytes)
         return {};
     }
     const std::string declared = declaredEncoding(bytes, starts({0xEF, 0xBB, 0xBF}) ? 3 : 0, 1);
+    if (!declared.empty() && namesUtf16(declared))
+        return "encoding " + declared + " declared in a file that is not UTF-16";
     if (!declared.empty() && !namesUtf8(declared))
         return "encoding " + declared + " refused (UTF-8 and UTF-16 only)";
     return {};
@@ -134,6 +136,7 @@ namespace {
 
 struct ParseState {
     bool entities = false;
+    bool references = false;
 };
 
 // Any entity declaration (general, parameter or unparsed) stops the parse
@@ -149,6 +152,15 @@ void refuseUnparsedEntity(void* data, const xmlChar*, const xmlChar*, const xmlC
 {
     auto* context = static_cast<xmlParserCtxtPtr>(data);
     static_cast<ParseState*>(context->_private)->entities = true;
+    xmlStopParser(context);
+}
+
+// A reference to an entity nobody declared here (a file naming an external
+// DTD that is not loaded) would stay in the tree as a hole: refused too.
+void refuseReference(void* data, const xmlChar*)
+{
+    auto* context = static_cast<xmlParserCtxtPtr>(data);
+    static_cast<ParseState*>(context->_private)->references = true;
     xmlStopParser(context);
 }
 
@@ -185,12 +197,15 @@ XmlDocPtr parseXmlBytes(const std::string& bytes, const std::string& name, Repor
     context->_private = &state;
     context->sax->entityDecl = refuseEntity;
     context->sax->unparsedEntityDecl = refuseUnparsedEntity;
+    context->sax->reference = refuseReference;
     xmlParseDocument(context);
     xmlDoc* doc = context->myDoc;
     context->myDoc = nullptr;
     std::string why;
     if (state.entities || (doc && (declaresEntities(doc->intSubset) || declaresEntities(doc->extSubset)))) {
         why = kEntities;
+    } else if (state.references) {
+        why = "references to undeclared entities are refused";
     } else if (!doc || !context->wellFormed) {
         const xmlError* error = xmlCtxtGetLastError(context);
         why = "not well-formed XML";

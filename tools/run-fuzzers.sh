@@ -12,8 +12,9 @@ targets="tiff bmp ppm jpeg png"
 # Text files, zone lines, column cuts, word zones, reading order and the zones
 # found on the ink, each for half the time of an image reader.
 command_targets="textfile zoneline columncuts words readingorder inkzones"
-# The PAGE and ALTO importers, each for the full time.
-import_targets="page alto"
+# The PAGE and ALTO importers (the last from files in UTF-16 and other
+# encodings), each for the full time.
+import_targets="page alto xmlencoding"
 
 cmake -S . -B build-fuzz -G Ninja -DTAVO_FUZZ=ON -DTAVO_TESTS=OFF -DTAVO_BENCH=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null

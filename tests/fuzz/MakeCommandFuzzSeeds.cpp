@@ -1,6 +1,6 @@
 // Writes the seed inputs of the text, zone-line, column-cut, word,
 // reading-order and import fuzz targets into FOLDER/textfile, zoneline,
-// columncuts, words, readingorder, page and alto, in the input layout each target describes.
+// columncuts, words, readingorder, page, alto and xmlencoding, in the input layout each target describes.
 #include "FuzzText.h"
 
 #include "ZULImage.h"
@@ -169,6 +169,33 @@ void importSeeds(const fs::path& folder)
         "</TextLine><TextLine ID=\"l2\" HPOS=\"5\" VPOS=\"60\" WIDTH=\"100\" HEIGHT=\"20\" BASELINE=\"75\">"
         "<String CONTENT=\"x\"/></TextLine></TextBlock></PrintSpace></Page></Layout></alto>\n";
     write(folder / "alto", "alto.xml", alto);
+
+    // The encoding target: the PAGE seed in UTF-16 both ways (each byte a
+    // character), with and
+    // without a byte-order mark, and files that hide entity declarations or
+    // declare other encodings.
+    auto utf16 = [](const std::string& ascii, bool big, bool bom) {
+        std::string out = bom ? (big ? "\xFE\xFF" : "\xFF\xFE") : "";
+        for (char c : ascii)
+            out += big ? std::string{'\0', c} : std::string{c, '\0'};
+        return out;
+    };
+    std::string ascii = page;
+    ascii.replace(ascii.find("UTF-8"), 5, "UTF-16");
+    const fs::path encodings = folder / "xmlencoding";
+    write(encodings, "utf16le-bom.xml", utf16(ascii, false, true));
+    write(encodings, "utf16be-bom.xml", utf16(ascii, true, true));
+    write(encodings, "utf16le.xml", utf16(ascii, false, false));
+    const std::string entity = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><!DOCTYPE PcGts [<!ENTITY a \"aaaa\">"
+                               "<!ENTITY x SYSTEM \"file:///etc/passwd\">]><PcGts>&a;&a;&x;</PcGts>";
+    write(encodings, "entity-utf16.xml", utf16(entity, false, true));
+    std::string utf7 = entity;
+    utf7.replace(utf7.find("UTF-16"), 6, "UTF-7");
+    write(encodings, "entity-utf7.xml", utf7);
+    std::string latin = page;
+    latin.replace(latin.find("UTF-8"), 5, "ISO-8859-1");
+    write(encodings, "latin1.xml", latin);
+    write(encodings, "utf32.xml", std::string("\0\0\xFE\xFF\0\0\0<", 8));
 }
 
 // The page of FuzzInkZones.cpp (96 x 24 cells, a bit each): two lines of
