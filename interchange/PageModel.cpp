@@ -285,7 +285,7 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
                   int height, Report& report)
 {
     const std::string file = utf8FromWide(zonesFile);
-    std::optional<ZoneDocument> document = loadZoneDocument(zonesFile);
+    std::optional<ZoneDocument> document = loadWholeZoneDocument(zonesFile);
     if (!document)
         report.fail(file, "cannot open file");
     GtPage page;

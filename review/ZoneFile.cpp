@@ -3,6 +3,7 @@
 #include "util/LineFiles.h"
 #include "util/Strings.h"
 #include "util/TextFile.h"
+#include "groundtruth/ZoneDocument.h"
 #include "groundtruth/ZoneLine.h"
 #include "groundtruth/ZoneVerdict.h"
 
@@ -24,6 +25,8 @@ ZoneFile readZoneFile(const std::u16string& path, Report& report)
 {
     ZoneFile file;
     file.lines = readAllLines(path, report);
+    if (std::optional<std::string> reason = cutShortReason(file.lines))
+        report.fail(utf8FromWide(path), *reason);
     for (size_t i = 0; i < file.lines.size(); ++i) {
         const std::u16string& line = file.lines[i];
         if (!isZoneLine(line))

@@ -31,7 +31,8 @@ struct ZoneFile {
 };
 
 // Every line of the file and every DL_TEXTLINEGT zone.  A file that cannot
-// be opened or read is a runtime failure.
+// be opened or read, or that is cut short (cutShortReason), is a runtime
+// failure.
 ZoneFile readZoneFile(const std::u16string& path, Report& report);
 
 // The points of a polygon attribute value (readPolygon); empty when it has

@@ -62,9 +62,11 @@ for ((i = 1; i <= count; ++i)); do
         grep -q "$pattern" "$log" 2>/dev/null && problems="$problems [$pattern]"
     done
     # result.csv: page, method, four step statuses ("-" when skipped after a
-    # failure), counts, verdict, the statuses of -check and -review, ...
+    # failure), counts, verdict, the statuses of -check and -review and the
+    # two doubtful counts; read from the end, since a quoted page name may
+    # hold commas.
     if [ -f "$dir/run/result.csv" ]; then
-        statuses=$(cut -d, -f3-6,10,11 "$dir/run/result.csv")
+        statuses=$(tail -n 1 "$dir/run/result.csv" | awk -F, '{ print $(NF-10) "," $(NF-9) "," $(NF-8) "," $(NF-7) "," $(NF-3) "," $(NF-2) }')
         for s in ${statuses//[,\/]/ }; do
             case $s in
             0 | -) ;;  # "-": skipped after the failure reported here
