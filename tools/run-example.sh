@@ -17,7 +17,8 @@ cmake --build build -j "$(nproc)" --target tavoalign
 
 out=example-output
 status=0
-TAVOALIGN="$PWD/build/tavoalign" tools/tavoalign-page examples/page.tif examples/page.txt "$out" || status=$?
+# Extra arguments go to tavoalign-page (--overlay draws overlay.png too).
+TAVOALIGN="$PWD/build/tavoalign" tools/tavoalign-page "$@" examples/page.tif examples/page.txt "$out" || status=$?
 
 # result.csv: page, method, statuses of -lines, -words, -verify, -render,
 # lines found, words written, "verdict", statuses of -check and -review,
@@ -45,7 +46,9 @@ echo "Result:            $outcome"
 echo "text lines:        $lines found, $dlines doubtful"
 echo "words:             $words written, $dwords doubtful"
 echo "verify:            $said"
-echo "statuses:          -lines $s1, -words $s2, -verify $s3, -render $s4, -check $s5, -review $s6"
+statuses="-lines $s1, -words $s2, -verify $s3, -check $s5, -review $s6"
+[ "$s4" = - ] || statuses="$statuses, -render $s4"
+echo "statuses:          $statuses"
 if [ "$status" -eq 3 ]; then
     echo "doubtful zones (file:line: kind confidence reasons: text):"
     grep -v '^doubtful:' "$out/check.txt" | head -20 | sed 's/^/  /'
@@ -54,7 +57,7 @@ if [ "$status" -eq 3 ]; then
     fi
 fi
 echo "review page:       open $out/review.html in a browser (n / p step through the doubtful zones)"
-echo "overlay image:     $out/overlay.png"
+[ -f "$out/overlay.png" ] && echo "overlay image:     $out/overlay.png"
 echo "for other tools:   $out/page.xml (PAGE XML), $out/alto.xml (ALTO)"
 echo "all files:         $out/ (commands and messages in $out/log.txt)"
 # Doubtful zones are a finding, not a failure of the example.

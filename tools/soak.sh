@@ -54,7 +54,7 @@ for ((i = 1; i <= count; ++i)); do
         failed=$((failed + 1))
         continue
     fi
-    "$root/tools/tavoalign-page" "$dir/in.tif" "$dir/in.txt" "$dir/run" >/dev/null 2>&1
+    "$root/tools/tavoalign-page" --overlay "$dir/in.tif" "$dir/in.txt" "$dir/run" >/dev/null 2>&1
 
     problems=""
     log="$dir/run/log.txt"

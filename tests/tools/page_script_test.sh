@@ -42,12 +42,20 @@ run_job scans/page.tif scans/page.txt other
 run_job scans/page.tif scans/page.txt job
 [ "$status" -eq 0 ] || [ "$status" -eq 3 ] || fail "first run: status $status"
 [ -f job/.tavoalign-page ] && [ -f job/page.tif ] && [ -f job/done ] || fail "first run left no marker, copy or done"
+# The overlay is drawn only with --overlay, and a re-run without it leaves
+# none of an earlier run's behind.
+[ ! -e job/overlay.png ] && grep -q '^page.tif,ink,[03],[03],0,-,' job/result.csv ||
+    fail "an overlay drawn unasked: $(cat job/result.csv)"
 echo mine >job/mine.txt
 cp scans/page.tif scans/page.tiff
-run_job scans/page.tiff scans/page.txt job
+run_job --overlay scans/page.tiff scans/page.txt job
 [ "$status" -eq 0 ] || [ "$status" -eq 3 ] || fail "re-run: status $status"
 [ -f job/mine.txt ] || fail "the re-run removed a file it did not write"
 [ ! -e job/page.tif ] && [ -f job/page.tiff ] || fail "the re-run kept the earlier page copy"
+[ -s job/overlay.png ] && grep -q '^page.tiff,ink,[03],[03],0,0,' job/result.csv ||
+    fail "--overlay: $(cat job/result.csv)"
+run_job scans/page.tiff scans/page.txt job
+[ ! -e job/overlay.png ] || fail "a re-run without --overlay kept the earlier overlay"
 run_job job/page.tiff scans/page.txt job
 [ "$status" -eq 2 ] && [ -f job/page.tiff ] || fail "a folder holding the input: status $status"
 
