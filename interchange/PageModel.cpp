@@ -190,6 +190,7 @@ GtZone readZone(const DocumentZone& source, const Clamp& clamp, const std::strin
     }
     zone.doubt = cleanZoneText(getWholeAttribute(line, u"doubt").value_or(u""));
     zone.pawboxes = cleanZoneText(getWholeAttribute(line, u"pawboxes").value_or(u""));
+    zone.checked = getWholeAttribute(line, u"checked").value_or(u"") == u"yes";
     const std::u16string offsets = getWholeAttribute(line, u"offsets").value_or(u"");
     for (size_t i = 0; i < offsets.size();) {
         if (const std::optional<int> cut = leadingInt(offsets.substr(i))) {
@@ -418,6 +419,7 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
         if (startsLine[i]) {
             page.lines.emplace_back();
             outlined.push_back(false);
+            page.lines.back().zone.checked = true;  // until a word is not
         }
         GtLine& line = page.lines.back();
         if (outlined.back()) {
@@ -428,6 +430,7 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
                 p = {std::max(inside(p).x, within.left), std::max(inside(p).y, within.top)};
             zone.box = boundingBox(zone.polygon);
         } else {
+            line.zone.checked = line.zone.checked && zone.checked;
             line.zone.box.include(zone.box);
             line.zone.box.include(boundingBox(zone.polygon));
             if (zone.confidence)

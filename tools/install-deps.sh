@@ -15,9 +15,10 @@
 set -eu
 
 BUILD="g++ cmake ninja-build pkg-config \
-libtiff-dev libjpeg62-turbo-dev libpng-dev libxml2-dev libicu-dev"
+libtiff-dev libjpeg62-turbo-dev libpng-dev libxml2-dev libicu-dev \
+libcpp-httplib-dev nlohmann-json3-dev"
 REST="build-essential clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev \
-libxml2-utils libpango1.0-dev libcairo2-dev nlohmann-json3-dev \
+libxml2-utils libpango1.0-dev libcairo2-dev \
 fonts-kacst fonts-hosny-amiri fonts-sil-scheherazade fonts-arabeyes \
 parallel valgrind chromium nodejs slurm-wlm munge"
 
