@@ -20,6 +20,7 @@ struct ZoneEntry {
     std::u16string text;   // contents, XML references resolved
     std::optional<double> confidence;  // as the file gives it
     std::u16string doubt;
+    bool checked = false;  // checked="yes": a person corrected or confirmed it
     // The `polygon` attribute (page coordinates), as -lines and -words write
     // it; empty when the zone has none or it cannot be read.
     std::vector<std::pair<int, int>> outline;
@@ -30,7 +31,8 @@ struct ZoneFile {
     std::vector<ZoneEntry> zones;
 };
 
-// Every line of the file and every DL_TEXTLINEGT zone.  A file that cannot
+// Every line of the file and every DL_TEXTLINEGT zone, NUL characters and
+// malformed UTF-8 replaced by U+FFFD (fitText).  A file that cannot
 // be opened or read is a runtime failure.
 ZoneFile readZoneFile(const std::u16string& path, Report& report);
 

@@ -37,8 +37,11 @@ TEST(ReviewPage, DrawsEveryZoneAndListsTheDoubtfulOnesWorstFirst)
     const auto run = runTool({"-review", "page.png", "words.xml", "out/review.html", "lines.xml"}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "doubtful: 1 of 1 lines, 6 of 6 words\n");
-    for (const char* file : {"review.html", "review-page.png", "review-thumb.png"})
+    for (const char* file : {"review.html", "review-thumb.png"})
         EXPECT_TRUE(std::filesystem::exists(dir / "out" / file)) << file;
+    // The scan is shown as it is: no copy of the page beside the review page.
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/review-page.png"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/review-page.jpg"));
     const std::string html = readFile(dir / "out/review.html");
 
     EXPECT_EQ(allMatches(html, "<rect id=\"(w[0-9]+)\"").size(), 6u);
@@ -51,8 +54,45 @@ TEST(ReviewPage, DrawsEveryZoneAndListsTheDoubtfulOnesWorstFirst)
     EXPECT_NE(html.find("&lt;b&gt;&amp;&quot;\u0628<"), std::string::npos);
     // Files are named relative to the page, so the folder can be moved.
     EXPECT_NE(html.find("href=\"../words.xml\""), std::string::npos);
-    EXPECT_NE(html.find("url('review-page.png')"), std::string::npos);
+    EXPECT_NE(html.find("url(&#39;../page.png&#39;)"), std::string::npos);
+    EXPECT_NE(html.find("<img src=\"../page.png\""), std::string::npos);
     EXPECT_EQ(html.find("http://", html.find("<body")), std::string::npos);
+}
+
+// Hostile file names and texts: a words file named like a script link, a
+// scan whose name closes a quote and starts a fragment, a right-to-left
+// override, a NUL and malformed UTF-8 in a zone's text.
+TEST(ReviewPage, NamesAndTextsAreEscapedForWhereTheyLand)
+{
+    TempDir dir;
+    SynthPage s = swappedPage();
+    s.words[1].text = u"A\u202Eevil";
+    writePage(s, dir.path());
+    std::string words = zoneFile(s.words);
+    words.replace(words.find("A\xE2\x80\xAE"), 1, std::string("\0\xC0\x80\xED\xA0\x80\xFF", 7));
+    writeFile(dir / "javascript:alert(1)'#.xml", words);
+    std::filesystem::rename(dir / "page.png", dir / "it's #1?.png");
+    const auto run = runTool({"-review", "it's #1?.png", "javascript:alert(1)'#.xml", "review.html", "lines.xml"},
+                             dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string html = readFile(dir / "review.html");
+    EXPECT_NE(html.find("href=\"javascript%3Aalert%281%29%27%23.xml\""), std::string::npos);
+    EXPECT_EQ(html.find("href=\"javascript:"), std::string::npos);
+    EXPECT_NE(html.find("<img src=\"it%27s%20%231%3F.png\""), std::string::npos);
+    EXPECT_NE(html.find("background-image:url(&#39;it%27s%20%231%3F.png&#39;)"), std::string::npos);
+    EXPECT_NE(html.find("<h1><bdi>it&#39;s #1?.png</bdi></h1>"), std::string::npos);
+    EXPECT_NE(html.find("<title>Review: \u2068it&#39;s #1?.png\u2069</title>"), std::string::npos);
+    // NUL, an overlong NUL, a lone surrogate and a stray byte: U+FFFD each.
+    const std::string replaced = "\uFFFD\uFFFD\uFFFD\uFFFD\u202Eevil";
+    EXPECT_NE(html.find("data-text=\"" + replaced + "\""), std::string::npos);
+    EXPECT_EQ(html.find('\0'), std::string::npos);
+    EXPECT_EQ(html.find("\xED\xA0"), std::string::npos);
+
+    // -check lists and writes the text the same way.
+    const auto check = runTool({"-check", "it's #1?.png", "javascript:alert(1)'#.xml", "out.xml"}, dir.path());
+    ASSERT_NE(check.status, 2) << check.err;
+    EXPECT_NE(readFile(dir / "out.xml").find("contents=\"" + replaced + "\""), std::string::npos);
+    EXPECT_NE(check.out.find(replaced), std::string::npos) << check.out;
 }
 
 TEST(ReviewIndex, FailedPagesFirstThenByDoubtUnfinishedLast)

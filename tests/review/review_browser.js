@@ -5,6 +5,9 @@
 //
 //   node review_browser.js review FILE.html ZONES [doubtful]
 //       ZONES zones expected; with "doubtful", at least one listed
+//       with "hostile" instead: names and texts carry script; none may run
+//       (no dialog, window.injected unset) and every link, the page picture
+//       and the crops must still lead to their files
 //   node review_browser.js index FILE.html PAGES
 'use strict';
 const { spawn } = require('child_process');
@@ -28,7 +31,7 @@ function check(ok, what) { if (!ok) failures.push(what); }
 function finish(code) {
   finishing = true;
   browser.on('exit', () => {
-    fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5 });
+    try { fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5 }); } catch (e) { /* left in tmp */ }
     process.exit(code);
   });
   browser.kill('SIGKILL');
@@ -52,6 +55,11 @@ browser.stdio[4].on('data', (chunk) => {
       message.error ? reject(new Error(JSON.stringify(message.error))) : resolve(message.result);
     } else if (message.method) {
       events.push(message.method);
+      // A dialog would stop the page; close it and count it as script run.
+      if (message.method === 'Page.javascriptDialogOpening') {
+        failures.push('a dialog opened: ' + message.params.message);
+        send('Page.handleJavaScriptDialog', { accept: true }, message.sessionId);
+      }
     }
   }
 });
@@ -112,7 +120,7 @@ async function checkReview() {
   })()`);
   check(page.zones === Number(expected), `${page.zones} zones drawn, expected ${expected}`);
   check(page.ids === page.zones, 'zone ids are not unique');
-  check(page.listed.length > 0 || doubtful !== 'doubtful', 'no doubtful zone listed');
+  check(page.listed.length > 0 || (doubtful !== 'doubtful' && doubtful !== 'hostile'), 'no doubtful zone listed');
   check(page.listed.every((c, i) => i === 0 || page.listed[i - 1] <= c), 'doubtful list not sorted: ' + page.listed);
   check(page.listedZonesExist, 'a listed zone is not drawn');
   check(page.rightToLeft, 'Arabic text not right to left');
@@ -138,6 +146,32 @@ async function checkReview() {
     s = await selected();
     check(s.item === order[0], 'p did not step back');
   }
+  if (doubtful === 'hostile') await checkNothingRuns();
+}
+
+// Links, the page picture and the crops of a page whose names carry script.
+async function checkNothingRuns() {
+  // Clicking the first zone shows its text, which carries markup.
+  await evaluate(`document.querySelector('#doubtful li').click()`);
+  await sleep(200);
+  const page = await evaluate(`(() => ({
+    injected: window.injected,
+    scripts: document.scripts.length,
+    images: document.images.length,
+    links: [...document.querySelectorAll('a[href]')].map((a) => a.href),
+    crops: [...document.querySelectorAll('.crop')].map((c) => getComputedStyle(c).backgroundImage),
+    detail: document.getElementById('detail-text').textContent,
+  }))()`);
+  check(page.injected === undefined, 'injected script ran');
+  check(page.scripts === 2 && page.images === 1, `${page.scripts} scripts, ${page.images} images on the page`);
+  check(/<script>/.test(page.detail), 'the zone text is not shown as text: ' + page.detail);
+  check(page.links.length > 0, 'no links');
+  const exists = (url) => url.startsWith('file://') && fs.existsSync(decodeURIComponent(new URL(url).pathname));
+  for (const link of page.links) check(exists(link), 'link does not lead to a file: ' + link);
+  for (const crop of page.crops) {
+    const url = /^url\("(.*)"\)$/.exec(crop);
+    check(url && exists(url[1]), 'crop picture missing: ' + crop);
+  }
 }
 
 async function checkIndex() {
@@ -153,6 +187,7 @@ async function checkIndex() {
       ranks: rows.map((r) => rank[r.dataset.state] * 100000 - Number(r.dataset.doubtful)),
       thumbs: [...document.querySelectorAll('td img')].every((i) => i.complete && i.naturalWidth > 0),
       links: rows.every((r) => r.querySelector('a[href$="review.html"]')),
+      targets: [...document.querySelectorAll('a[href], img[src]')].map((a) => a.href || a.src),
       summary: document.getElementById('summary').textContent,
     };
   })()`);
@@ -160,6 +195,8 @@ async function checkIndex() {
   check(page.ranks.every((r, i) => i === 0 || page.ranks[i - 1] <= r), 'pages not sorted by doubt');
   check(page.thumbs, 'a thumbnail did not load');
   check(page.links, 'a page has no link to its review page');
+  for (const url of page.targets)
+    check(fs.existsSync(decodeURIComponent(new URL(url).pathname)), 'index link does not lead to a file: ' + url);
   check(/^\d+ pages: /.test(page.summary), 'no progress summary');
 }
 
@@ -168,7 +205,7 @@ async function checkIndex() {
     const { targetId } = await send('Target.createTarget', { url: 'about:blank' }, null);
     ({ sessionId } = await send('Target.attachToTarget', { targetId, flatten: true }, null));
     await send('Page.enable');
-    await send('Page.navigate', { url: 'file://' + path.resolve(file) });
+    await send('Page.navigate', { url: require('url').pathToFileURL(path.resolve(file)).href });
     await until('Page.loadEventFired');
     await (kind === 'review' ? checkReview() : checkIndex());
     const shot = await send('Page.captureScreenshot', { format: 'png' });
