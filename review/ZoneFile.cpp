@@ -20,10 +20,12 @@ std::vector<std::pair<int, int>> parseOutline(std::u16string_view value)
     return *points;
 }
 
-ZoneFile readZoneFile(const std::u16string& path, Report& report)
+ZoneFile readZoneFile(const std::u16string& path, Report& report) { return zoneFileOf(readAllLines(path, report)); }
+
+ZoneFile zoneFileOf(std::vector<std::u16string> lines)
 {
     ZoneFile file;
-    file.lines = readAllLines(path, report);
+    file.lines = std::move(lines);
     // A NUL or a malformed sequence is shown and written back as U+FFFD.
     for (std::u16string& line : file.lines)
         line = fitText(line);

@@ -36,6 +36,9 @@ struct ZoneFile {
 // be opened or read is a runtime failure.
 ZoneFile readZoneFile(const std::u16string& path, Report& report);
 
+// The same from lines already read.
+ZoneFile zoneFileOf(std::vector<std::u16string> lines);
+
 // The points of a polygon attribute value (readPolygon); empty when it has
 // none or a point lies off the page (left of or above it).
 std::vector<std::pair<int, int>> parseOutline(std::u16string_view value);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <regex>
 
 using namespace reviewtest;
@@ -117,13 +118,49 @@ TEST(ReviewIndex, FailedPagesFirstThenByDoubtUnfinishedLast)
 
     const auto run = runTool({"-reviewindex", ".", "index.html"}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "5 pages: 4 finished, 1 failed, 2 to review, 1 clean; 2 doubtful lines, 6 doubtful words\n");
+    EXPECT_EQ(run.out, "5 pages: 4 finished, 1 failed, 2 to review, 0 done, 1 clean; 2 doubtful lines, 6 doubtful words\n");
     const std::string html = readFile(dir / "index.html");
-    EXPECT_EQ(allMatches(html, "<td><a href=\"pages/([a-z-]+)/"),
+    EXPECT_EQ(allMatches(html, "<td><a class=\"name\" href=\"pages/([a-z-]+)/"),
               (std::vector<std::string>{"c-failed", "b-one", "d-two", "a-clean", "e-running"}));
     EXPECT_NE(html.find("2 of 9"), std::string::npos);
 
     EXPECT_EQ(runTool({"-reviewindex", "nowhere", "index.html"}, dir.path()).status, 2);
+}
+
+// Folder names that are not UTF-8 or hold '#' and '?', counts beyond 32 bits
+// in check.txt, and a page whose doubtful words a person has all checked.
+TEST(ReviewIndex, HostileNamesHugeCountsAndCheckedPages)
+{
+    TempDir dir;
+    const std::string doubtful = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" confidence=\"0.30\"> </DL_ZONE>\r\n";
+    const std::string checked = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" confidence=\"0.30\" checked=\"yes\"> </DL_ZONE>\r\n";
+    const auto page = [&](const std::string& name, const std::string& words, const std::string& check) {
+        const auto folder = dir / ("pages/" + name);
+        std::filesystem::create_directories(folder);
+        writeFile(folder / "words.xml", words);
+        writeFile(folder / "done", "");
+        writeFile(folder / "check.txt", check);
+        return folder;
+    };
+    page("bad\xFF\xFE#x?y=1", doubtful, "doubtful: 0 of 3 lines, 1 of 1 words\n");
+    page("huge", checked, "doubtful: 2147483647 of 2147483647 lines, 0 of 1 words\n");
+    page("huger", checked, "doubtful: 99999999999999999999 of 5 lines, 0 of 1 words\n");
+    const auto saved = page("saved", checked + checked, "doubtful: 1 of 2 lines, 2 of 2 words\n");
+    // A save since -check ran: its line doubts were seen; every doubtful word is checked.
+    std::filesystem::create_directory(saved / "history");
+    writeFile(saved / "history/words.1.xml", doubtful + doubtful);
+    std::filesystem::last_write_time(saved / "check.txt",
+                                     std::filesystem::last_write_time(saved / "words.xml") - std::chrono::hours(1));
+
+    const auto run = runTool({"-reviewindex", ".", "index.html"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "4 pages: 4 finished, 0 failed, 3 to review, 1 done, 0 clean; 4294967294 doubtful lines, "
+                       "1 doubtful words\n");
+    const std::string html = readFile(dir / "index.html");
+    EXPECT_NE(html.find("href=\"pages/bad%FF%FE%23x%3Fy%3D1/\""), std::string::npos);
+    EXPECT_NE(html.find("<bdi>bad\uFFFD\uFFFD#x?y=1</bdi>"), std::string::npos);
+    EXPECT_NE(html.find("data-state=\"doubtful\" data-doubtful=\"2147483647\""), std::string::npos);
+    EXPECT_NE(html.find("data-state=\"done\" data-doubtful=\"0\" data-checked=\"2\""), std::string::npos);
 }
 
 // The thumbnail of a page narrower or lower than one block of the

@@ -181,7 +181,7 @@ async function checkIndex() {
     await sleep(50);
   const page = await evaluate(`(() => {
     const rows = [...document.querySelectorAll('tr.page')];
-    const rank = { failed: 0, doubtful: 1, sure: 2, unfinished: 3 };
+    const rank = { failed: 0, doubtful: 1, done: 2, sure: 3, unfinished: 4 };
     return {
       rows: rows.length,
       ranks: rows.map((r) => rank[r.dataset.state] * 100000 - Number(r.dataset.doubtful)),
