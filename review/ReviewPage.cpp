@@ -7,6 +7,8 @@
 #include "util/TextFile.h"
 #include "groundtruth/ZoneVerdict.h"
 
+#include "ZULImageConverter.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -177,17 +179,34 @@ bool browserShows(const fs::path& image)
     return ext == ".png" || ext == ".jpg" || ext == ".jpeg" || ext == ".gif" || ext == ".bmp" || ext == ".webp";
 }
 
-bool isGrey(const ZULImage& page)
+enum class Tones { BlackAndWhite, Grey, Colour };
+
+Tones tonesOf(const ZULImage& page)
 {
     if (page.zulGetBitsPerPixel() != 24)
-        return page.zulGetBitsPerPixel() < 24;
+        return page.zulGetBitsPerPixel() == 1 ? Tones::BlackAndWhite : Tones::Grey;
+    bool twoTones = true;
     for (int y = 0; y < page.zulGetHeight(); ++y) {
         const unsigned char* row = page.zulGetRow(y);
-        for (int x = 0; x < page.zulGetWidth(); ++x, row += 3)
+        for (int x = 0; x < page.zulGetWidth(); ++x, row += 3) {
             if (row[0] != row[1] || row[1] != row[2])
-                return false;
+                return Tones::Colour;
+            twoTones = twoTones && (row[0] == 0 || row[0] == 255);
+        }
     }
-    return true;
+    return twoTones ? Tones::BlackAndWhite : Tones::Grey;
+}
+
+// The rendering of a scan browsers do not show: a black-and-white page as a
+// 1-bit PNG (smaller and quicker than any JPEG of it), others as JPEG.
+ZULImage renderingOf(const ZULImage& page, Tones tones)
+{
+    if (tones == Tones::Colour)
+        return page;
+    ZULImage out;
+    ZULImageConverter::zulConvertImage(out, page, tones == Tones::Grey ? ZULImageConverter::kGray
+                                                                        : ZULImageConverter::kBinary);
+    return out;
 }
 
 // The rendering is written once: kept while it is newer than the scan.
@@ -250,7 +269,9 @@ void runReview(const std::u16string& image, const std::u16string& wordsXml, cons
     const std::string stem = htmlPath.stem().string();
     const fs::path scan = fs::absolute(fs::path(utf8FromWide(image)));
     const bool shownAsIs = browserShows(scan);
-    const std::string picture = shownAsIs ? relativePath(scan, folder) : stem + "-page.jpg";
+    const Tones tones = shownAsIs ? Tones::Colour : tonesOf(checked.page);
+    const std::string picture = shownAsIs ? relativePath(scan, folder)
+                                          : stem + (tones == Tones::BlackAndWhite ? "-page.png" : "-page.jpg");
     const int width = checked.page.zulGetWidth(), height = checked.page.zulGetHeight();
 
     const std::string linesLink = linesXml.empty() ? "" : linkTo(linesXml, folder);
@@ -265,7 +286,7 @@ void runReview(const std::u16string& image, const std::u16string& wordsXml, cons
     CTextFileWrite out(html, kUtf8);
     out.writeText(page);
     if (!shownAsIs && !renderingIsCurrent(folder / picture, scan))
-        saveImage(isGrey(checked.page) ? greyPage(checked.page, 1) : checked.page, (folder / picture).string());
+        saveImage(renderingOf(checked.page, tones), (folder / picture).string());
     saveImage(greyPage(checked.page, std::max(1, width / kThumbWidth)), (folder / (stem + "-thumb.png")).string());
     out.close();
     report.printLine(summary);

@@ -31,8 +31,9 @@ std::string reviewHtml(const ReviewContent& content);
 // Scores the zones as -check does and writes html, which draws the zones
 // over the scan itself (linked relative to the page) and crops its doubtful
 // zones from it.  A scan in a format browsers do not show (TIFF, PBM/PGM/PPM)
-// gets one JPEG rendering beside the page (<stem>-page.jpg, written again
-// only when the scan is newer).  Also writes a thumbnail (<stem>-thumb.png)
+// gets one rendering beside the page, written again only when the scan is
+// newer: <stem>-page.png (1 bit) for a black-and-white page, else
+// <stem>-page.jpg.  Also writes a thumbnail (<stem>-thumb.png)
 // for the batch index.  Prints one summary line, as -check does.
 void runReview(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& html,
                const std::u16string& linesXml, Report& report);

@@ -1,6 +1,7 @@
 // -review and -reviewindex: what the pages hold (the browser test looks at
 // them as a person would).
 #include "review/Html.h"
+#include "ZULImageConverter.h"
 #include "support/ReviewFixtures.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +95,40 @@ TEST(ReviewPage, NamesAndTextsAreEscapedForWhereTheyLand)
     ASSERT_NE(check.status, 2) << check.err;
     EXPECT_NE(readFile(dir / "out.xml").find("contents=\"" + replaced + "\""), std::string::npos);
     EXPECT_NE(check.out.find(replaced), std::string::npos) << check.out;
+}
+
+// A scan browsers do not show gets one rendering beside the page, written
+// again only when the scan changes: 1-bit PNG for black and white, JPEG for
+// colour.
+TEST(ReviewPage, ScansBrowsersCannotShowAreRenderedOnce)
+{
+    TempDir dir;
+    SynthPage s = swappedPage();
+    writePage(s, dir.path());
+    s.page.zulSaveImage((dir / "page.tif").string());
+    const std::vector<std::string> args = {"-review", "page.tif", "words.xml", "review.html"};
+    ASSERT_EQ(runTool(args, dir.path()).status, 0);
+    ZULImage rendering;
+    ASSERT_TRUE(rendering.zulLoadImage((dir / "review-page.png").string()));
+    EXPECT_EQ(rendering.zulGetBitsPerPixel(), 1);
+    EXPECT_EQ(rendering.zulGetWidth(), s.page.zulGetWidth());
+    EXPECT_NE(readFile(dir / "review.html").find("<img src=\"review-page.png\""), std::string::npos);
+
+    writeFile(dir / "review-page.png", "kept");
+    ASSERT_EQ(runTool(args, dir.path()).status, 0);
+    EXPECT_EQ(readFile(dir / "review-page.png"), "kept");
+    std::filesystem::last_write_time(dir / "page.tif", std::filesystem::last_write_time(dir / "review-page.png") +
+                                                           std::chrono::seconds(5));
+    ASSERT_EQ(runTool(args, dir.path()).status, 0);
+    EXPECT_NE(readFile(dir / "review-page.png"), "kept");
+
+    ZULImage colour;
+    ZULImageConverter::zulConvertImage(colour, s.page, ZULImageConverter::kColor);
+    colour.zulSetColorPixel(0, 0, 200, 10, 10);
+    colour.zulSaveImage((dir / "colour.ppm").string());
+    ASSERT_EQ(runTool({"-review", "colour.ppm", "words.xml", "colour.html"}, dir.path()).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir / "colour-page.jpg"));
+    EXPECT_NE(readFile(dir / "colour.html").find("<img src=\"colour-page.jpg\""), std::string::npos);
 }
 
 TEST(ReviewIndex, FailedPagesFirstThenByDoubtUnfinishedLast)
