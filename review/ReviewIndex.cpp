@@ -183,6 +183,21 @@ td img { width: 120px; border: 1px solid #ccc; display: block; }
 progress { width: 20em; }
 )";
 
+// Served by -serve with ?token= in the address, the links to the pages carry
+// the token on, so each page opens in the editor.
+const char* const kScript = R"(
+(function () {
+  var token = new URLSearchParams(location.search).get('token');
+  if (!token || !/^https?:$/.test(location.protocol)) return;
+  document.querySelectorAll('a[href]').forEach(function (a) {
+    var url = new URL(a.getAttribute('href'), location.href);
+    if (url.origin !== location.origin) return;
+    url.searchParams.set('token', token);
+    a.href = url.href;
+  });
+})();
+)";
+
 }  // namespace
 
 void runReviewIndex(const std::u16string& batchDir, const std::u16string& html, Report& report)
@@ -232,7 +247,7 @@ void runReviewIndex(const std::u16string& batchDir, const std::u16string& html, 
                        "<th>verify</th></tr></thead>\n<tbody>\n";
     for (const PageRow& r : rows)
         page += pageRow(r);
-    page += "</tbody>\n</table>\n</main>\n</body>\n</html>\n";
+    page += "</tbody>\n</table>\n</main>\n<script>" + std::string(kScript) + "</script>\n</body>\n</html>\n";
     CTextFileWrite out(html, kUtf8);
     out.writeText(page);
     out.close();

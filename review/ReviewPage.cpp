@@ -70,16 +70,18 @@ const char* const kScript = R"(
     at = (at + by + items.length) % items.length;
     select(items[at].dataset.zone);
   }
+  // Served with a token, the editor takes over (editor/editor.js).
+  function editing() { return document.body.classList.contains('editing'); }
   document.querySelector('svg').addEventListener('click', function (e) {
-    if (e.target.id) select(e.target.id);
+    if (!editing() && e.target.id) select(e.target.id);
   });
   items.forEach(function (item) {
     item.addEventListener('click', function (e) {
-      if (e.target.tagName !== 'A') select(item.dataset.zone);
+      if (!editing() && e.target.tagName !== 'A') select(item.dataset.zone);
     });
   });
   document.addEventListener('keydown', function (e) {
-    if (e.altKey || e.ctrlKey || e.metaKey) return;
+    if (e.altKey || e.ctrlKey || e.metaKey || editing()) return;
     if (e.key === 'n' || e.key === 'ArrowDown' || e.key === 'ArrowRight') { step(1); e.preventDefault(); }
     if (e.key === 'p' || e.key === 'ArrowUp' || e.key === 'ArrowLeft') { step(-1); e.preventDefault(); }
   });
