@@ -14,8 +14,10 @@
   // page's own path, "." at the root.
   var folder = decodeURIComponent(location.pathname.replace(/[^/]*$/, '')).replace(/^\/+|\/+$/g, '');
   var page = folder || '.';
-  var view = document.getElementById('view');
   var pageBox = document.querySelector('.page');
+  // The page scrolls inside its own box, below the zone's text.
+  var view = document.createElement('div');
+  view.id = 'editor-scroll';
   var svg = pageBox.querySelector('svg');
   var svgNS = svg.namespaceURI;
   var img = pageBox.querySelector('img');
@@ -670,17 +672,23 @@
     input.placeholder = 'text of the zone (Enter: keep and mark checked, Esc: cancel)';
     input.setAttribute('aria-label', 'text of the selected zone');
     document.getElementById('detail').appendChild(input);
-    var keys = document.createElement('p');
+    var keys = document.createElement('details');
     keys.className = 'meta';
-    keys.textContent = 'Keys: n/p next/previous zone to check · Enter checked · t retype · s split at the pointer · ' +
+    keys.appendChild(document.createElement('summary')).textContent = 'Keys';
+    keys.appendChild(document.createTextNode(' n/p next/previous zone to check · Enter checked · t retype · s split at the pointer · ' +
       'm/M merge left/right · Alt+↑/↓ move to the line above/below · arrows move, Shift+arrows grow, ' +
       'Ctrl+arrows shrink · w/l draw a word/line · Delete · Ctrl+Z/Y undo/redo · +/−/0 zoom, ' +
-      'Space+drag or middle button pan · Ctrl+S save.  Drag an edge of the selected zone to resize it.';
+      'Space+drag or middle button pan · Ctrl+S save.  Drag an edge of the selected zone to resize it.'));
     document.querySelector('header').appendChild(keys);
+    // The read-only page's key hints do not hold while editing.
+    var summary = document.getElementById('summary');
+    summary.textContent = summary.textContent.split(' Keys:')[0];
   }
 
   // ---- start ----------------------------------------------------------------
   document.body.classList.add('editing');
+  pageBox.parentNode.insertBefore(view, pageBox);
+  view.appendChild(pageBox);
   toolbar();
   say('Loading the zones…', '');
   api('zones').then(function (r) {

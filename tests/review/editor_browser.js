@@ -6,10 +6,13 @@
 //
 //   node editor_browser.js URL
 //       URL: the page's review.html over the server, with ?token=
+//   node editor_browser.js URL ready [N]
+//       only opens the page N times (default 10) and prints the median time
+//       from navigation until the editor takes keys (bench/editor-ready.sh)
 'use strict';
 const { launch } = require('./devtools_pipe');
 
-const [url] = process.argv.slice(2);
+const [url, mode, times] = process.argv.slice(2);
 const failures = [];
 const check = (ok, what) => { if (!ok) failures.push(what); };
 const browser = launch((what) => failures.push(what));
@@ -141,9 +144,24 @@ async function session() {
   check(!(await plain.evaluate(`document.body.classList.contains('editing')`)), 'editing without a token');
 }
 
+async function ready() {
+  const tab = await browser.tab();
+  const ms = [];
+  let words = 0;
+  for (let n = 0; n < Number(times || 10); ++n) {
+    await tab.open(url);
+    await tab.until('window.tavoEditor && tavoEditor.ready', 'the editor');
+    ms.push(await tab.evaluate('performance.now()'));
+    words = await tab.evaluate(`tavoEditor.state.zones.filter((z) => z.kind === 'word').length`);
+  }
+  ms.sort((a, b) => a - b);
+  console.log(`${words} words: ready for keys ${Math.round(ms[ms.length >> 1])} ms after navigation (median of ` +
+              `${ms.length}; min ${Math.round(ms[0])}, max ${Math.round(ms[ms.length - 1])})`);
+}
+
 (async () => {
   try {
-    await session();
+    await (mode === 'ready' ? ready() : session());
   } catch (error) {
     failures.push(String(error && error.stack || error));
   }
