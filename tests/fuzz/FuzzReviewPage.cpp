@@ -55,10 +55,11 @@ bool validUtf8WithoutNul(std::string_view text)
     return true;
 }
 
-// Every value of href="..." and src="...": a relative path or file://.
+// Every link and image source (escaped text holds no '<', so each of these
+// is one the writer made): a relative path or file://.
 bool linksAreLocal(std::string_view html)
 {
-    for (const std::string_view attribute : {" href=\"", " src=\""}) {
+    for (const std::string_view attribute : {"<a href=\"", "<img src=\""}) {
         for (size_t at = html.find(attribute); at != std::string_view::npos; at = html.find(attribute, at + 1)) {
             const size_t start = at + attribute.size();
             const size_t end = html.find('"', start);
