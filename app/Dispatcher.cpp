@@ -8,6 +8,7 @@
 #include "review/PageCheck.h"
 #include "review/ReviewIndex.h"
 #include "review/ReviewPage.h"
+#include "server/ServeCommand.h"
 #include "textline/TextLine.h"
 #include "transcript/Transcript.h"
 #include "util/Util.h"
@@ -140,6 +141,29 @@ std::u16string tempFile() { return toWide(kTempFile); }
 
 std::u16string optionalOperand(const Arguments& a, size_t i) { return a.size() > i ? a[i] : std::u16string(); }
 
+// -serve FOLDER [--port N]: the port, 0 (any free port) when not given; -1
+// when the options are not one --port with a number from 0 to 65535.
+int servePort(const Arguments& a)
+{
+    if (a.size() == 3)
+        return 0;
+    if (a.size() != 5 || a[3] != u"--port")
+        return -1;
+    const std::string text = toNarrow(a[4]);
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    const int port = parseInt(text);
+    return port <= 65535 ? port : -1;
+}
+
+int checkServeOptions(const Arguments& a)
+{
+    if (servePort(a) >= 0)
+        return kExitOk;
+    std::cout << "usage: -serve folder [--port N] (N from 0 to 65535)" << std::endl;
+    return kExitArgumentError;
+}
+
 const std::vector<Command>& commandTable()
 {
     using G = Group;
@@ -237,6 +261,15 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runReview(a[2], a[3], a[4], optionalOperand(a, 5), r); }},
         {u"-reviewindex", "batchfolder index.html", G::Review, 4, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runReviewIndex(a[2], a[3], r); }},
+        {u"-serve", "folder [--port N]", G::Review, 3, nullptr, checkServeOptions, false,
+         [](const auto& a, Report& r) {
+             // A server runs until stopped: its address and each save are
+             // printed as they happen, not when it ends.
+             ServeOptions options;
+             options.port = servePort(a);
+             options.say = [](const std::string& line) { std::cout << line << std::endl; };
+             runServe(a[2], options, r);
+         }},
     };
     return table;
 }

@@ -6,7 +6,7 @@ set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
 libtiff-dev libjpeg62-turbo-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev \
 libxml2-dev libxml2-utils libicu-dev libpango1.0-dev libcairo2-dev fonts-kacst parallel valgrind chromium nodejs \
-nlohmann-json3-dev fonts-hosny-amiri fonts-sil-scheherazade fonts-arabeyes"
+nlohmann-json3-dev libcpp-httplib-dev fonts-hosny-amiri fonts-sil-scheherazade fonts-arabeyes"
 
 missing=""
 for p in $PACKAGES; do
