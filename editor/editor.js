@@ -79,6 +79,7 @@
     return order;
   }
 
+  // A word's "line" is the index of its line zone in the zones list.
   // Words of the same line in file order (reading order once renumbered).
   function wordsOfLine(line) {
     var words = [];
@@ -156,7 +157,7 @@
     }
     text.textContent = z.text;
     meta.textContent = z.kind + ' ' + (state.selected + 1) + ' of ' + state.zones.length +
-      (z.kind === 'word' ? ' · line ' + (z.line + 1) : '') +
+      (z.kind === 'word' ? ' · line ' + (lineZones().indexOf(z.line) + 1) : '') +
       (z.checked ? ' · checked' : z.confidence !== null ? ' · confidence ' + z.confidence.toFixed(2) : '') +
       (z.doubt ? ' · ' + z.doubt : '');
     if (document.activeElement !== input) input.value = z.text;
@@ -305,13 +306,14 @@
   function remove() {
     var z = current();
     if (!z) return;
-    if (z.kind === 'line') {
-      var index = lineZones().indexOf(state.selected);
-      if (wordsOfLine(index).length) { say('Move or delete the words of this line first.', 'error'); return; }
-      state.zones.forEach(function (w) { if (w.kind === 'word' && w.line > index) w.line -= 1; });
+    if (z.kind === 'line' && wordsOfLine(state.selected).length) {
+      say('Move or delete the words of this line first.', 'error');
+      return;
     }
     snapshot();
-    state.zones.splice(state.selected, 1);
+    var removed = state.selected;
+    state.zones.splice(removed, 1);
+    state.zones.forEach(function (w) { if (w.kind === 'word' && w.line > removed) w.line -= 1; });
     state.selected = Math.min(state.selected, state.zones.length - 1);
     draw();
   }
@@ -346,10 +348,10 @@
   // The line a drawn word belongs to: the line zone it shares most rows with.
   function lineFor(box) {
     var best = -1, bestOverlap = 0;
-    lineZones().forEach(function (i, n) {
+    lineZones().forEach(function (i) {
       var l = state.zones[i];
       var overlap = Math.min(l.y + l.h, box.y + box.h) - Math.max(l.y, box.y);
-      if (overlap > bestOverlap) { bestOverlap = overlap; best = n; }
+      if (overlap > bestOverlap) { bestOverlap = overlap; best = i; }
     });
     return best;
   }
@@ -363,7 +365,8 @@
       z.line = lineFor(box);
       if (z.line < 0) { say('Draw a word on a line (draw the line first with l).', 'error'); return; }
       var words = wordsOfLine(z.line);
-      var at = words.length ? words[words.length - 1] + 1 : lineZones()[z.line] + 1;
+      var at = words.length ? words[words.length - 1] + 1 : state.zones.length;
+      state.zones.forEach(function (w) { if (w.kind === 'word' && w.line >= at) w.line += 1; });
       state.zones.splice(at, 0, z);
       state.selected = at;
     } else {
