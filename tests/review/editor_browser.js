@@ -105,6 +105,35 @@ async function session() {
   await tab.key('y', 2);
   check(await tab.evaluate(`tavoEditor.state.zones[${unchecked}].checked`), 'Ctrl+Y did not redo');
 
+  // Move a word to the line below (Alt+Down): it lands on the next line zone.
+  const lines = await tab.evaluate(`tavoEditor.state.zones.map((z, i) => z.kind === 'line' ? i : -1).filter((i) => i >= 0)`);
+  const mover = await tab.evaluate(`tavoEditor.state.zones.findIndex((z) => z.kind === 'word' && z.line === ${lines[0]})`);
+  const moverText = await tab.evaluate(`tavoEditor.state.zones[${mover}].text`);
+  count = (await tab.evaluate(zonesOf)).length;
+  await tab.evaluate(`tavoEditor.select(${mover})`);
+  await tab.key('ArrowDown', 1);
+  await tab.until(`tavoEditor.state.zones.some((z) => z.text === ${JSON.stringify(moverText)} && z.line === ${lines[1]})`,
+                  'the move to the line below');
+
+  // Draw a missing word on a line ("w", drag), then delete it again.
+  const line = await at(tab, lines[2], 0.02, 0.2), end = await at(tab, lines[2], 0.06, 0.8);
+  await tab.key('w');
+  await tab.drag(line, end);
+  await tab.until(`tavoEditor.state.zones.length === ${count + 1} && !tavoEditor.state.busy`, 'the drawn word');
+  const drawn = await tab.evaluate(`tavoEditor.state.zones[tavoEditor.state.selected]`);
+  check(drawn.kind === 'word' && drawn.line === lines[2] && drawn.checked, 'drawn word: ' + JSON.stringify(drawn));
+  await tab.key('Escape');  // leaves the text field the new word opened
+  await tab.key('Delete');
+  check((await tab.evaluate(zonesOf)).length === count, 'Delete did not remove the drawn word');
+
+  // Zoom in and back.
+  const width = () => tab.evaluate(`document.querySelector('.page').getBoundingClientRect().width`);
+  const fitted = await width();
+  await tab.key('+');
+  check((await width()) > fitted * 1.2, 'zooming in did not enlarge the page');
+  await tab.key('0');
+  check(Math.abs((await width()) - fitted) < 2, '0 did not fit the page again');
+
   // 6. Save (Ctrl+S) and reload: every change is there again.
   const edited = await tab.evaluate(zonesOf);
   await tab.key('s', 2);

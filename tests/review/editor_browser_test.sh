@@ -38,7 +38,8 @@ token=${address##*token=}
 base=${address%%/\?*}
 
 status=0
-node "$here/editor_browser.js" "$base/pages/ex%20%231/review.html?token=$token" | tee "$work/session.log" || status=1
+node "$here/editor_browser.js" "$base/pages/ex%20%231/review.html?token=$token" >"$work/session.log" || status=1
+cat "$work/session.log"
 
 # Files on disk: the first save kept the original, the second the first save;
 # the refused third wrote nothing.
