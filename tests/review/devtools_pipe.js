@@ -1,6 +1,6 @@
 // Headless Chromium driven over the DevTools protocol on a pipe (Debian's
 // chromium, nothing downloaded): start it, open tabs, evaluate, send keys
-// and mouse events.  Used by editor_browser.js.
+// and mouse events.  Used by review_browser.js and editor_browser.js.
 'use strict';
 const { spawn } = require('child_process');
 const fs = require('fs');

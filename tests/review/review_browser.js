@@ -10,78 +10,21 @@
 //       and the crops must still lead to their files
 //   node review_browser.js index FILE.html PAGES
 'use strict';
-const { spawn } = require('child_process');
 const fs = require('fs');
-const os = require('os');
 const path = require('path');
+const { launch } = require('./devtools_pipe');
 
 const [kind, file, expected, doubtful] = process.argv.slice(2);
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'review-browser-'));
-const browser = spawn(process.env.CHROMIUM || 'chromium', [
-  '--headless=new', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage', '--no-first-run',
-  '--remote-debugging-pipe',
-  '--user-data-dir=' + profile, '--window-size=1400,900', 'about:blank',
-], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'] });
 const failures = [];
-let finishing = false;
-browser.on('exit', (code) => {
-  if (!finishing) { console.error('FAIL: the browser ended early (status ' + code + ')'); process.exit(1); }
-});
 function check(ok, what) { if (!ok) failures.push(what); }
-function finish(code) {
-  finishing = true;
-  browser.on('exit', () => {
-    try { fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5 }); } catch (e) { /* left in tmp */ }
-    process.exit(code);
-  });
-  browser.kill('SIGKILL');
-}
+// A dialog would stop the page; the launcher closes it and counts it here.
+const browser = launch((what) => failures.push(what));
+const finish = browser.finish, sleep = browser.sleep;
 setTimeout(() => { console.error('FAIL: browser did not answer in time'); finish(1); }, 60000);
-
-// A browser that ends early closes the pipe; the exit handler reports it.
-browser.stdio[3].on('error', () => {});
-browser.stdio[4].on('error', () => {});
-let nextId = 1, buffer = '', sessionId;
-const waiting = new Map(), events = [];
-browser.stdio[4].on('data', (chunk) => {
-  buffer += chunk.toString('utf8');
-  let end;
-  while ((end = buffer.indexOf('\0')) >= 0) {
-    const message = JSON.parse(buffer.slice(0, end));
-    buffer = buffer.slice(end + 1);
-    if (message.id && waiting.has(message.id)) {
-      const { resolve, reject } = waiting.get(message.id);
-      waiting.delete(message.id);
-      message.error ? reject(new Error(JSON.stringify(message.error))) : resolve(message.result);
-    } else if (message.method) {
-      events.push(message.method);
-      // A dialog would stop the page; close it and count it as script run.
-      if (message.method === 'Page.javascriptDialogOpening') {
-        failures.push('a dialog opened: ' + message.params.message);
-        send('Page.handleJavaScriptDialog', { accept: true }, message.sessionId);
-      }
-    }
-  }
-});
-function send(method, params = {}, session = sessionId) {
-  const id = nextId++;
-  const message = { id, method, params };
-  if (session) message.sessionId = session;
-  browser.stdio[3].write(JSON.stringify(message) + '\0');
-  return new Promise((resolve, reject) => waiting.set(id, { resolve, reject }));
-}
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-async function until(method) {
-  for (let i = 0; i < 200 && !events.includes(method); ++i) await sleep(50);
-}
-async function evaluate(expression) {
-  const r = await send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
-  return r.result.value;
-}
-async function key(k) {
-  await send('Input.dispatchKeyEvent', { type: 'keyDown', key: k, text: k.length === 1 ? k : undefined });
-  await send('Input.dispatchKeyEvent', { type: 'keyUp', key: k });
-}
+let tab;
+const send = (method, params) => tab.send(method, params);
+const evaluate = (expression) => tab.evaluate(expression);
+const key = (k) => tab.key(k);
 
 // Share of the screenshot's pixels that differ from its most common colour,
 // measured by the browser itself on a canvas.
@@ -202,11 +145,8 @@ async function checkIndex() {
 
 (async () => {
   try {
-    const { targetId } = await send('Target.createTarget', { url: 'about:blank' }, null);
-    ({ sessionId } = await send('Target.attachToTarget', { targetId, flatten: true }, null));
-    await send('Page.enable');
-    await send('Page.navigate', { url: require('url').pathToFileURL(path.resolve(file)).href });
-    await until('Page.loadEventFired');
+    tab = await browser.tab();
+    await tab.open(require('url').pathToFileURL(path.resolve(file)).href);
     await (kind === 'review' ? checkReview() : checkIndex());
     const shot = await send('Page.captureScreenshot', { format: 'png' });
     if (process.env.SCREENSHOT) fs.writeFileSync(process.env.SCREENSHOT, Buffer.from(shot.data, 'base64'));
