@@ -31,6 +31,8 @@ void string(XmlOut& xml, const GtZone& zone, const std::string& id)
     xml.attr("CONTENT", zone.text);
     if (zone.confidence)
         xml.attr("WC", twoDecimals(*zone.confidence));
+    if (zone.checked)
+        xml.attr("CS", "true");
     xml.endTag(zone.polygon.size() == 4);
     if (zone.polygon.size() != 4) {
         shape(xml, zone.polygon);
@@ -72,6 +74,8 @@ std::string altoXml(const GtPage& page, bool alto42)
             xml.attr("BASELINE", formatPoints(line.baseline));
             if (!alto42)
                 xml.attr("BASEDIRECTION", "rtl");
+            if (line.zone.checked)
+                xml.attr("CS", "true");
             xml.endTag();
             shape(xml, line.zone.polygon);
             // A line zone is one String holding the whole line's text.

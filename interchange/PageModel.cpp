@@ -187,6 +187,7 @@ GtZone readZone(const DocumentZone& source, const Clamp& clamp, const std::strin
     }
     zone.doubt = cleanZoneText(getWholeAttribute(line, u"doubt").value_or(u""));
     zone.pawboxes = cleanZoneText(getWholeAttribute(line, u"pawboxes").value_or(u""));
+    zone.checked = getWholeAttribute(line, u"checked").value_or(u"") == u"yes";
     const std::u16string offsets = getWholeAttribute(line, u"offsets").value_or(u"");
     for (size_t i = 0; i < offsets.size();) {
         if (const std::optional<int> cut = leadingInt(offsets.substr(i))) {
@@ -322,9 +323,12 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
             page.lines.push_back(std::move(line));
             continue;
         }
-        if (startsLine[i])
+        if (startsLine[i]) {
             page.lines.emplace_back();
+            page.lines.back().zone.checked = true;  // until a word is not
+        }
         GtLine& line = page.lines.back();
+        line.zone.checked = line.zone.checked && read[i].checked;
         line.zone.box.include(read[i].box);
         line.zone.box.include(boundingBox(read[i].polygon));
         if (read[i].confidence)

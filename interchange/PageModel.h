@@ -41,6 +41,7 @@ struct GtZone {
     std::string doubt;     // space-separated keywords, empty when none
     std::string pawboxes;  // as the zone carries it, empty when none
     std::string cuts;      // the `offsets` cut columns in page pixels, comma-separated
+    bool checked = false;  // checked="yes": corrected or confirmed by a person
     bool doubtful() const { return !doubt.empty(); }
 };
 

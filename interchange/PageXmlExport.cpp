@@ -61,6 +61,8 @@ std::string customOf(const GtZone& zone, long index, const char* type)
         custom += "cuts {columns:" + customValue(zone.cuts) + ";} ";
     if (!zone.pawboxes.empty())
         custom += "paws {boxes:" + customValue(zone.pawboxes) + ";} ";
+    if (zone.checked)
+        custom += "checked {value:yes;} ";
     return custom + "structure {type:" + type + ";}";
 }
 

@@ -21,6 +21,7 @@ struct ImportedLine {
     std::vector<Point> baseline;
     std::string text;
     std::optional<double> confidence;
+    bool checked = false;  // PAGE custom `checked {value:yes;}`, ALTO CS="true"
 };
 
 struct ImportedPage {
@@ -140,6 +141,7 @@ ImportedPage importPage(xmlNode* root, const std::string& file, Report& report)
             if (auto base = pageCoords(firstChild(line, "Baseline")))
                 imported.baseline = pagePoints(*base, page, line, file, report);
             std::tie(imported.text, imported.confidence) = pageText(line);
+            imported.checked = attribute(line, "custom").find("checked {value:yes;}") != std::string::npos;
             if (!firstChild(line, "TextEquiv")) {
                 for (const xmlNode* word : children(line, "Word"))
                     if (std::string text = pageText(word).first; !text.empty())
@@ -195,6 +197,8 @@ ImportedPage importAlto(xmlNode* root, const std::string& file, Report& report)
                 imported.confidence = std::min(imported.confidence.value_or(1.0), *wc);
         }
         imported.text = cleanZoneText(text);
+        const std::string cs = attribute(line, "CS");
+        imported.checked = cs == "true" || cs == "1";
         page.lines.push_back(std::move(imported));
     }
     return page;
@@ -218,6 +222,8 @@ std::u16string zoneLineOf(const ImportedLine& line, size_t index)
         zone += attr("confidence", twoDecimals(*line.confidence));
     if (!line.origin.empty())
         zone += attr("origin", line.origin);
+    if (line.checked)
+        zone += attr("checked", "yes");
     return zone + u" > </DL_ZONE>";
 }
 

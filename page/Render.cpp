@@ -14,10 +14,12 @@ namespace tavo {
 
 namespace {
 
-// Zones that carry a confidence are drawn in the colour of their verdict;
-// the others in red as always.
+// Zones that carry a confidence are drawn in the colour of their verdict,
+// zones a person checked as sure; the others in red as always.
 MarkColor verdictColor(std::u16string_view line)
 {
+    if (getWholeAttribute(line, u"checked").value_or(u"") == u"yes")
+        return {0, 170, 0};
     const std::optional<double> confidence = zoneConfidence(line);
     if (!confidence)
         return kMarkRed;

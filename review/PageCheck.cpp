@@ -8,6 +8,11 @@
 
 namespace tavo {
 
+bool isCheckedZone(std::u16string_view line)
+{
+    return getWholeAttribute(line, u"checked").value_or(u"") == u"yes";
+}
+
 CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXml,
                       const std::u16string& linesXml, Report& report)
 {
@@ -16,6 +21,12 @@ CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXm
         checked.lines = readZoneFile(linesXml, report);
     const InkIndex ink = InkIndex::ofPage(checked.page);
     checked.scores = scorePage(ink, checked.words.zones, checked.lines.zones);
+    // A zone a person corrected or confirmed (checked="yes") is not doubted.
+    for (auto [file, scores] : {std::pair{&checked.words, &checked.scores.words},
+                                std::pair{&checked.lines, &checked.scores.lines}})
+        for (size_t i = 0; i < file->zones.size(); ++i)
+            if (isCheckedZone(file->lines[file->zones[i].lineIndex]))
+                (*scores)[i] = ZoneScore{};
     return checked;
 }
 
@@ -75,7 +86,8 @@ void runCheck(const std::u16string& image, const std::u16string& wordsXml, const
     std::vector<std::u16string> out = std::move(checked.words.lines);
     for (size_t i = 0; i < checked.words.zones.size(); ++i) {
         std::u16string& line = out[checked.words.zones[i].lineIndex];
-        line = withScore(std::move(line), checked.scores.words[i]);
+        if (!isCheckedZone(line))  // a checked zone keeps its line as the person left it
+            line = withScore(std::move(line), checked.scores.words[i]);
     }
     writeZoneFile(outXml, out);
 

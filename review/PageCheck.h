@@ -23,6 +23,10 @@ struct CheckedPage {
 CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXml,
                       const std::u16string& linesXml, Report& report);
 
+// checked="yes": the zone was corrected or confirmed by a person; -check
+// and -review count it sure and -check leaves its line as it is.
+bool isCheckedZone(std::u16string_view line);
+
 // Doubtful (not sure) zones among the scores.
 int countDoubtful(const std::vector<ZoneScore>& scores);
 // "doubtful: L of N lines, W of M words", the last line -check prints.

@@ -273,6 +273,33 @@ fs::path keepHistory(const fs::path& file, const PageFiles& page)
     }
 }
 
+// Marks with linezone="K" (K counting the line zones from 0) every word whose
+// line is not the one assignWordsToLines would find for it, so the next read
+// finds it where it was put; the others lose the mark.
+void recordPlacedLines(const std::vector<EditZone>& zones, std::vector<std::u16string>& wordLines)
+{
+    std::vector<int> ordinal(zones.size(), -1);
+    std::vector<EditZone> asRead;
+    for (size_t i = 0; i < zones.size(); ++i)
+        if (zones[i].isLine) {
+            ordinal[i] = static_cast<int>(asRead.size());
+            asRead.push_back(zones[i]);
+        }
+    const size_t lineCount = asRead.size();
+    std::vector<int> wanted;
+    for (const EditZone& z : zones) {
+        if (z.isLine)
+            continue;
+        asRead.push_back(z);
+        wanted.push_back(z.line >= 0 && size_t(z.line) < zones.size() ? ordinal[size_t(z.line)] : -1);
+    }
+    assignWordsToLines(asRead);
+    for (size_t k = 0; k < wanted.size(); ++k) {
+        const bool differs = wanted[k] >= 0 && asRead[lineCount + k].line != wanted[k];
+        putOrRemove(wordLines[k], u"linezone", differs ? toWide(std::to_string(wanted[k])) : std::u16string());
+    }
+}
+
 }  // namespace
 
 bool isInside(const fs::path& path, const fs::path& root)
@@ -425,6 +452,13 @@ PageView loadPage(const PageFiles& page)
         view.zones.back().ref = z.lineNumber;
     }
     assignWordsToLines(view.zones);
+    // A word a person placed in another line than its ink suggests keeps it.
+    const int lineCount = static_cast<int>(view.zones.size() - words.zones.size());
+    for (size_t i = 0; i < words.zones.size(); ++i) {
+        const int placed = parseInt(toNarrow(getWholeAttribute(words.zones[i].text, u"linezone").value_or(u"")));
+        if (placed >= 0 && placed < lineCount)
+            view.zones[size_t(lineCount) + i].line = placed;
+    }
     view.width = words.pageWidth;
     view.height = words.pageHeight;
 
@@ -462,6 +496,8 @@ SaveResult savePage(const PageFiles& page, const std::string& base, const std::v
         (z.isLine ? lineZones : wordZones).push_back(&z);
 
     std::vector<std::u16string> wordLines = zoneLines(wordZones, words);
+    if (!page.lines.empty())
+        recordPlacedLines(zones, wordLines);
     if (numbered(words))
         numberWords(wordLines);
 

@@ -50,10 +50,25 @@ const char* contentType(const fs::path& file)
     return "application/octet-stream";
 }
 
+// JSON with <, > and & written as \u escapes (they can stand only inside
+// strings), so no text of a zone can read as markup whatever takes it.
 void answer(httplib::Response& res, int status, const json& body)
 {
+    const std::string text = body.dump(-1, ' ', false, json::error_handler_t::replace);
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '<')
+            out += "\\u003c";
+        else if (c == '>')
+            out += "\\u003e";
+        else if (c == '&')
+            out += "\\u0026";
+        else
+            out += c;
+    }
     res.status = status;
-    res.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
+    res.set_content(out, "application/json");
 }
 
 void refuse(httplib::Response& res, int status, const std::string& why)

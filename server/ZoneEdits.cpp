@@ -273,56 +273,31 @@ std::vector<EditZone> renumberZones(std::vector<EditZone> zones, const std::vect
 
 void assignWordsToLines(std::vector<EditZone>& zones)
 {
+    // Lines by their top row; a line that overlaps a word starts less than
+    // the tallest line's height above the word's top.
     std::vector<int> lines;
+    int tallest = 0;
     for (size_t i = 0; i < zones.size(); ++i)
-        if (zones[i].isLine)
+        if (zones[i].isLine) {
             lines.push_back(static_cast<int>(i));
-
-    // The line a run of words joins: the one it overlaps most after the
-    // previous run's line, scanning down until lines start below the run;
-    // failing that, the one it overlaps most anywhere.
-    size_t previous = 0;
-    bool any = false;
-    auto place = [&](const EditBox& run) -> int {
-        long bestArea = 0;
-        size_t best = 0;
-        for (size_t k = any ? previous + 1 : 0; k < lines.size(); ++k) {
-            const EditBox& lb = zones[size_t(lines[k])].box;
-            if (lb.y >= run.y + run.h && bestArea > 0)
-                break;
-            if (const long area = overlap(run, lb); area > bestArea)
-                bestArea = area, best = k;
+            tallest = std::max(tallest, zones[i].box.h);
         }
-        if (bestArea == 0)
-            for (size_t k = 0; k < lines.size(); ++k)
-                if (const long area = overlap(run, zones[size_t(lines[k])].box); area > bestArea)
-                    bestArea = area, best = k;
-        if (bestArea == 0)
-            return -1;
-        previous = best;
-        any = true;
-        return lines[best];
-    };
-
-    std::vector<size_t> run;
-    EditBox runBox;
-    auto finish = [&]() {
-        if (run.empty())
-            return;
-        const int line = place(runBox);
-        for (size_t i : run)
-            zones[i].line = line;
-        run.clear();
-    };
-    for (size_t i = 0; i < zones.size(); ++i) {
-        if (zones[i].isLine)
+    std::stable_sort(lines.begin(), lines.end(),
+                     [&](int a, int b) { return zones[size_t(a)].box.y < zones[size_t(b)].box.y; });
+    for (EditZone& word : zones) {
+        if (word.isLine)
             continue;
-        if (!run.empty() && zones[i].box.right() > zones[run.back()].box.right())
-            finish();
-        runBox = run.empty() ? zones[i].box : unite(runBox, zones[i].box);
-        run.push_back(i);
+        auto at = std::lower_bound(lines.begin(), lines.end(), word.box.y - tallest,
+                                   [&](int l, int row) { return zones[size_t(l)].box.y < row; });
+        long bestArea = 0;
+        int best = -1;
+        for (; at != lines.end() && zones[size_t(*at)].box.y < word.box.y + word.box.h; ++at) {
+            const long area = overlap(word.box, zones[size_t(*at)].box);
+            if (area > bestArea || (area == bestArea && area > 0 && *at < best))
+                bestArea = area, best = *at;
+        }
+        word.line = best;
     }
-    finish();
 }
 
 }  // namespace tavo

@@ -71,12 +71,10 @@ std::vector<EditZone> applyEdit(std::vector<EditZone> zones, const EditOp& op);
 std::vector<EditZone> renumberZones(std::vector<EditZone> zones, const std::vector<int>& resort,
                                     bool sortLines);
 
-// The line of each word, for a words file read with its lines file: the
-// words stand in reading order, line after line, each line right to left,
-// so a word whose right edge lies right of the one before it starts a new
-// run; each run joins the line it overlaps most among the lines after the
-// previous run's line (any line when none after it overlaps).  Sets `line`
-// of every word zone (-1 when no line overlaps it).  n log n.
+// The line of each word read from a words file beside its lines file: the
+// line zone it overlaps most (the first of equals), -1 when none overlaps
+// it.  A save records the line of every word placed otherwise by hand
+// (linezone), and the reader then follows the record.  n log n.
 void assignWordsToLines(std::vector<EditZone>& zones);
 
 }  // namespace tavo
