@@ -157,7 +157,7 @@
     }
     text.textContent = z.text;
     meta.textContent = z.kind + ' ' + (state.selected + 1) + ' of ' + state.zones.length +
-      (z.kind === 'word' ? ' · line ' + (lineZones().indexOf(z.line) + 1) : '') +
+      (z.kind === 'word' && z.line !== null ? ' · line ' + (lineZones().indexOf(z.line) + 1) : '') +
       (z.checked ? ' · checked' : z.confidence !== null ? ' · confidence ' + z.confidence.toFixed(2) : '') +
       (z.doubt ? ' · ' + z.doubt : '');
     if (document.activeElement !== input) input.value = z.text;
