@@ -1,6 +1,7 @@
 #include "review/Html.h"
 
 #include "util/Report.h"
+#include "util/Strings.h"
 #include "groundtruth/ZoneVerdict.h"
 
 #include "ZULException.h"
@@ -27,6 +28,32 @@ std::string escapeHtml(std::string_view text)
     }
     return out;
 }
+
+std::string htmlText(std::u16string_view text) { return escapeHtml(utf8FromWide(fitText(text))); }
+
+std::string htmlName(std::string_view name) { return "<bdi>" + escapeHtml(fitUtf8(name)) + "</bdi>"; }
+
+std::string titleText(std::string_view name) { return "\u2068" + escapeHtml(fitUtf8(name)) + "\u2069"; }
+
+std::string fileUrl(std::string_view path)
+{
+    static const char* const hex = "0123456789ABCDEF";
+    std::string out = !path.empty() && path[0] == '/' ? "file://" : "";
+    for (const char c : path) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || c == '-' || c == '.' ||
+            c == '_' || c == '~' || c == '/') {
+            out += c;
+        } else {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        }
+    }
+    return out;
+}
+
+std::string cssUrl(std::string_view path) { return "url('" + fileUrl(path) + "')"; }
 
 const char* verdictClass(double confidence)
 {

@@ -8,8 +8,12 @@
 #include "groundtruth/ZoneVerdict.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <climits>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
+
+#include <sys/stat.h>
 
 namespace tavo {
 
@@ -17,64 +21,113 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class PageState { Failed, ToReview, Clean, Unfinished };  // the order of the index
+enum class PageState { Failed, ToReview, Done, Clean, Unfinished };  // the order of the index
 
 struct PageRow {
-    std::string name;
-    std::string link;       // folder relative to the index, with a trailing slash
+    std::string name;       // the folder's name, bytes as the file system gives them
+    std::string link;       // folder relative to the index, with a trailing slash (bytes)
     PageState state = PageState::Unfinished;
-    int words = 0, doubtfulWords = 0;
-    int lines = -1, doubtfulLines = -1;  // -1: not checked
+    long long words = 0, doubtfulWords = 0, checked = 0;
+    long long lines = -1, doubtfulLines = -1;  // -1: not checked
     std::string verdict;    // what -verify said
+    std::string saved;      // when a person last saved the page (UTC), empty if never
     bool hasReview = false, hasThumb = false;
 
-    int doubtful() const { return doubtfulWords + std::max(0, doubtfulLines); }
+    long long doubtful() const { return doubtfulWords + std::max(0LL, doubtfulLines); }
 };
 
-std::string firstLine(const fs::path& file, const Report& report)
+// Files of a page, read by their path as the file system has it (a folder
+// name need not be UTF-8), decoded as the program writes them: UTF-8, CR LF.
+std::vector<std::u16string> linesOf(const fs::path& file)
 {
-    if (!fs::exists(file))
-        return {};
-    return utf8FromWide(readFirstLine(wideFromUtf8(file.string()), report));
+    std::ifstream in(file, std::ios::binary);
+    std::vector<std::u16string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (lines.empty() && line.rfind("\xEF\xBB\xBF", 0) == 0)
+            line.erase(0, 3);
+        lines.push_back(wideFromUtf8(line));
+    }
+    return lines;
 }
 
+// A count from a file: the shared integer reader, saturating at 2^31 - 1,
+// never below 0.
+long long countAt(std::u16string_view text) { return std::max(0, atoiValue(text)); }
+
 // The last line of check.txt: "doubtful: L of N lines, W of M words".
-void readCheckSummary(const fs::path& file, PageRow& row, const Report& report)
+void readCheckSummary(const fs::path& file, PageRow& row)
 {
-    if (!fs::exists(file))
-        return;
-    for (const std::u16string& line : readAllLines(wideFromUtf8(file.string()), report)) {
-        int dl = 0, nl = 0, dw = 0, nw = 0;
-        if (std::sscanf(utf8FromWide(line).c_str(), "doubtful: %d of %d lines, %d of %d words", &dl, &nl, &dw, &nw) == 4) {
-            row.doubtfulLines = dl;
-            row.lines = nl;
-        }
+    static constexpr std::u16string_view kStart = u"doubtful: ", kOf = u" of ";
+    for (const std::u16string& line : linesOf(file)) {
+        const std::u16string_view text(line);
+        const size_t of = text.find(kOf);
+        if (text.rfind(kStart, 0) != 0 || of == std::u16string_view::npos || !text.ends_with(u" words"))
+            continue;
+        row.doubtfulLines = countAt(text.substr(kStart.size()));
+        row.lines = countAt(text.substr(of + kOf.size()));
     }
 }
 
-PageRow readPage(const fs::path& folder, Report& report)
+// The time of the last save: words.xml's when history/ holds a version.
+std::string lastSaved(const fs::path& folder)
+{
+    std::error_code error;
+    if (fs::is_empty(folder / "history", error) || error)
+        return {};
+    struct stat written {};
+    if (::stat((folder / "words.xml").c_str(), &written) != 0)
+        return {};
+    std::tm utc{};
+    gmtime_r(&written.st_mtime, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &utc);
+    return text;
+}
+
+bool newer(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    const auto ta = fs::last_write_time(a, error);
+    const auto tb = fs::last_write_time(b, error);
+    return !error && ta > tb;
+}
+
+PageRow readPage(const fs::path& folder)
 {
     PageRow row;
     row.name = folder.filename().string();
     row.link = "pages/" + row.name + "/";
-    const bool finished = fs::exists(folder / "done");
+    std::error_code error;
+    const bool finished = fs::exists(folder / "done", error);
     const fs::path words = folder / "words.xml";
-    if (fs::exists(words)) {
-        const ZoneFile file = readZoneFile(wideFromUtf8(words.string()), report);
-        row.words = static_cast<int>(file.zones.size());
-        for (const ZoneEntry& zone : file.zones)
-            row.doubtfulWords += zone.confidence && verdictOf(*zone.confidence) != ZoneVerdict::Sure;
+    const bool hasWords = fs::exists(words, error);
+    if (hasWords) {
+        const ZoneFile file = zoneFileOf(linesOf(words));
+        row.words = static_cast<long long>(file.zones.size());
+        for (const ZoneEntry& zone : file.zones) {
+            row.checked += zone.checked;
+            row.doubtfulWords += !zone.checked && zone.confidence && verdictOf(*zone.confidence) != ZoneVerdict::Sure;
+        }
     }
-    readCheckSummary(folder / "check.txt", row, report);
-    row.verdict = firstLine(folder / "verify.txt", report);
-    row.hasReview = fs::exists(folder / "review.html");
-    row.hasThumb = fs::exists(folder / "review-thumb.png");
+    row.saved = lastSaved(folder);
+    // The line doubts -check listed were seen by whoever saved the page since.
+    if (row.saved.empty() || !newer(words, folder / "check.txt"))
+        readCheckSummary(folder / "check.txt", row);
+    const std::vector<std::u16string> verify = linesOf(folder / "verify.txt");
+    row.verdict = verify.empty() ? std::string() : utf8FromWide(verify.front());
+    row.hasReview = fs::exists(folder / "review.html", error);
+    row.hasThumb = fs::exists(folder / "review-thumb.png", error);
     if (!finished)
         row.state = PageState::Unfinished;
-    else if (!fs::exists(words))
+    else if (!hasWords)
         row.state = PageState::Failed;
+    else if (row.doubtful() > 0)
+        row.state = PageState::ToReview;
     else
-        row.state = row.doubtful() > 0 ? PageState::ToReview : PageState::Clean;
+        row.state = row.checked > 0 ? PageState::Done : PageState::Clean;
     return row;
 }
 
@@ -83,6 +136,7 @@ const char* stateName(PageState s)
     switch (s) {
     case PageState::Failed: return "failed";
     case PageState::ToReview: return "to review";
+    case PageState::Done: return "done";
     case PageState::Clean: return "clean";
     case PageState::Unfinished: break;
     }
@@ -94,6 +148,7 @@ const char* stateClass(PageState s)
     switch (s) {
     case PageState::Failed: return "failed";
     case PageState::ToReview: return "doubtful";
+    case PageState::Done: return "done";
     case PageState::Clean: return "sure";
     case PageState::Unfinished: break;
     }
@@ -102,17 +157,20 @@ const char* stateClass(PageState s)
 
 std::string pageRow(const PageRow& r)
 {
-    const std::string link = escapeHtml(r.link + (r.hasReview ? "review.html" : ""));
+    const std::string link = escapeHtml(fileUrl(r.link + (r.hasReview ? "review.html" : "")));
     std::string out = "<tr class=\"page\" data-state=\"" + std::string(stateClass(r.state)) + "\" data-doubtful=\"" +
-                      std::to_string(r.doubtful()) + "\">\n<td>";
+                      std::to_string(r.doubtful()) + "\" data-checked=\"" + std::to_string(r.checked) +
+                      "\">\n<td>";
     if (r.hasThumb)
-        out += "<a href=\"" + link + "\"><img loading=\"lazy\" src=\"" + escapeHtml(r.link) +
-               "review-thumb.png\" alt=\"" + escapeHtml(r.name) + "\"></a>";
-    out += "</td>\n<td><a href=\"" + link + "\">" + escapeHtml(r.name) + "</a></td>\n<td><span class=\"badge " +
-           stateClass(r.state) + "\">" + stateName(r.state) + "</span></td>\n<td>" +
+        out += "<a href=\"" + link + "\"><img loading=\"lazy\" src=\"" + escapeHtml(fileUrl(r.link + "review-thumb.png")) +
+               "\" alt=\"" + escapeHtml(fitUtf8(r.name)) + "\"></a>";
+    out += "</td>\n<td><a class=\"name\" href=\"" + link + "\">" + htmlName(r.name) +
+           "</a></td>\n<td><span class=\"badge " + stateClass(r.state) + "\">" + stateName(r.state) +
+           "</span></td>\n<td>" + std::to_string(r.words) + "</td>\n<td>" +
            (r.lines < 0 ? std::string("–") : std::to_string(r.doubtfulLines) + " of " + std::to_string(r.lines)) +
-           "</td>\n<td>" + std::to_string(r.doubtfulWords) + " of " + std::to_string(r.words) + "</td>\n<td>" +
-           escapeHtml(r.verdict) + "</td>\n</tr>\n";
+           "</td>\n<td>" + std::to_string(r.doubtfulWords) + "</td>\n<td>" + std::to_string(r.checked) +
+           "</td>\n<td>" + (r.saved.empty() ? std::string("–") : r.saved) + "</td>\n<td><bdi>" +
+           htmlText(wideFromUtf8(r.verdict)) + "</bdi></td>\n</tr>\n";
     return out;
 }
 
@@ -121,8 +179,23 @@ main { padding: 1em; }
 table { border-collapse: collapse; background: #fff; }
 th, td { border-bottom: 1px solid #ddd; padding: 0.3em 0.8em; text-align: left; vertical-align: middle; }
 td img { width: 120px; border: 1px solid #ccc; display: block; }
-.badge.unfinished { background: #777; }
+.badge.unfinished { background: #777; } .badge.done { background: #2a6ad4; }
 progress { width: 20em; }
+)";
+
+// Served by -serve with ?token= in the address, the links to the pages carry
+// the token on, so each page opens in the editor.
+const char* const kScript = R"(
+(function () {
+  var token = new URLSearchParams(location.search).get('token');
+  if (!token || !/^https?:$/.test(location.protocol)) return;
+  document.querySelectorAll('a[href]').forEach(function (a) {
+    var url = new URL(a.getAttribute('href'), location.href);
+    if (url.origin !== location.origin) return;
+    url.searchParams.set('token', token);
+    a.href = url.href;
+  });
+})();
 )";
 
 }  // namespace
@@ -141,26 +214,27 @@ void runReviewIndex(const std::u16string& batchDir, const std::u16string& html, 
 
     std::vector<PageRow> rows;
     for (const fs::path& folder : folders)
-        rows.push_back(readPage(folder, report));
+        rows.push_back(readPage(folder));
     std::stable_sort(rows.begin(), rows.end(), [](const PageRow& a, const PageRow& b) {
         if (a.state != b.state)
             return a.state < b.state;
         return a.doubtful() > b.doubtful();
     });
 
-    int counts[4] = {0, 0, 0, 0};
-    int doubtfulLines = 0, doubtfulWords = 0;
+    long long counts[5] = {0, 0, 0, 0, 0};
+    long long doubtfulLines = 0, doubtfulWords = 0;  // each row's counts are at most 2^31 - 1
     for (const PageRow& r : rows) {
         ++counts[static_cast<int>(r.state)];
-        doubtfulLines += std::max(0, r.doubtfulLines);
+        doubtfulLines += std::max(0LL, r.doubtfulLines);
         doubtfulWords += r.doubtfulWords;
     }
     const int total = static_cast<int>(rows.size());
-    const int finished = total - counts[static_cast<int>(PageState::Unfinished)];
+    const long long finished = total - counts[static_cast<int>(PageState::Unfinished)];
     const std::string summary =
         std::to_string(total) + " pages: " + std::to_string(finished) + " finished, " +
         std::to_string(counts[static_cast<int>(PageState::Failed)]) + " failed, " +
         std::to_string(counts[static_cast<int>(PageState::ToReview)]) + " to review, " +
+        std::to_string(counts[static_cast<int>(PageState::Done)]) + " done, " +
         std::to_string(counts[static_cast<int>(PageState::Clean)]) + " clean; " + std::to_string(doubtfulLines) +
         " doubtful lines, " + std::to_string(doubtfulWords) + " doubtful words";
 
@@ -169,10 +243,11 @@ void runReviewIndex(const std::u16string& batchDir, const std::u16string& html, 
                        "<p><progress max=\"" + std::to_string(std::max(total, 1)) + "\" value=\"" +
                        std::to_string(finished) + "\"></progress></p>\n<p id=\"summary\">" + summary +
                        ".</p>\n</header>\n<main>\n<table>\n<thead><tr><th></th><th>page</th><th>verdict</th>"
-                       "<th>doubtful lines</th><th>doubtful words</th><th>verify</th></tr></thead>\n<tbody>\n";
+                       "<th>zones</th><th>doubtful lines</th><th>doubtful words</th><th>checked</th><th>last saved</th>"
+                       "<th>verify</th></tr></thead>\n<tbody>\n";
     for (const PageRow& r : rows)
         page += pageRow(r);
-    page += "</tbody>\n</table>\n</main>\n</body>\n</html>\n";
+    page += "</tbody>\n</table>\n</main>\n<script>" + std::string(kScript) + "</script>\n</body>\n</html>\n";
     CTextFileWrite out(html, kUtf8);
     out.writeText(page);
     out.close();

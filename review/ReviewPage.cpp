@@ -2,9 +2,12 @@
 
 #include "review/Html.h"
 #include "review/PageCheck.h"
+#include "review/EditorAssets.h"
 #include "util/Strings.h"
 #include "util/TextFile.h"
 #include "groundtruth/ZoneVerdict.h"
+
+#include "ZULImageConverter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -67,16 +70,18 @@ const char* const kScript = R"(
     at = (at + by + items.length) % items.length;
     select(items[at].dataset.zone);
   }
+  // Served with a token, the editor takes over (editor/editor.js).
+  function editing() { return document.body.classList.contains('editing'); }
   document.querySelector('svg').addEventListener('click', function (e) {
-    if (e.target.id) select(e.target.id);
+    if (!editing() && e.target.id) select(e.target.id);
   });
   items.forEach(function (item) {
     item.addEventListener('click', function (e) {
-      if (e.target.tagName !== 'A') select(item.dataset.zone);
+      if (!editing() && e.target.tagName !== 'A') select(item.dataset.zone);
     });
   });
   document.addEventListener('keydown', function (e) {
-    if (e.altKey || e.ctrlKey || e.metaKey) return;
+    if (e.altKey || e.ctrlKey || e.metaKey || editing()) return;
     if (e.key === 'n' || e.key === 'ArrowDown' || e.key === 'ArrowRight') { step(1); e.preventDefault(); }
     if (e.key === 'p' || e.key === 'ArrowUp' || e.key === 'ArrowLeft') { step(-1); e.preventDefault(); }
   });
@@ -88,7 +93,7 @@ struct ShownZone {
     bool isLine = false;
     const ZoneEntry* zone = nullptr;
     const ZoneScore* score = nullptr;
-    std::string file;   // the ground-truth file as the page links it
+    const std::string* file = nullptr;  // the ground-truth file relative to the page (bytes)
 };
 
 std::string number(double value)
@@ -98,30 +103,19 @@ std::string number(double value)
     return text;
 }
 
-std::string linkTo(const std::u16string& file, const fs::path& folder)
-{
-    const fs::path target = fs::absolute(fs::path(utf8FromWide(file)));
-    std::error_code ignored;
-    const fs::path relative = fs::relative(target, folder, ignored);
-    return relative.empty() ? target.generic_string() : relative.generic_string();
-}
-
 void addZones(std::vector<ShownZone>& shown, const ZoneFile& file, const std::vector<ZoneScore>& scores,
               bool isLine, const std::string& link)
 {
-    for (size_t i = 0; i < file.zones.size(); ++i) {
+    for (size_t i = 0; i < file.zones.size() && i < scores.size(); ++i) {
         std::string id(1, isLine ? 'l' : 'w');
         id += std::to_string(file.zones[i].lineNumber);
-        shown.push_back({std::move(id), isLine, &file.zones[i], &scores[i], link});
+        shown.push_back({std::move(id), isLine, &file.zones[i], &scores[i], &link});
     }
 }
 
-std::string zoneText(const ShownZone& z)
-{
-    return escapeHtml(utf8FromWide(normaliseSpaces(z.zone->text)));
-}
+std::string zoneText(const ShownZone& z) { return htmlText(normaliseSpaces(z.zone->text)); }
 
-std::string doubtOf(const ShownZone& z) { return escapeHtml(utf8FromWide(doubtText(z.score->doubts))); }
+std::string doubtOf(const ShownZone& z) { return htmlText(doubtText(z.score->doubts)); }
 
 // One rectangle of the page drawing, with everything the script shows.
 std::string zoneRect(const ShownZone& z)
@@ -129,19 +123,19 @@ std::string zoneRect(const ShownZone& z)
     const ZoneBox& b = z.zone->box;
     const std::string conf = utf8FromWide(confidenceText(z.score->confidence));
     std::string out = "<rect id=\"" + z.id + "\" class=\"" + (z.isLine ? "line " : "word ") +
-                      verdictClass(z.score->confidence) + "\" x=\"" + std::to_string(b.col) + "\" y=\"" +
-                      std::to_string(b.row) + "\" width=\"" + std::to_string(b.width) + "\" height=\"" +
-                      std::to_string(b.height) + "\" data-kind=\"" + (z.isLine ? "line" : "word") +
-                      "\" data-file=\"" + escapeHtml(z.file) + "\" data-line=\"" +
-                      std::to_string(z.zone->lineNumber) + "\" data-confidence=\"" + conf + "\" data-doubt=\"" +
-                      doubtOf(z) + "\" data-text=\"" + zoneText(z) + "\"><title>" + zoneText(z) + " (" + conf +
-                      ")</title></rect>\n";
+                      verdictClass(z.score->confidence) + (z.zone->checked ? " checked" : "") + "\" x=\"" +
+                      std::to_string(b.col) + "\" y=\"" + std::to_string(b.row) + "\" width=\"" +
+                      std::to_string(b.width) + "\" height=\"" + std::to_string(b.height) + "\" data-kind=\"" +
+                      (z.isLine ? "line" : "word") + "\" data-file=\"" + escapeHtml(fitUtf8(*z.file)) +
+                      "\" data-line=\"" + std::to_string(z.zone->lineNumber) + "\" data-confidence=\"" + conf +
+                      "\" data-doubt=\"" + doubtOf(z) + "\" data-text=\"" + zoneText(z) + "\"><title>" +
+                      zoneText(z) + " (" + conf + ")</title></rect>\n";
     return out;
 }
 
 // One entry of the doubtful list: a crop of the zone cut from the page
-// image by the background position, its text and where it is written.
-std::string doubtfulItem(const ShownZone& z, const std::string& pageImage, int pageWidth, int pageHeight)
+// picture by the background position, its text and where it is written.
+std::string doubtfulItem(const ShownZone& z, const std::string& picture, int pageWidth, int pageHeight)
 {
     // In doubles: a zone read from a file may lie anywhere, even far off the page.
     const ZoneBox& b = z.zone->box;
@@ -154,16 +148,119 @@ std::string doubtfulItem(const ShownZone& z, const std::string& pageImage, int p
     const std::string conf = utf8FromWide(confidenceText(z.score->confidence));
     return "<li class=\"" + std::string(verdictClass(z.score->confidence)) + "\" data-zone=\"" + z.id +
            "\" data-confidence=\"" + conf + "\">\n<div class=\"crop\" style=\"width:" + number(w * scale) +
-           "px;height:" + number(h * scale) + "px;background-image:url('" + escapeHtml(pageImage) +
-           "');background-size:" + number(pageWidth * scale) + "px " + number(pageHeight * scale) +
+           "px;height:" + number(h * scale) + "px;background-image:" + escapeHtml(cssUrl(picture)) +
+           ";background-size:" + number(pageWidth * scale) + "px " + number(pageHeight * scale) +
            "px;background-position:-" + number(x * scale) + "px -" + number(y * scale) + "px\"></div>\n" +
            "<div class=\"ar\" dir=\"rtl\" lang=\"ar\">" + zoneText(z) + "</div>\n<div class=\"meta\">" +
            "<span class=\"badge " + verdictClass(z.score->confidence) + "\">" + conf + "</span> " +
-           (z.isLine ? "line" : "word") + " · " + doubtOf(z) + " · <a href=\"" + escapeHtml(z.file) + "\">" +
-           escapeHtml(z.file) + "</a> line " + std::to_string(z.zone->lineNumber) + "</div></li>\n";
+           (z.isLine ? "line" : "word") + " · <bdi>" + doubtOf(z) + "</bdi> · <a href=\"" +
+           escapeHtml(fileUrl(*z.file)) + "\">" + htmlName(*z.file) + "</a> line " +
+           std::to_string(z.zone->lineNumber) + "</div></li>\n";
+}
+
+// The path of target relative to folder, '/' between parts (bytes as the
+// file system has them).
+std::string relativePath(const fs::path& target, const fs::path& folder)
+{
+    std::error_code ignored;
+    const fs::path relative = fs::relative(target, folder, ignored);
+    return relative.empty() ? target.generic_string() : relative.generic_string();
+}
+
+std::string linkTo(const std::u16string& file, const fs::path& folder)
+{
+    return relativePath(fs::absolute(fs::path(utf8FromWide(file))), folder);
+}
+
+// Formats every browser shows as they are; others (TIFF, PBM/PGM/PPM) get one
+// JPEG rendering beside the review page.
+bool browserShows(const fs::path& image)
+{
+    std::string ext = image.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+    return ext == ".png" || ext == ".jpg" || ext == ".jpeg" || ext == ".gif" || ext == ".bmp" || ext == ".webp";
+}
+
+enum class Tones { BlackAndWhite, Grey, Colour };
+
+Tones tonesOf(const ZULImage& page)
+{
+    if (page.zulGetBitsPerPixel() != 24)
+        return page.zulGetBitsPerPixel() == 1 ? Tones::BlackAndWhite : Tones::Grey;
+    bool twoTones = true;
+    for (int y = 0; y < page.zulGetHeight(); ++y) {
+        const unsigned char* row = page.zulGetRow(y);
+        for (int x = 0; x < page.zulGetWidth(); ++x, row += 3) {
+            if (row[0] != row[1] || row[1] != row[2])
+                return Tones::Colour;
+            twoTones = twoTones && (row[0] == 0 || row[0] == 255);
+        }
+    }
+    return twoTones ? Tones::BlackAndWhite : Tones::Grey;
+}
+
+// The rendering of a scan browsers do not show: a black-and-white page as a
+// 1-bit PNG (smaller and quicker than any JPEG of it), others as JPEG.
+ZULImage renderingOf(const ZULImage& page, Tones tones)
+{
+    if (tones == Tones::Colour)
+        return page;
+    ZULImage out;
+    ZULImageConverter::zulConvertImage(out, page, tones == Tones::Grey ? ZULImageConverter::kGray
+                                                                        : ZULImageConverter::kBinary);
+    return out;
+}
+
+// The rendering is written once: kept while it is newer than the scan.
+bool renderingIsCurrent(const fs::path& rendering, const fs::path& scan)
+{
+    std::error_code error;
+    const auto made = fs::last_write_time(rendering, error);
+    if (error)
+        return false;
+    const auto scanned = fs::last_write_time(scan, error);
+    return !error && made >= scanned;
 }
 
 }  // namespace
+
+std::string reviewHtml(const ReviewContent& c)
+{
+    std::vector<ShownZone> shown;
+    addZones(shown, c.lines, c.lineScores, true, c.linesLink);
+    addZones(shown, c.words, c.wordScores, false, c.wordsLink);
+    std::vector<const ShownZone*> doubtful;
+    for (const ShownZone& z : shown)
+        if (verdictOf(z.score->confidence) != ZoneVerdict::Sure && !z.zone->checked)
+            doubtful.push_back(&z);
+    std::stable_sort(doubtful.begin(), doubtful.end(), [](const ShownZone* a, const ShownZone* b) {
+        return a->score->confidence < b->score->confidence;
+    });
+
+    const int doubtfulLines = countDoubtful(c.lineScores);
+    const int doubtfulWords = countDoubtful(c.wordScores);
+    std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Review: " +
+                       titleText(c.title) + "</title>\n<style>" + kCommonStyle + kStyle + kEditorStyle +
+                       "</style>\n</head>\n<body>\n<header>\n<h1>" + htmlName(c.title) +
+                       "</h1>\n<p id=\"summary\" data-doubtful-lines=\"" + std::to_string(doubtfulLines) +
+                       "\" data-doubtful-words=\"" + std::to_string(doubtfulWords) + "\">" + escapeHtml(c.summary) +
+                       ". " + (doubtful.empty() ? "Every zone fits its ink." : "Check the listed zones first.") +
+                       " Keys: <kbd>n</kbd>/<kbd>→</kbd> next doubtful zone, <kbd>p</kbd>/<kbd>←</kbd> previous;"
+                       " click a zone for its text.</p>\n</header>\n<main>\n<section id=\"doubtful\">\n<h2>To check (" +
+                       std::to_string(doubtful.size()) + ")</h2>\n<ol>\n";
+    for (const ShownZone* z : doubtful)
+        page += doubtfulItem(*z, c.picture, c.width, c.height);
+    page += "</ol>\n</section>\n<section id=\"view\">\n<div id=\"detail\"><div id=\"detail-text\" class=\"ar\" "
+            "dir=\"rtl\" lang=\"ar\"></div><div id=\"detail-meta\" class=\"meta\" dir=\"auto\">Click a zone.</div></div>\n"
+            "<div class=\"page\"><img src=\"" + escapeHtml(fileUrl(c.picture)) + "\" width=\"" +
+            std::to_string(c.width) + "\" height=\"" + std::to_string(c.height) + "\" alt=\"page\">\n<svg viewBox=\"0 0 " +
+            std::to_string(c.width) + " " + std::to_string(c.height) + "\" preserveAspectRatio=\"none\">\n";
+    for (const ShownZone& z : shown)
+        page += zoneRect(z);
+    page += "</svg></div>\n</section>\n</main>\n<script>" + std::string(kScript) + "</script>\n<script>" +
+            kEditorScript + "</script>\n</body>\n</html>\n";
+    return page;
+}
 
 void runReview(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& html,
                const std::u16string& linesXml, Report& report)
@@ -172,50 +269,26 @@ void runReview(const std::u16string& image, const std::u16string& wordsXml, cons
     const fs::path htmlPath = fs::absolute(fs::path(utf8FromWide(html)));
     const fs::path folder = htmlPath.parent_path();
     const std::string stem = htmlPath.stem().string();
-    const std::string pageImage = stem + "-page.png";
+    const fs::path scan = fs::absolute(fs::path(utf8FromWide(image)));
+    const bool shownAsIs = browserShows(scan);
+    const Tones tones = shownAsIs ? Tones::Colour : tonesOf(checked.page);
+    const std::string picture = shownAsIs ? relativePath(scan, folder)
+                                          : stem + (tones == Tones::BlackAndWhite ? "-page.png" : "-page.jpg");
     const int width = checked.page.zulGetWidth(), height = checked.page.zulGetHeight();
 
-    std::vector<ShownZone> shown;
-    addZones(shown, checked.lines, checked.scores.lines, true, linesXml.empty() ? "" : linkTo(linesXml, folder));
-    addZones(shown, checked.words, checked.scores.words, false, linkTo(wordsXml, folder));
-    std::vector<const ShownZone*> doubtful;
-    for (const ShownZone& z : shown)
-        if (verdictOf(z.score->confidence) != ZoneVerdict::Sure)
-            doubtful.push_back(&z);
-    std::stable_sort(doubtful.begin(), doubtful.end(), [](const ShownZone* a, const ShownZone* b) {
-        return a->score->confidence < b->score->confidence;
-    });
-
-    const int doubtfulLines = countDoubtful(checked.scores.lines);
-    const int doubtfulWords = countDoubtful(checked.scores.words);
+    const std::string linesLink = linesXml.empty() ? "" : linkTo(linesXml, folder);
+    const std::string wordsLink = linkTo(wordsXml, folder);
     const std::string summary = doubtSummary(checked);
-    const std::string title = escapeHtml(utf8FromWide(image));
-
-    std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Review: " +
-                       title + "</title>\n<style>" + kCommonStyle + kStyle + "</style>\n</head>\n<body>\n<header>\n<h1>" +
-                       title + "</h1>\n<p id=\"summary\" data-doubtful-lines=\"" + std::to_string(doubtfulLines) +
-                       "\" data-doubtful-words=\"" + std::to_string(doubtfulWords) + "\">" + summary + ". " +
-                       (doubtful.empty() ? "Every zone fits its ink." : "Check the listed zones first.") +
-                       " Keys: <kbd>n</kbd>/<kbd>→</kbd> next doubtful zone, <kbd>p</kbd>/<kbd>←</kbd> previous;"
-                       " click a zone for its text.</p>\n</header>\n<main>\n<section id=\"doubtful\">\n<h2>To check (" +
-                       std::to_string(doubtful.size()) + ")</h2>\n<ol>\n";
-    for (const ShownZone* z : doubtful)
-        page += doubtfulItem(*z, pageImage, width, height);
-    page += "</ol>\n</section>\n<section id=\"view\">\n<div id=\"detail\"><div id=\"detail-text\" class=\"ar\" "
-            "dir=\"rtl\" lang=\"ar\"></div><div id=\"detail-meta\" class=\"meta\">Click a zone.</div></div>\n"
-            "<div class=\"page\"><img src=\"" + escapeHtml(pageImage) + "\" width=\"" + std::to_string(width) +
-            "\" height=\"" + std::to_string(height) + "\" alt=\"page\">\n<svg viewBox=\"0 0 " +
-            std::to_string(width) + " " + std::to_string(height) +
-            "\" preserveAspectRatio=\"none\">\n";
-    for (const ShownZone& z : shown)
-        page += zoneRect(z);
-    page += "</svg></div>\n</section>\n</main>\n<script>" + std::string(kScript) + "</script>\n</body>\n</html>\n";
+    const std::string page = reviewHtml({utf8FromWide(image), picture, width, height, checked.lines,
+                                         checked.scores.lines, linesLink, checked.words, checked.scores.words,
+                                         wordsLink, summary});
 
     // The page is opened first, so an unwritable folder stops the command
     // before the images are written, and committed last.
     CTextFileWrite out(html, kUtf8);
     out.writeText(page);
-    saveImage(greyPage(checked.page, 1), (folder / pageImage).string());
+    if (!shownAsIs && !renderingIsCurrent(folder / picture, scan))
+        saveImage(renderingOf(checked.page, tones), (folder / picture).string());
     saveImage(greyPage(checked.page, std::max(1, width / kThumbWidth)), (folder / (stem + "-thumb.png")).string());
     out.close();
     report.printLine(summary);

@@ -23,10 +23,19 @@ std::vector<std::pair<int, int>> parseOutline(std::u16string_view value)
 
 ZoneFile readZoneFile(const std::u16string& path, Report& report)
 {
-    ZoneFile file;
-    file.lines = readAllLines(path, report);
-    if (std::optional<std::string> reason = cutShortReason(file.lines))
+    std::vector<std::u16string> lines = readAllLines(path, report);
+    if (std::optional<std::string> reason = cutShortReason(lines))
         report.fail(utf8FromWide(path), *reason);
+    return zoneFileOf(std::move(lines));
+}
+
+ZoneFile zoneFileOf(std::vector<std::u16string> lines)
+{
+    ZoneFile file;
+    file.lines = std::move(lines);
+    // A NUL or a malformed sequence is shown and written back as U+FFFD.
+    for (std::u16string& line : file.lines)
+        line = fitText(line);
     for (size_t i = 0; i < file.lines.size(); ++i) {
         const std::u16string& line = file.lines[i];
         if (!isZoneLine(line))
@@ -38,6 +47,7 @@ ZoneFile readZoneFile(const std::u16string& path, Report& report)
         zone.text = unescapeXml(getWholeAttribute(line, u"contents").value_or(std::u16string()));
         zone.confidence = zoneConfidence(line);
         zone.doubt = getWholeAttribute(line, u"doubt").value_or(std::u16string());
+        zone.checked = getWholeAttribute(line, u"checked").value_or(std::u16string()) == u"yes";
         zone.outline = parseOutline(getWholeAttribute(line, u"polygon").value_or(std::u16string()));
         file.zones.push_back(std::move(zone));
     }

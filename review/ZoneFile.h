@@ -20,6 +20,7 @@ struct ZoneEntry {
     std::u16string text;   // contents, XML references resolved
     std::optional<double> confidence;  // as the file gives it
     std::u16string doubt;
+    bool checked = false;  // checked="yes": a person corrected or confirmed it
     // The `polygon` attribute (page coordinates), as -lines and -words write
     // it; empty when the zone has none or it cannot be read.
     std::vector<std::pair<int, int>> outline;
@@ -30,10 +31,14 @@ struct ZoneFile {
     std::vector<ZoneEntry> zones;
 };
 
-// Every line of the file and every DL_TEXTLINEGT zone.  A file that cannot
-// be opened or read, or that is cut short (cutShortReason), is a runtime
+// Every line of the file and every DL_TEXTLINEGT zone, NUL characters and
+// malformed UTF-8 replaced by U+FFFD (fitText).  A file that cannot be
+// opened or read, or that is cut short (cutShortReason), is a runtime
 // failure.
 ZoneFile readZoneFile(const std::u16string& path, Report& report);
+
+// The same from lines already read.
+ZoneFile zoneFileOf(std::vector<std::u16string> lines);
 
 // The points of a polygon attribute value (readPolygon); empty when it has
 // none or a point lies off the page (left of or above it).

@@ -10,8 +10,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 targets="tiff bmp ppm jpeg png"
 # Text files, zone lines, column cuts, word zones, reading order and the zones
-# found on the ink, each for half the time of an image reader.
-command_targets="textfile zoneline columncuts words readingorder inkzones"
+# found on the ink and the review page writer, each for half the time of an image reader.
+command_targets="textfile zoneline columncuts words readingorder inkzones reviewpage"
 # The PAGE and ALTO importers (the last from files in UTF-16 and other
 # encodings), each for the full time.
 import_targets="page alto xmlencoding"

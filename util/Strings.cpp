@@ -142,4 +142,20 @@ std::u16string wideFromUtf8(std::string_view text)
     return out;
 }
 
+std::u16string fitText(std::u16string_view text)
+{
+    std::u16string out(text);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const char16_t c = out[i];
+        const bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
+        if (high && i + 1 < out.size() && out[i + 1] >= 0xDC00 && out[i + 1] <= 0xDFFF)
+            ++i;  // a pair stays
+        else if (c == 0 || high || low)
+            out[i] = static_cast<char16_t>(kReplacementChar);
+    }
+    return out;
+}
+
+std::string fitUtf8(std::string_view bytes) { return utf8FromWide(fitText(wideFromUtf8(bytes))); }
+
 }  // namespace tavo

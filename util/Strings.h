@@ -43,4 +43,14 @@ std::string utf8FromWide(std::u16string_view text);
 // next byte.
 std::u16string wideFromUtf8(std::string_view text);
 
+// Text fit to show on a page or print: U+0000 and every lone surrogate (what
+// a malformed or overlong UTF-8 sequence can decode to) become U+FFFD.  The
+// review pages and the checker's listing show zone texts through this one
+// rule, so a zone looks the same everywhere.
+std::u16string fitText(std::u16string_view text);
+
+// Bytes in any encoding (a file or folder name) as valid UTF-8 by the same
+// rule: a malformed byte, a NUL or a surrogate becomes U+FFFD.
+std::string fitUtf8(std::string_view bytes);
+
 }  // namespace tavo

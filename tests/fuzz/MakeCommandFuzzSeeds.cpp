@@ -228,6 +228,19 @@ void inkZoneSeeds(const fs::path& folder)
     seed("outside", 3, {"a\nb", "-50", "80", "999", "99", "latin", "5,5 9,9"});
 }
 
+// Hostile names (a script link, quotes, a fragment, a right-to-left
+// override, bytes that are not UTF-8) and texts (markup, NUL, surrogates).
+void reviewPageSeeds(const fs::path& folder)
+{
+    write(folder, "plain", joined(0, {"page.tif", "review-page.jpg", "../words.xml", "../merged.xml",
+                                      "\x80" + text(u"\u0628\u064A\u062A"), "\xF0" + text(u"\u062F\u0627\u0631")})
+                               .substr(1));
+    write(folder, "hostile",
+          joined(0, {"it's \xE2\x80\xAE#1?.png\xFF", "javascript:alert(1)'#.png", "javascript:x')\\",
+                     "/abs/\"><script>.xml", "\x01<script>alert(1)</script>", "\xFF" + text(std::u16string(u"\0\xD800&amp;\"'", 9))})
+              .substr(1));
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -242,5 +255,6 @@ int main(int argc, char** argv)
     readingOrderSeeds(folder / "readingorder");
     inkZoneSeeds(folder / "inkzones");
     importSeeds(folder);
+    reviewPageSeeds(folder / "reviewpage");
     return 0;
 }

@@ -1,10 +1,12 @@
 // -review and -reviewindex: what the pages hold (the browser test looks at
 // them as a person would).
 #include "review/Html.h"
+#include "ZULImageConverter.h"
 #include "support/ReviewFixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <regex>
 
 using namespace reviewtest;
@@ -37,8 +39,11 @@ TEST(ReviewPage, DrawsEveryZoneAndListsTheDoubtfulOnesWorstFirst)
     const auto run = runTool({"-review", "page.png", "words.xml", "out/review.html", "lines.xml"}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "doubtful: 1 of 1 lines, 6 of 6 words\n");
-    for (const char* file : {"review.html", "review-page.png", "review-thumb.png"})
+    for (const char* file : {"review.html", "review-thumb.png"})
         EXPECT_TRUE(std::filesystem::exists(dir / "out" / file)) << file;
+    // The scan is shown as it is: no copy of the page beside the review page.
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/review-page.png"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/review-page.jpg"));
     const std::string html = readFile(dir / "out/review.html");
 
     EXPECT_EQ(allMatches(html, "<rect id=\"(w[0-9]+)\"").size(), 6u);
@@ -51,8 +56,79 @@ TEST(ReviewPage, DrawsEveryZoneAndListsTheDoubtfulOnesWorstFirst)
     EXPECT_NE(html.find("&lt;b&gt;&amp;&quot;\u0628<"), std::string::npos);
     // Files are named relative to the page, so the folder can be moved.
     EXPECT_NE(html.find("href=\"../words.xml\""), std::string::npos);
-    EXPECT_NE(html.find("url('review-page.png')"), std::string::npos);
+    EXPECT_NE(html.find("url(&#39;../page.png&#39;)"), std::string::npos);
+    EXPECT_NE(html.find("<img src=\"../page.png\""), std::string::npos);
     EXPECT_EQ(html.find("http://", html.find("<body")), std::string::npos);
+}
+
+// Hostile file names and texts: a words file named like a script link, a
+// scan whose name closes a quote and starts a fragment, a right-to-left
+// override, a NUL and malformed UTF-8 in a zone's text.
+TEST(ReviewPage, NamesAndTextsAreEscapedForWhereTheyLand)
+{
+    TempDir dir;
+    SynthPage s = swappedPage();
+    s.words[1].text = u"A\u202Eevil";
+    writePage(s, dir.path());
+    std::string words = zoneFile(s.words);
+    words.replace(words.find("A\xE2\x80\xAE"), 1, std::string("\0\xC0\x80\xED\xA0\x80\xFF", 7));
+    writeFile(dir / "javascript:alert(1)'#.xml", words);
+    std::filesystem::rename(dir / "page.png", dir / "it's #1?.png");
+    const auto run = runTool({"-review", "it's #1?.png", "javascript:alert(1)'#.xml", "review.html", "lines.xml"},
+                             dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string html = readFile(dir / "review.html");
+    EXPECT_NE(html.find("href=\"javascript%3Aalert%281%29%27%23.xml\""), std::string::npos);
+    EXPECT_EQ(html.find("href=\"javascript:"), std::string::npos);
+    EXPECT_NE(html.find("<img src=\"it%27s%20%231%3F.png\""), std::string::npos);
+    EXPECT_NE(html.find("background-image:url(&#39;it%27s%20%231%3F.png&#39;)"), std::string::npos);
+    EXPECT_NE(html.find("<h1><bdi>it&#39;s #1?.png</bdi></h1>"), std::string::npos);
+    EXPECT_NE(html.find("<title>Review: \u2068it&#39;s #1?.png\u2069</title>"), std::string::npos);
+    // NUL, an overlong NUL, a lone surrogate and a stray byte: U+FFFD each.
+    const std::string replaced = "\uFFFD\uFFFD\uFFFD\uFFFD\u202Eevil";
+    EXPECT_NE(html.find("data-text=\"" + replaced + "\""), std::string::npos);
+    EXPECT_EQ(html.find('\0'), std::string::npos);
+    EXPECT_EQ(html.find("\xED\xA0"), std::string::npos);
+
+    // -check lists and writes the text the same way.
+    const auto check = runTool({"-check", "it's #1?.png", "javascript:alert(1)'#.xml", "out.xml"}, dir.path());
+    ASSERT_NE(check.status, 2) << check.err;
+    EXPECT_NE(readFile(dir / "out.xml").find("contents=\"" + replaced + "\""), std::string::npos);
+    EXPECT_NE(check.out.find(replaced), std::string::npos) << check.out;
+}
+
+// A scan browsers do not show gets one rendering beside the page, written
+// again only when the scan changes: 1-bit PNG for black and white, JPEG for
+// colour.
+TEST(ReviewPage, ScansBrowsersCannotShowAreRenderedOnce)
+{
+    TempDir dir;
+    SynthPage s = swappedPage();
+    writePage(s, dir.path());
+    s.page.zulSaveImage((dir / "page.tif").string());
+    const std::vector<std::string> args = {"-review", "page.tif", "words.xml", "review.html"};
+    ASSERT_EQ(runTool(args, dir.path()).status, 0);
+    ZULImage rendering;
+    ASSERT_TRUE(rendering.zulLoadImage((dir / "review-page.png").string()));
+    EXPECT_EQ(rendering.zulGetBitsPerPixel(), 1);
+    EXPECT_EQ(rendering.zulGetWidth(), s.page.zulGetWidth());
+    EXPECT_NE(readFile(dir / "review.html").find("<img src=\"review-page.png\""), std::string::npos);
+
+    writeFile(dir / "review-page.png", "kept");
+    ASSERT_EQ(runTool(args, dir.path()).status, 0);
+    EXPECT_EQ(readFile(dir / "review-page.png"), "kept");
+    std::filesystem::last_write_time(dir / "page.tif", std::filesystem::last_write_time(dir / "review-page.png") +
+                                                           std::chrono::seconds(5));
+    ASSERT_EQ(runTool(args, dir.path()).status, 0);
+    EXPECT_NE(readFile(dir / "review-page.png"), "kept");
+
+    ZULImage colour;
+    ZULImageConverter::zulConvertImage(colour, s.page, ZULImageConverter::kColor);
+    colour.zulSetColorPixel(0, 0, 200, 10, 10);
+    colour.zulSaveImage((dir / "colour.ppm").string());
+    ASSERT_EQ(runTool({"-review", "colour.ppm", "words.xml", "colour.html"}, dir.path()).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir / "colour-page.jpg"));
+    EXPECT_NE(readFile(dir / "colour.html").find("<img src=\"colour-page.jpg\""), std::string::npos);
 }
 
 TEST(ReviewIndex, FailedPagesFirstThenByDoubtUnfinishedLast)
@@ -77,13 +153,49 @@ TEST(ReviewIndex, FailedPagesFirstThenByDoubtUnfinishedLast)
 
     const auto run = runTool({"-reviewindex", ".", "index.html"}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "5 pages: 4 finished, 1 failed, 2 to review, 1 clean; 2 doubtful lines, 6 doubtful words\n");
+    EXPECT_EQ(run.out, "5 pages: 4 finished, 1 failed, 2 to review, 0 done, 1 clean; 2 doubtful lines, 6 doubtful words\n");
     const std::string html = readFile(dir / "index.html");
-    EXPECT_EQ(allMatches(html, "<td><a href=\"pages/([a-z-]+)/"),
+    EXPECT_EQ(allMatches(html, "<td><a class=\"name\" href=\"pages/([a-z-]+)/"),
               (std::vector<std::string>{"c-failed", "b-one", "d-two", "a-clean", "e-running"}));
     EXPECT_NE(html.find("2 of 9"), std::string::npos);
 
     EXPECT_EQ(runTool({"-reviewindex", "nowhere", "index.html"}, dir.path()).status, 2);
+}
+
+// Folder names that are not UTF-8 or hold '#' and '?', counts beyond 32 bits
+// in check.txt, and a page whose doubtful words a person has all checked.
+TEST(ReviewIndex, HostileNamesHugeCountsAndCheckedPages)
+{
+    TempDir dir;
+    const std::string doubtful = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" confidence=\"0.30\"> </DL_ZONE>\r\n";
+    const std::string checked = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" confidence=\"0.30\" checked=\"yes\"> </DL_ZONE>\r\n";
+    const auto page = [&](const std::string& name, const std::string& words, const std::string& check) {
+        const auto folder = dir / ("pages/" + name);
+        std::filesystem::create_directories(folder);
+        writeFile(folder / "words.xml", words);
+        writeFile(folder / "done", "");
+        writeFile(folder / "check.txt", check);
+        return folder;
+    };
+    page("bad\xFF\xFE#x?y=1", doubtful, "doubtful: 0 of 3 lines, 1 of 1 words\n");
+    page("huge", checked, "doubtful: 2147483647 of 2147483647 lines, 0 of 1 words\n");
+    page("huger", checked, "doubtful: 99999999999999999999 of 5 lines, 0 of 1 words\n");
+    const auto saved = page("saved", checked + checked, "doubtful: 1 of 2 lines, 2 of 2 words\n");
+    // A save since -check ran: its line doubts were seen; every doubtful word is checked.
+    std::filesystem::create_directory(saved / "history");
+    writeFile(saved / "history/words.1.xml", doubtful + doubtful);
+    std::filesystem::last_write_time(saved / "check.txt",
+                                     std::filesystem::last_write_time(saved / "words.xml") - std::chrono::hours(1));
+
+    const auto run = runTool({"-reviewindex", ".", "index.html"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "4 pages: 4 finished, 0 failed, 3 to review, 1 done, 0 clean; 4294967294 doubtful lines, "
+                       "1 doubtful words\n");
+    const std::string html = readFile(dir / "index.html");
+    EXPECT_NE(html.find("href=\"pages/bad%FF%FE%23x%3Fy%3D1/\""), std::string::npos);
+    EXPECT_NE(html.find("<bdi>bad\uFFFD\uFFFD#x?y=1</bdi>"), std::string::npos);
+    EXPECT_NE(html.find("data-state=\"doubtful\" data-doubtful=\"2147483647\""), std::string::npos);
+    EXPECT_NE(html.find("data-state=\"done\" data-doubtful=\"0\" data-checked=\"2\""), std::string::npos);
 }
 
 // The thumbnail of a page narrower or lower than one block of the

@@ -5,75 +5,26 @@
 //
 //   node review_browser.js review FILE.html ZONES [doubtful]
 //       ZONES zones expected; with "doubtful", at least one listed
+//       with "hostile" instead: names and texts carry script; none may run
+//       (no dialog, window.injected unset) and every link, the page picture
+//       and the crops must still lead to their files
 //   node review_browser.js index FILE.html PAGES
 'use strict';
-const { spawn } = require('child_process');
 const fs = require('fs');
-const os = require('os');
 const path = require('path');
+const { launch } = require('./devtools_pipe');
 
 const [kind, file, expected, doubtful] = process.argv.slice(2);
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'review-browser-'));
-const browser = spawn(process.env.CHROMIUM || 'chromium', [
-  '--headless=new', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage', '--no-first-run',
-  '--remote-debugging-pipe',
-  '--user-data-dir=' + profile, '--window-size=1400,900', 'about:blank',
-], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'] });
 const failures = [];
-let finishing = false;
-browser.on('exit', (code) => {
-  if (!finishing) { console.error('FAIL: the browser ended early (status ' + code + ')'); process.exit(1); }
-});
 function check(ok, what) { if (!ok) failures.push(what); }
-function finish(code) {
-  finishing = true;
-  browser.on('exit', () => {
-    fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5 });
-    process.exit(code);
-  });
-  browser.kill('SIGKILL');
-}
+// A dialog would stop the page; the launcher closes it and counts it here.
+const browser = launch((what) => failures.push(what));
+const finish = browser.finish, sleep = browser.sleep;
 setTimeout(() => { console.error('FAIL: browser did not answer in time'); finish(1); }, 60000);
-
-// A browser that ends early closes the pipe; the exit handler reports it.
-browser.stdio[3].on('error', () => {});
-browser.stdio[4].on('error', () => {});
-let nextId = 1, buffer = '', sessionId;
-const waiting = new Map(), events = [];
-browser.stdio[4].on('data', (chunk) => {
-  buffer += chunk.toString('utf8');
-  let end;
-  while ((end = buffer.indexOf('\0')) >= 0) {
-    const message = JSON.parse(buffer.slice(0, end));
-    buffer = buffer.slice(end + 1);
-    if (message.id && waiting.has(message.id)) {
-      const { resolve, reject } = waiting.get(message.id);
-      waiting.delete(message.id);
-      message.error ? reject(new Error(JSON.stringify(message.error))) : resolve(message.result);
-    } else if (message.method) {
-      events.push(message.method);
-    }
-  }
-});
-function send(method, params = {}, session = sessionId) {
-  const id = nextId++;
-  const message = { id, method, params };
-  if (session) message.sessionId = session;
-  browser.stdio[3].write(JSON.stringify(message) + '\0');
-  return new Promise((resolve, reject) => waiting.set(id, { resolve, reject }));
-}
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-async function until(method) {
-  for (let i = 0; i < 200 && !events.includes(method); ++i) await sleep(50);
-}
-async function evaluate(expression) {
-  const r = await send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
-  return r.result.value;
-}
-async function key(k) {
-  await send('Input.dispatchKeyEvent', { type: 'keyDown', key: k, text: k.length === 1 ? k : undefined });
-  await send('Input.dispatchKeyEvent', { type: 'keyUp', key: k });
-}
+let tab;
+const send = (method, params) => tab.send(method, params);
+const evaluate = (expression) => tab.evaluate(expression);
+const key = (k) => tab.key(k);
 
 // Share of the screenshot's pixels that differ from its most common colour,
 // measured by the browser itself on a canvas.
@@ -112,7 +63,7 @@ async function checkReview() {
   })()`);
   check(page.zones === Number(expected), `${page.zones} zones drawn, expected ${expected}`);
   check(page.ids === page.zones, 'zone ids are not unique');
-  check(page.listed.length > 0 || doubtful !== 'doubtful', 'no doubtful zone listed');
+  check(page.listed.length > 0 || (doubtful !== 'doubtful' && doubtful !== 'hostile'), 'no doubtful zone listed');
   check(page.listed.every((c, i) => i === 0 || page.listed[i - 1] <= c), 'doubtful list not sorted: ' + page.listed);
   check(page.listedZonesExist, 'a listed zone is not drawn');
   check(page.rightToLeft, 'Arabic text not right to left');
@@ -138,6 +89,32 @@ async function checkReview() {
     s = await selected();
     check(s.item === order[0], 'p did not step back');
   }
+  if (doubtful === 'hostile') await checkNothingRuns();
+}
+
+// Links, the page picture and the crops of a page whose names carry script.
+async function checkNothingRuns() {
+  // Clicking the first zone shows its text, which carries markup.
+  await evaluate(`document.querySelector('#doubtful li').click()`);
+  await sleep(200);
+  const page = await evaluate(`(() => ({
+    injected: window.injected,
+    scripts: document.scripts.length,
+    images: document.images.length,
+    links: [...document.querySelectorAll('a[href]')].map((a) => a.href),
+    crops: [...document.querySelectorAll('.crop')].map((c) => getComputedStyle(c).backgroundImage),
+    detail: document.getElementById('detail-text').textContent,
+  }))()`);
+  check(page.injected === undefined, 'injected script ran');
+  check(page.scripts === 2 && page.images === 1, `${page.scripts} scripts, ${page.images} images on the page`);
+  check(/<script>/.test(page.detail), 'the zone text is not shown as text: ' + page.detail);
+  check(page.links.length > 0, 'no links');
+  const exists = (url) => url.startsWith('file://') && fs.existsSync(decodeURIComponent(new URL(url).pathname));
+  for (const link of page.links) check(exists(link), 'link does not lead to a file: ' + link);
+  for (const crop of page.crops) {
+    const url = /^url\("(.*)"\)$/.exec(crop);
+    check(url && exists(url[1]), 'crop picture missing: ' + crop);
+  }
 }
 
 async function checkIndex() {
@@ -147,12 +124,13 @@ async function checkIndex() {
     await sleep(50);
   const page = await evaluate(`(() => {
     const rows = [...document.querySelectorAll('tr.page')];
-    const rank = { failed: 0, doubtful: 1, sure: 2, unfinished: 3 };
+    const rank = { failed: 0, doubtful: 1, done: 2, sure: 3, unfinished: 4 };
     return {
       rows: rows.length,
       ranks: rows.map((r) => rank[r.dataset.state] * 100000 - Number(r.dataset.doubtful)),
       thumbs: [...document.querySelectorAll('td img')].every((i) => i.complete && i.naturalWidth > 0),
       links: rows.every((r) => r.querySelector('a[href$="review.html"]')),
+      targets: [...document.querySelectorAll('a[href], img[src]')].map((a) => a.href || a.src),
       summary: document.getElementById('summary').textContent,
     };
   })()`);
@@ -160,16 +138,15 @@ async function checkIndex() {
   check(page.ranks.every((r, i) => i === 0 || page.ranks[i - 1] <= r), 'pages not sorted by doubt');
   check(page.thumbs, 'a thumbnail did not load');
   check(page.links, 'a page has no link to its review page');
+  for (const url of page.targets)
+    check(fs.existsSync(decodeURIComponent(new URL(url).pathname)), 'index link does not lead to a file: ' + url);
   check(/^\d+ pages: /.test(page.summary), 'no progress summary');
 }
 
 (async () => {
   try {
-    const { targetId } = await send('Target.createTarget', { url: 'about:blank' }, null);
-    ({ sessionId } = await send('Target.attachToTarget', { targetId, flatten: true }, null));
-    await send('Page.enable');
-    await send('Page.navigate', { url: 'file://' + path.resolve(file) });
-    await until('Page.loadEventFired');
+    tab = await browser.tab();
+    await tab.open(require('url').pathToFileURL(path.resolve(file)).href);
     await (kind === 'review' ? checkReview() : checkIndex());
     const shot = await send('Page.captureScreenshot', { format: 'png' });
     if (process.env.SCREENSHOT) fs.writeFileSync(process.env.SCREENSHOT, Buffer.from(shot.data, 'base64'));
