@@ -279,7 +279,7 @@ std::vector<size_t> readingOrder(const std::vector<DocumentZone>& zones, bool& c
     if (!chained)
         return order;
     Report scratch;
-    const std::optional<ReadingOrder> chain = checkReadingOrder(zones, scratch);
+    const std::optional<ReadingOrder> chain = checkReadingChain(zones, scratch);
     if (!chain)
         return order;
     std::vector<std::pair<int, size_t>> byId;  // id -> last zone position with it

@@ -42,6 +42,27 @@ TEST(TextFileWrite, EncodesEachEncoding)
     EXPECT_EQ(written(dir, tavo::kCodePage, u"\u0627\u0644 \u20AC"), "\xC7\xE1 \x80\r\n");
 }
 
+// A large narrow text is converted in pieces; characters, a four-byte one
+// and broken sequences lying across every piece boundary come out as when
+// the text is converted whole.
+TEST(TextFileWrite, LargeNarrowTextAsIfConvertedWhole)
+{
+    TempDir dir;
+    const std::string unit = "\xD8\xA7" "b\xF0\x9F\x98\x80\xE2\x82\xAC\x80\x80\xC3 \xE2\x82";
+    std::string text;
+    while (text.size() < 300000)
+        text += unit;
+    for (int encoding : {tavo::kUtf8, tavo::kUtf16LittleEndian}) {
+        tavo::CTextFileWrite narrow(wide(dir / "narrow.txt"), encoding);
+        narrow.writeText(text);
+        narrow.close();
+        tavo::CTextFileWrite whole(wide(dir / "whole.txt"), encoding);
+        whole.writeText(tavo::wideFromUtf8(text));
+        whole.close();
+        EXPECT_EQ(readFile(dir / "narrow.txt"), readFile(dir / "whole.txt")) << encoding;
+    }
+}
+
 TEST(TextFileWrite, SurrogatesInUtf8)
 {
     TempDir dir;
