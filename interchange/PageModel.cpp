@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <deque>
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -277,7 +278,7 @@ std::vector<size_t> readingOrder(const std::vector<DocumentZone>& zones, bool& c
     if (!chained)
         return order;
     Report scratch;
-    const std::optional<ReadingOrder> chain = checkReadingOrder(zones, scratch);
+    const std::optional<ReadingOrder> chain = checkReadingChain(zones, scratch);
     if (!chain)
         return order;
     std::vector<std::pair<int, size_t>> byId;  // id -> last zone position with it
@@ -340,11 +341,12 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
     page.height = height;
     const Clamp clamp{width, height};
     std::vector<DocumentZone> zones = std::move(document->zones);
+    document.reset();
     std::vector<bool> givenLine;  // a zone of the lines file
     bool chained = false;
     std::vector<size_t> order;
     if (!linesFile.empty()) {
-        std::optional<ZoneDocument> lines = loadZoneDocument(linesFile);
+        std::optional<ZoneDocument> lines = loadWholeZoneDocument(linesFile);
         if (!lines)
             report.fail(utf8FromWide(linesFile), "cannot open file");
         zones = withLineZones(std::move(*lines), std::move(zones), givenLine);
@@ -356,12 +358,15 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
     }
     givenLine.resize(zones.size(), false);
 
-    std::vector<GtZone> read;
-    read.reserve(order.size());
+    // A deque, so that each zone's storage goes as the zone moves to its line.
+    std::deque<GtZone> read;
     std::vector<bool> lineZone(order.size(), false);
+    std::vector<std::vector<Point>> lineBaseline(order.size());  // of the line zones
     for (size_t k = 0; k < order.size(); ++k) {
         read.push_back(readZone(zones[order[k]], clamp, file, report));
         lineZone[k] = givenLine[order[k]] || isLineZone(zones[order[k]].text);
+        if (lineZone[k])
+            lineBaseline[k] = baselineOf(zones[order[k]].text, read.back().box, clamp);
     }
     // A line zone is a line of its own, and the word zones after it that
     // spell its text word by word are its words; other word zones are
@@ -397,13 +402,18 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
         inLineZone = false;
     }
     page.wordsFile = page.wordsFile || chained;
+    if (page.wordsFile)
+        std::vector<DocumentZone>().swap(zones);  // only line files need the zone lines further on
 
     std::vector<bool> outlined;  // per line: it has its own line zone
-    for (size_t i = 0; i < read.size(); ++i) {
+    for (size_t i = 0; !read.empty(); ++i) {
+        GtZone zone = std::move(read.front());
+        read.pop_front();
         if (!page.wordsFile || lineZone[i]) {
             GtLine line;
-            line.zone = std::move(read[i]);
-            line.baseline = baselineOf(zones[order[i]].text, line.zone.box, clamp);
+            line.zone = std::move(zone);
+            line.baseline = page.wordsFile ? std::move(lineBaseline[i])
+                                           : baselineOf(zones[order[i]].text, line.zone.box, clamp);
             page.lines.push_back(std::move(line));
             outlined.push_back(true);
             continue;
@@ -415,19 +425,18 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
         GtLine& line = page.lines.back();
         if (outlined.back()) {
             // A word stays inside the outline of the line it was found on.
-            GtZone& word = read[i];
             const PixelBox& within = line.zone.box;
             const Clamp inside{within.right + 1, within.bottom + 1};
-            for (Point& p : word.polygon)
+            for (Point& p : zone.polygon)
                 p = {std::max(inside(p).x, within.left), std::max(inside(p).y, within.top)};
-            word.box = boundingBox(word.polygon);
+            zone.box = boundingBox(zone.polygon);
         } else {
-            line.zone.box.include(read[i].box);
-            line.zone.box.include(boundingBox(read[i].polygon));
-            if (read[i].confidence)
-                line.zone.confidence = std::min(line.zone.confidence.value_or(1.0), *read[i].confidence);
+            line.zone.box.include(zone.box);
+            line.zone.box.include(boundingBox(zone.polygon));
+            if (zone.confidence)
+                line.zone.confidence = std::min(line.zone.confidence.value_or(1.0), *zone.confidence);
         }
-        line.words.push_back(std::move(read[i]));
+        line.words.push_back(std::move(zone));
     }
     std::vector<GtZone*> all;
     for (size_t l = 0; l < page.lines.size(); ++l) {

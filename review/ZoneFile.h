@@ -5,6 +5,7 @@
 #include "groundtruth/ZoneLine.h"
 #include "util/Report.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,5 +43,8 @@ std::vector<std::pair<int, int>> parseOutline(std::u16string_view value);
 // Writes the lines (UTF-8, CR LF, as the program writes every file) through
 // the atomic writer.
 void writeZoneFile(const std::u16string& path, const std::vector<std::u16string>& lines);
+// The same for count lines, each as lineAt(i) gives it, so that rewritten
+// lines are never held all at once.
+void writeZoneLines(const std::u16string& path, size_t count, const std::function<std::u16string(size_t)>& lineAt);
 
 }  // namespace tavo
