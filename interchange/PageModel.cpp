@@ -342,11 +342,12 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
     page.height = height;
     const Clamp clamp{width, height};
     std::vector<DocumentZone> zones = std::move(document->zones);
+    document.reset();
     std::vector<bool> givenLine;  // a zone of the lines file
     bool chained = false;
     std::vector<size_t> order;
     if (!linesFile.empty()) {
-        std::optional<ZoneDocument> lines = loadZoneDocument(linesFile);
+        std::optional<ZoneDocument> lines = loadWholeZoneDocument(linesFile);
         if (!lines)
             report.fail(utf8FromWide(linesFile), "cannot open file");
         zones = withLineZones(std::move(*lines), std::move(zones), givenLine);
@@ -361,9 +362,12 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
     // A deque, so that each zone's storage goes as the zone moves to its line.
     std::deque<GtZone> read;
     std::vector<bool> lineZone(order.size(), false);
+    std::vector<std::vector<Point>> lineBaseline(order.size());  // of the line zones
     for (size_t k = 0; k < order.size(); ++k) {
         read.push_back(readZone(zones[order[k]], clamp, file, report));
         lineZone[k] = givenLine[order[k]] || isLineZone(zones[order[k]].text);
+        if (lineZone[k])
+            lineBaseline[k] = baselineOf(zones[order[k]].text, read.back().box, clamp);
     }
     // A line zone is a line of its own, and the word zones after it that
     // spell its text word by word are its words; other word zones are
@@ -399,10 +403,8 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
         inLineZone = false;
     }
     page.wordsFile = page.wordsFile || chained;
-    // Only line zones need their zone lines further on (for their baselines).
-    document.reset();
-    if (page.wordsFile && std::none_of(lineZone.begin(), lineZone.end(), [](bool b) { return b; }))
-        std::vector<DocumentZone>().swap(zones);
+    if (page.wordsFile)
+        std::vector<DocumentZone>().swap(zones);  // only line files need the zone lines further on
 
     std::vector<bool> outlined;  // per line: it has its own line zone
     for (size_t i = 0; !read.empty(); ++i) {
@@ -411,7 +413,8 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
         if (!page.wordsFile || lineZone[i]) {
             GtLine line;
             line.zone = std::move(zone);
-            line.baseline = baselineOf(zones[order[i]].text, line.zone.box, clamp);
+            line.baseline = page.wordsFile ? std::move(lineBaseline[i])
+                                           : baselineOf(zones[order[i]].text, line.zone.box, clamp);
             page.lines.push_back(std::move(line));
             outlined.push_back(true);
             continue;

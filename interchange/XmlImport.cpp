@@ -62,6 +62,12 @@ std::optional<double> confidenceValue(const std::string& text)
     return value;
 }
 
+// "TextLine ID" in messages, "TextLine" when the element has no id.
+std::string named(const ImportedLine& line)
+{
+    return line.origin.empty() ? "TextLine" : "TextLine " + line.origin;
+}
+
 // Points of a line inside the page: a point off it (some editors write
 // negative coordinates) is moved onto its edge and the line is reported once.
 std::vector<Point> pagePoints(std::vector<Point> points, const ImportedPage& page, ImportedLine& line,
@@ -77,7 +83,7 @@ std::vector<Point> pagePoints(std::vector<Point> points, const ImportedPage& pag
     }
     if (clipped && !line.clipped) {
         line.clipped = true;
-        report.zoneDoubtful(file, lineOf(at), "TextLine " + line.origin + ": points outside the " +
+        report.zoneDoubtful(file, lineOf(at), named(line) + ": points outside the " +
                                                   std::to_string(page.width) + " x " + std::to_string(page.height) +
                                                   " image clipped to it");
     }
@@ -190,7 +196,7 @@ std::vector<Point> altoBaseline(const xmlNode* line, ImportedLine& imported, con
         const int y = static_cast<int>(std::lround(row));
         return pagePoints({{box.left, y}, {box.right, y}}, page, imported, line, file, report);
     }
-    report.doubtful(file, lineOf(line), "TextLine " + imported.origin + ": BASELINE \"" + value.substr(0, 40) +
+    report.doubtful(file, lineOf(line), named(imported) + ": BASELINE \"" + value.substr(0, 40) +
                                             "\" cannot be read as points; left out");
     return {};
 }

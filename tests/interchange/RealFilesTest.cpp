@@ -120,7 +120,7 @@ TEST_F(RealFiles, OtherEditorsHabitsImportWithWarnings)
                   "</Page></Layout></alto>");
     result = run({"-import", "alto.xml", "zones.xml"});
     EXPECT_EQ(result.status, 3);
-    EXPECT_NE(result.err.find("alto.xml:5: TextLine : BASELINE \"low\" cannot be read"), std::string::npos)
+    EXPECT_NE(result.err.find("alto.xml:5: TextLine: BASELINE \"low\" cannot be read"), std::string::npos)
         << result.err;
     lines = zoneLines(dir / "zones.xml");
     ASSERT_EQ(lines.size(), 4u);
