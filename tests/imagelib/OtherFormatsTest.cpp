@@ -103,6 +103,13 @@ TEST(JpegFile, DamagedFilesRaiseInsteadOfGivingHalfAnImage)
                          "<ZULJPEGImage::zulLoadImage()> Could not decode the JPEG data (Premature end of JPEG file)");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // libjpeg's words are in the message only
     EXPECT_FALSE(image.zulHasImageData());
+    // Reading the size alone refuses the file just as loading it does.
+    int width = 0, height = 0;
+    testing::internal::CaptureStderr();
+    expectZulErrorEnding([&] { ZULImage::zulReadImageSize(path, width, height); }, 4,
+                         "Could not decode the JPEG data (Premature end of JPEG file)");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(ZULImage::zulReadImageSize((dir / "none.jpg").string(), width, height));
     // A BMP under a JPEG name.
     ASSERT_TRUE(randomImage(4, 4, 8, 1).zulSaveImage((dir / "b.bmp").string()));
     std::filesystem::rename(dir / "b.bmp", path);
