@@ -160,6 +160,25 @@ TEST(PngFile, PaletteTransparencyAndSixteenBitFiles)
     EXPECT_EQ(gray.zulGetRow(0)[1], 0xFF);
 }
 
+// The fast compression loses nothing at any depth, keeps the resolution,
+// and leaves the default output as it was.
+TEST(PngFile, FastCompressionIsLosslessAndLeavesTheDefaultAlone)
+{
+    tavotest::TempDir dir;
+    const std::string fast = (dir / "fast.png").string();
+    const std::string small = (dir / "small.png").string();
+    for (int bits : {1, 8, 24}) {
+        ZULImage image = bits == 1 ? randomImage(300, 200, 1, 3) : smoothImage(300, 200, bits);
+        image.zulSetResolution(300.0f, 300.0f, 1);
+        ZULPNGImage(ZULPNGImage::kFast).zulSaveImage(fast, image);
+        const ZULImage loaded(fast);
+        EXPECT_TRUE(samePixels(loaded, image)) << bits;
+        EXPECT_FLOAT_EQ(loaded.zulGetXResolution(), 300.0f) << bits;
+        ASSERT_TRUE(image.zulSaveImage(small));
+        EXPECT_EQ(readBytes(small), (ZULPNGImage().zulSaveImage(fast, image), readBytes(fast))) << bits;
+    }
+}
+
 TEST(PngFile, DamagedFilesRaise)
 {
     tavotest::TempDir dir;
