@@ -91,14 +91,14 @@ PixelBox boundingBox(const std::vector<Point>& points)
 std::pair<int, int> pageImageSize(const std::u16string& image, Report& report)
 {
     const std::string name = utf8FromWide(image);
-    ZULImage page;
+    int width = 0, height = 0;
     try {
-        if (!page.zulLoadImage(name) || page.zulGetWidth() <= 0 || page.zulGetHeight() <= 0)
+        if (!ZULImage::zulReadImageSize(name, width, height) || width <= 0 || height <= 0)
             report.fail(name, "cannot load image");
     } catch (const ZULException& error) {
         report.fail(name, std::string("cannot load image: ") + error.what());
     }
-    return {page.zulGetWidth(), page.zulGetHeight()};
+    return {width, height};
 }
 
 namespace {

@@ -227,7 +227,8 @@ void runPairs(const std::u16string& image, const std::u16string& zones, const st
     std::string manifest = "stem,page,zone,confidence,split\n";
     std::vector<std::string> names;
     int skipped = 0;
-    const ZULPNGImage png;
+    // Line images are many and small: the fast compression.
+    const ZULPNGImage png(ZULPNGImage::kFast);
     for (size_t l = 0; l < gt.lines.size(); ++l) {
         const GtLine& line = gt.lines[l];
         std::vector<std::pair<const GtZone*, std::string>> items;

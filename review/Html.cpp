@@ -6,6 +6,8 @@
 
 #include "ZULException.h"
 #include "ZULImageConverter.h"
+#include "ZULImageFile.h"
+#include "ZULPNGImage.h"
 
 #include <algorithm>
 #include <vector>
@@ -118,7 +120,11 @@ ZULImage greyPage(const ZULImage& page, int factor)
 void saveImage(const ZULImage& image, const std::string& path)
 {
     try {
-        if (!image.zulSaveImage(path))
+        // The review's pictures are written once and looked at: PNG with the
+        // fast compression.
+        if (ZULImageFile::zulGetAnyCaseFormat(path) == ZULImageFile::kPNG)
+            ZULPNGImage(ZULPNGImage::kFast).zulSaveImage(path, image);
+        else if (!image.zulSaveImage(path))
             throw RuntimeFailure(path + ": cannot write image: unknown format");
     } catch (const ZULException& error) {
         throw RuntimeFailure(path + ": cannot write image: " + error.what());

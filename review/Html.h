@@ -48,7 +48,8 @@ extern const char* const kCommonStyle;
 // (factor >= 1), for thumbnails.
 ZULImage greyPage(const ZULImage& page, int factor);
 
-// Saves an image, turning a failure into a RuntimeFailure naming the file.
+// Saves an image (a PNG with the fast compression), turning a failure into a
+// RuntimeFailure naming the file.
 void saveImage(const ZULImage& image, const std::string& path);
 
 }  // namespace tavo

@@ -114,6 +114,10 @@ public:
     // is no known format raises code 4.  Defined with the image file codecs.
     bool zulLoadImage(const std::string& path);
     bool zulSaveImage(const std::string& path) const;
+    // The width and height zulLoadImage would give, with the same failures:
+    // for a JPEG file from ZULJPEGImage::zulReadSize, for the other formats by
+    // loading the file.  False where zulLoadImage gives false.
+    static bool zulReadImageSize(const std::string& path, int& width, int& height);
 
 private:
     std::size_t rowOffset(int y) const

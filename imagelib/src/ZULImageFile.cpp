@@ -161,6 +161,24 @@ bool ZULImage::zulLoadImage(const std::string& path)
     return true;
 }
 
+bool ZULImage::zulReadImageSize(const std::string& path, int& width, int& height)
+{
+    int format = ZULImageFile::zulGetImageFormat(path);
+    if (format == ZULImageFile::kUnknown) {
+        format = ZULImageFile::zulGetContentFormat(path);
+    }
+    if (format == ZULImageFile::kJPEG) {
+        return ZULJPEGImage().zulReadSize(path, width, height);
+    }
+    ZULImage image;
+    if (!image.zulLoadImage(path)) {
+        return false;
+    }
+    width = image.zulGetWidth();
+    height = image.zulGetHeight();
+    return true;
+}
+
 bool ZULImage::zulSaveImage(const std::string& path) const
 {
     switch (ZULImageFile::zulGetAnyCaseFormat(path)) {

@@ -8,6 +8,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 #include <memory>
+#include <vector>
 
 #include "ZULAtomicFile.h"
 #include "ZULException.h"
@@ -137,12 +138,10 @@ void growPixels(JpegInput& in, std::size_t needed, std::size_t total)
     in.capacity = capacity;
 }
 
-// False when libjpeg failed (its message is in in.errors.message).
-bool decode(JpegInput& in)
+// Reads the header and checks what a decode needs; throws for a page too
+// large or a colour space other than gray, YCbCr and RGB.
+void readHeader(JpegInput& in)
 {
-    if (setjmp(in.errors.jump) != 0) {
-        return false;
-    }
     jpeg_stdio_src(&in.info, in.file);
     jpeg_save_markers(&in.info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&in.info, TRUE);
@@ -156,6 +155,38 @@ bool decode(JpegInput& in)
         throw ZULException(8, ZULFileSupport::zulText(kLoad, "Only gray and RGB JPEG files are supported"), kSource,
                            __LINE__);
     }
+}
+
+// Decodes the whole file at an eighth of its size in gray: every bit of the
+// entropy-coded data is read, so a file the full decode refuses is refused
+// here too, but no colour is converted and a block's pixels come from its
+// mean alone.  False when libjpeg failed.
+bool skim(JpegInput& in)
+{
+    if (setjmp(in.errors.jump) != 0) {
+        return false;
+    }
+    readHeader(in);
+    in.info.out_color_space = JCS_GRAYSCALE;
+    in.info.scale_num = 1;
+    in.info.scale_denom = 8;
+    jpeg_start_decompress(&in.info);
+    std::vector<JSAMPLE> row(in.info.output_width);
+    JSAMPROW rows[1] = {row.data()};
+    while (in.info.output_scanline < in.info.output_height) {
+        jpeg_read_scanlines(&in.info, rows, 1);
+    }
+    jpeg_finish_decompress(&in.info);
+    return true;
+}
+
+// False when libjpeg failed (its message is in in.errors.message).
+bool decode(JpegInput& in)
+{
+    if (setjmp(in.errors.jump) != 0) {
+        return false;
+    }
+    readHeader(in);
     jpeg_start_decompress(&in.info);
     in.rowBytes = static_cast<std::size_t>(in.info.output_width) * in.info.output_components;
     const std::size_t total = in.rowBytes * in.info.output_height;
@@ -211,6 +242,34 @@ bool encode(JpegOutput& out)
 }
 
 }  // namespace
+
+bool ZULJPEGImage::zulReadSize(const std::string& path, int& width, int& height) const
+{
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return false;
+    }
+    auto in = std::make_unique<JpegInput>();
+    in->file = file.get();
+    installErrors(in->errors);
+    in->info.err = &in->errors.manager;
+    jpeg_create_decompress(&in->info);
+    in->info.mem->max_memory_to_use = kLibraryMemory;
+    struct Destroy {
+        jpeg_decompress_struct* info;
+        ~Destroy() { jpeg_destroy_decompress(info); }
+    } destroy{&in->info};
+    if (!skim(*in)) {
+        throw ZULFileSupport::zulExplained(
+            ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, __LINE__),
+            in->errors.message);
+    }
+    // Orientations 5 to 8 turn the page a quarter.
+    const bool turned = in->orientation >= 5 && in->orientation <= 8;
+    width = static_cast<int>(turned ? in->info.image_height : in->info.image_width);
+    height = static_cast<int>(turned ? in->info.image_width : in->info.image_height);
+    return true;
+}
 
 ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
 {

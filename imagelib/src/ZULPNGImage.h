@@ -14,6 +14,14 @@
 
 class ZULPNGImage {
 public:
+    // How the pixels are deflated, both after the "up" filter: kSmall (zlib
+    // level 6, what ZULImage::zulSaveImage writes) or kFast (gray and 1-bit:
+    // run lengths only, zlib's Z_RLE, three times faster on a page and no
+    // larger; colour: level 1, seven times faster and a tenth larger; see
+    // bench/ImageFileBench.cpp).
+    enum Compression { kSmall, kFast };
+    explicit ZULPNGImage(Compression compression = kSmall) : m_compression(compression) {}
+
     // A file that does not open gives an image without pixels.  Raises code
     // 4 for a file that is no PNG or cannot be decoded, 13 when the pixels
     // cannot be allocated.
@@ -24,4 +32,7 @@ public:
     // complete; raises code 1 when the file cannot be written, 5 without
     // pixels, 8 for another depth.
     void zulSaveImage(const std::string& path, const ZULImage& image) const;
+
+private:
+    Compression m_compression;
 };

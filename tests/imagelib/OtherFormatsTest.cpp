@@ -103,6 +103,13 @@ TEST(JpegFile, DamagedFilesRaiseInsteadOfGivingHalfAnImage)
                          "<ZULJPEGImage::zulLoadImage()> Could not decode the JPEG data (Premature end of JPEG file)");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // libjpeg's words are in the message only
     EXPECT_FALSE(image.zulHasImageData());
+    // Reading the size alone refuses the file just as loading it does.
+    int width = 0, height = 0;
+    testing::internal::CaptureStderr();
+    expectZulErrorEnding([&] { ZULImage::zulReadImageSize(path, width, height); }, 4,
+                         "Could not decode the JPEG data (Premature end of JPEG file)");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(ZULImage::zulReadImageSize((dir / "none.jpg").string(), width, height));
     // A BMP under a JPEG name.
     ASSERT_TRUE(randomImage(4, 4, 8, 1).zulSaveImage((dir / "b.bmp").string()));
     std::filesystem::rename(dir / "b.bmp", path);
@@ -151,6 +158,25 @@ TEST(PngFile, PaletteTransparencyAndSixteenBitFiles)
     ASSERT_EQ(gray.zulGetBitsPerPixel(), 8);
     EXPECT_EQ(gray.zulGetRow(0)[0], 0x12);
     EXPECT_EQ(gray.zulGetRow(0)[1], 0xFF);
+}
+
+// The fast compression loses nothing at any depth, keeps the resolution,
+// and leaves the default output as it was.
+TEST(PngFile, FastCompressionIsLosslessAndLeavesTheDefaultAlone)
+{
+    tavotest::TempDir dir;
+    const std::string fast = (dir / "fast.png").string();
+    const std::string small = (dir / "small.png").string();
+    for (int bits : {1, 8, 24}) {
+        ZULImage image = bits == 1 ? randomImage(300, 200, 1, 3) : smoothImage(300, 200, bits);
+        image.zulSetResolution(300.0f, 300.0f, 1);
+        ZULPNGImage(ZULPNGImage::kFast).zulSaveImage(fast, image);
+        const ZULImage loaded(fast);
+        EXPECT_TRUE(samePixels(loaded, image)) << bits;
+        EXPECT_FLOAT_EQ(loaded.zulGetXResolution(), 300.0f) << bits;
+        ASSERT_TRUE(image.zulSaveImage(small));
+        EXPECT_EQ(readBytes(small), (ZULPNGImage().zulSaveImage(fast, image), readBytes(fast))) << bits;
+    }
 }
 
 TEST(PngFile, DamagedFilesRaise)

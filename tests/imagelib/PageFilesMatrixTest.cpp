@@ -283,6 +283,10 @@ TEST(PageFilesMatrix, JpegVariantsOrientationAndDensity)
             const ZULImage loaded(path);
             EXPECT_EQ(loaded.zulGetBitsPerPixel(), page->zulGetBitsPerPixel());
             EXPECT_LE(maxDifference(loaded, *page), 8);
+            int width = 0, height = 0;
+            ASSERT_TRUE(ZULImage::zulReadImageSize(path, width, height));
+            EXPECT_EQ(width, 64);
+            EXPECT_EQ(height, 40);
         }
     }
     EXPECT_FLOAT_EQ(ZULImage(path).zulGetXResolution(), 300.0f);  // 118 per centimetre, rounded
@@ -295,6 +299,11 @@ TEST(PageFilesMatrix, JpegVariantsOrientationAndDensity)
         const ZULImage loaded(path);
         EXPECT_EQ(loaded.zulGetWidth(), 64) << orientation;
         EXPECT_LE(maxDifference(loaded, colour), 8) << orientation;
+        // The size without the pixels is the upright page's too.
+        int width = 0, height = 0;
+        ASSERT_TRUE(ZULImage::zulReadImageSize(path, width, height));
+        EXPECT_EQ(width, 64) << orientation;
+        EXPECT_EQ(height, 40) << orientation;
         EXPECT_FLOAT_EQ(loaded.zulGetYResolution(), 240.0f);
     }
     // The writer stores the resolution as the JFIF density.
