@@ -486,6 +486,20 @@ PageView loadPage(const PageFiles& page)
     return view;
 }
 
+std::optional<fs::path> pageImage(const PageFiles& page)
+{
+    const ZoneDocument words = loadDocument(page.words);
+    for (const std::u16string& line : words.headerLines)
+        if (getAttribute(u"tavo_type", line) == u"DL_PAGE") {
+            const std::string name = baseName(utf8FromWide(getWholeAttribute(line, u"src").value_or(u"")));
+            std::error_code ec;
+            const fs::path real = fs::canonical(page.folder / name, ec);
+            if (!name.empty() && !ec && isInside(real, page.root) && isRegularFile(real))
+                return real;
+        }
+    return std::nullopt;
+}
+
 SaveResult savePage(const PageFiles& page, const std::string& base, const std::vector<EditZone>& zones)
 {
     if (pageVersion(page) != base)

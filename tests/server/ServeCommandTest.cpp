@@ -193,6 +193,9 @@ TEST(ServeCommand, RefusesHostileRequestsKeepsMarkupAsDataAndKeepsServing)
     const json badOp = {{"zones", page["zones"]}, {"op", {{"type", "split"}, {"zone", 0}, {"x", 9999}}}};
     EXPECT_EQ(c.Post("/api/edit?page=p1", token, badOp.dump(), "application/json")->status, 400);
     EXPECT_EQ(c.Post("/api/save?page=../p1", token, body, "application/json")->status, 404);
+    const json rewords = {{"zones", page["zones"]}, {"line", 0}};
+    EXPECT_EQ(c.Post("/api/rewords?page=p1", token, rewords.dump(), "application/json")->status, 404);  // no image
+
     EXPECT_FALSE(fs::exists(b.root / "p1/history"));
 
     // Markup typed as a word's text is saved escaped and served as data.
