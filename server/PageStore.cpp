@@ -13,6 +13,7 @@
 #include "util/TextFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -502,6 +503,22 @@ std::optional<fs::path> pageImage(const PageFiles& page)
 
 SaveResult savePage(const PageFiles& page, const std::string& base, const std::vector<EditZone>& zones)
 {
+    // The page folder's lock, which the commands that work through temp.xml
+    // hold too: a second server or such a command in the folder takes turns
+    // with this save instead of slipping between its check and its write.
+    const int folderFd = ::open(page.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0)
+        while (flock(folderFd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    struct Unlock {
+        int fd;
+        ~Unlock()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } unlock{folderFd};
+
     if (pageVersion(page) != base)
         throw VersionConflict("the page was saved elsewhere since version " + base + " was loaded");
     ZoneDocument words = loadDocument(page.words);

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <regex>
+#include <thread>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -227,5 +228,33 @@ TEST(ServeCommand, RefusesHostileRequestsKeepsMarkupAsDataAndKeepsServing)
 
     EXPECT_EQ(snapshot(b.outside.path()), outsideBefore);
     EXPECT_EQ(c.Get("/api/zones?page=p1")->status, 200);
+    EXPECT_EQ(server.stop(), 0);
+}
+
+TEST(ServeCommand, OfTwoTabsSavingFromOneVersionOnlyOneWins)
+{
+    Batch b;
+    Server server(b.root);
+    ASSERT_GT(server.port, 0);
+    const json page = json::parse(server.client().Get("/api/zones?page=p1")->body);
+    for (int round = 0; round < 5; ++round) {
+        const std::string version = json::parse(server.client().Get("/api/zones?page=p1")->body)["version"];
+        std::vector<int> status(2);
+        std::vector<std::thread> tabs;
+        for (int tab = 0; tab < 2; ++tab)
+            tabs.emplace_back([&, tab] {
+                json zones = page["zones"];
+                zones[0]["text"] = "tab" + std::to_string(tab) + "-" + std::to_string(round);
+                status[size_t(tab)] = server.client()
+                                          .Post("/api/save?page=p1", {{"X-Tavo-Token", server.token}},
+                                                json{{"base", version}, {"zones", zones}}.dump(), "application/json")
+                                          ->status;
+            });
+        for (std::thread& t : tabs)
+            t.join();
+        std::sort(status.begin(), status.end());
+        EXPECT_EQ(status, (std::vector<int>{200, 409})) << round;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(b.root / "p1/history"), fs::directory_iterator()), 5);
     EXPECT_EQ(server.stop(), 0);
 }
