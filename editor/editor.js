@@ -6,14 +6,11 @@
 // first; every action also has a toolbar button.
 (function () {
   'use strict';
-  var params = new URLSearchParams(location.search);
-  var token = params.get('token');
-  if (!/^https?:$/.test(location.protocol) || !token) return;
-
-  // The page's folder relative to the served folder: the folder of this
-  // page's own path, "." at the root.
-  var folder = decodeURIComponent(location.pathname.replace(/[^/]*$/, '')).replace(/^\/+|\/+$/g, '');
-  var page = folder || '.';
+  // start.js, in the page's head, found the token and the page's folder and
+  // asked for the zones already.
+  var start = window.tavoEditorStart;
+  if (!start) return;
+  var token = start.token, page = start.page;
   var pageBox = document.querySelector('.page');
   // The page scrolls inside its own box, below the zone's text.
   var view = document.createElement('div');
@@ -36,7 +33,10 @@
       headers: { 'Content-Type': 'application/json', 'X-Tavo-Token': token },
       body: JSON.stringify(body),
     };
-    return fetch('/api/' + name + '?page=' + encodeURIComponent(page), init).then(function (r) {
+    var request = name === 'zones' && start.zones ? start.zones :
+      fetch('/api/' + name + '?page=' + encodeURIComponent(page), init);
+    start.zones = null;  // taken once; a reload asks again
+    return request.then(function (r) {
       return r.text().then(function (text) {
         var json = null;
         try { json = JSON.parse(text); } catch (e) { json = null; }
