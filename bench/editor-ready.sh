@@ -15,6 +15,6 @@ trap '[ -z "$server" ] || kill "$server"; rm -rf "$work"' EXIT
 TAVOALIGN="$build/tavoalign" "$root/tools/tavoalign-page" "$work/p.tif" "$work/p.txt" "$work/page" >/dev/null || true
 "$build/tavoalign" -serve "$work/page" --port 0 >"$work/serve.log" &
 server=$!
-for _ in $(seq 100); do grep -q '^open ' "$work/serve.log" && break; sleep 0.05; done
+for _ in $(seq 100); do grep -qs '^open ' "$work/serve.log" && break; sleep 0.05; done
 address=$(sed -n 's/^open //p' "$work/serve.log")
 node "$root/tests/review/editor_browser.js" "${address%%/\?*}/review.html?token=${address##*token=}" ready 10

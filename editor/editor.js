@@ -6,14 +6,11 @@
 // first; every action also has a toolbar button.
 (function () {
   'use strict';
-  var params = new URLSearchParams(location.search);
-  var token = params.get('token');
-  if (!/^https?:$/.test(location.protocol) || !token) return;
-
-  // The page's folder relative to the served folder: the folder of this
-  // page's own path, "." at the root.
-  var folder = decodeURIComponent(location.pathname.replace(/[^/]*$/, '')).replace(/^\/+|\/+$/g, '');
-  var page = folder || '.';
+  // start.js, in the page's head, found the token and the page's folder and
+  // asked for the zones already.
+  var start = window.tavoEditorStart;
+  if (!start) return;
+  var token = start.token, page = start.page;
   var pageBox = document.querySelector('.page');
   // The page scrolls inside its own box, below the zone's text.
   var view = document.createElement('div');
@@ -36,7 +33,10 @@
       headers: { 'Content-Type': 'application/json', 'X-Tavo-Token': token },
       body: JSON.stringify(body),
     };
-    return fetch('/api/' + name + '?page=' + encodeURIComponent(page), init).then(function (r) {
+    var request = name === 'zones' && start.zones ? start.zones :
+      fetch('/api/' + name + '?page=' + encodeURIComponent(page), init);
+    start.zones = null;  // taken once; a reload asks again
+    return request.then(function (r) {
       return r.text().then(function (text) {
         var json = null;
         try { json = JSON.parse(text); } catch (e) { json = null; }
@@ -318,10 +318,11 @@
     draw();
   }
 
-  function startRetype() {
+  // empty: start from an empty field (typing Arabic on a selected zone).
+  function startRetype(empty) {
     if (!current()) return;
     var input = document.getElementById('editor-text');
-    input.value = state.zones[state.selected].text;
+    input.value = empty === true ? '' : state.zones[state.selected].text;
     input.focus();
     input.select();
   }
@@ -543,9 +544,28 @@
       var box = { x: Math.round(d.box.x), y: Math.round(d.box.y), w: Math.round(d.box.w), h: Math.round(d.box.h) };
       addZone(d.draw, box);
     } else if (d.moved) {
-      touched(state.zones[state.selected]);
+      var z = state.zones[state.selected];
+      touched(z);
       draw();
+      if (z.kind === 'word' && !state.busy && !inReadingOrder(z.line)) {
+        // The word moved past a neighbour: number the line again, as one step.
+        serverEdit({ type: 'renumber' }, state.selected, state.undo.pop()).then(function () {
+          select(state.zones.indexOf(state.zones.find(function (o) {
+            return o.kind === 'word' && o.x === z.x && o.y === z.y && o.w === z.w && o.h === z.h;
+          })));
+        });
+      }
     }
+  }
+
+  // Words of a line right to left by their right edges.
+  function inReadingOrder(line) {
+    var words = wordsOfLine(line);
+    for (var k = 1; k < words.length; ++k) {
+      var a = state.zones[words[k - 1]], b = state.zones[words[k]];
+      if (a.x + a.w < b.x + b.w) return false;
+    }
+    return true;
   }
   svg.addEventListener('pointerup', endDrag);
   svg.addEventListener('pointercancel', endDrag);
@@ -623,6 +643,12 @@
               Backspace: 'remove', r: 'renumber', '+': 'zoomIn', '=': 'zoomIn', '-': 'zoomOut', '0': 'fit' }[k] || null;
       if (k === 'Escape') { setMode(null); say('', ''); e.preventDefault(); return; }
       if (k === ' ') { spaceHeld = true; e.preventDefault(); return; }
+      // Arabic typed on a selected zone starts retyping it; the letter goes
+      // into the text field, which takes the focus before it arrives.
+      if (!act && k.length === 1 && /[\u0600-\u06FF\u0750-\u077F]/.test(k) && state.zones[state.selected]) {
+        startRetype(true);
+        return;
+      }
     }
     if (act) { e.preventDefault(); e.stopImmediatePropagation(); actions[act](); }
   }, true);

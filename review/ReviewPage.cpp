@@ -240,8 +240,8 @@ std::string reviewHtml(const ReviewContent& c)
     const int doubtfulLines = countDoubtful(c.lineScores);
     const int doubtfulWords = countDoubtful(c.wordScores);
     std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Review: " +
-                       titleText(c.title) + "</title>\n<style>" + kCommonStyle + kStyle + kEditorStyle +
-                       "</style>\n</head>\n<body>\n<header>\n<h1>" + htmlName(c.title) +
+                       titleText(c.title) + "</title>\n<script>" + kEditorStart + "</script>\n<style>" +
+                       kCommonStyle + kStyle + kEditorStyle + "</style>\n</head>\n<body>\n<header>\n<h1>" + htmlName(c.title) +
                        "</h1>\n<p id=\"summary\" data-doubtful-lines=\"" + std::to_string(doubtfulLines) +
                        "\" data-doubtful-words=\"" + std::to_string(doubtfulWords) + "\">" + escapeHtml(c.summary) +
                        ". " + (doubtful.empty() ? "Every zone fits its ink." : "Check the listed zones first.") +

@@ -1,7 +1,7 @@
 // libFuzzer target: the review page writer (reviewHtml) with hostile names
 // and texts.  Whatever the names of the scan and the zone files and whatever
 // the zones hold, the page is valid UTF-8 without NUL, holds exactly its own
-// two scripts, one rectangle per zone, balanced isolation, and every link is
+// three scripts, one rectangle per zone, balanced isolation, and every link is
 // a relative path or a file:// URL: nothing a name or text carries can run.
 //
 // Input: fields separated by 0x1F: the scan's name, the picture's path, the
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
                           std::string(parts[3]), words, wordScores, std::string(parts[2]), "doubtful: x"});
 
     check(validUtf8WithoutNul(html));
-    check(count(html, "<script") == 2 && count(html, "</script") == 2);
+    check(count(html, "<script") == 3 && count(html, "</script") == 3);
     check(count(html, "<style") == 1 && count(html, "</style") == 1);
     check(count(html, "<rect ") == lines.zones.size() + words.zones.size());
     check(count(html, "<bdi>") == count(html, "</bdi>"));

@@ -93,6 +93,16 @@ async function session() {
   z = (await tab.evaluate(zonesOf))[i];
   check(z.text === typed && z.checked, `retyped zone: ${JSON.stringify(z)}`);
 
+  // Typing Arabic on a selected zone starts retyping it; Escape leaves it as it was.
+  const typedOn = await wordWithNeighbours(tab, [i]);
+  const typedOnText = await tab.evaluate(`tavoEditor.state.zones[${typedOn}].text`);
+  await tab.evaluate(`tavoEditor.select(${typedOn})`);
+  await tab.key('\u0628');
+  check(await tab.evaluate(`document.activeElement.id === 'editor-text' && document.activeElement.value === '\u0628'`),
+        'typing Arabic did not start retyping');
+  await tab.key('Escape');
+  check(await tab.evaluate(`tavoEditor.state.zones[${typedOn}].text`) === typedOnText, 'Escape changed the text');
+
   // 5. Mark a word checked (Enter) without changing it.
   const unchecked = await tab.evaluate(`tavoEditor.state.zones.findIndex((z) => z.kind === 'word' && !z.checked)`);
   await tab.evaluate(`tavoEditor.select(${unchecked})`);

@@ -31,7 +31,7 @@ cp "$page/words.xml" "$work/original.xml"
 
 "$tool" -serve "$work/out" --port 0 >"$work/serve.log" 2>&1 &
 server=$!
-for _ in $(seq 100); do grep -q '^open ' "$work/serve.log" && break; sleep 0.05; done
+for _ in $(seq 100); do grep -qs '^open ' "$work/serve.log" && break; sleep 0.05; done
 address=$(sed -n 's/^open //p' "$work/serve.log")
 [ -n "$address" ] || { echo "FAIL: the server printed no address: $(cat "$work/serve.log")"; exit 1; }
 token=${address##*token=}

@@ -106,7 +106,7 @@ async function checkNothingRuns() {
     detail: document.getElementById('detail-text').textContent,
   }))()`);
   check(page.injected === undefined, 'injected script ran');
-  check(page.scripts === 2 && page.images === 1, `${page.scripts} scripts, ${page.images} images on the page`);
+  check(page.scripts === 3 && page.images === 1, `${page.scripts} scripts, ${page.images} images on the page`);
   check(/<script>/.test(page.detail), 'the zone text is not shown as text: ' + page.detail);
   check(page.links.length > 0, 'no links');
   const exists = (url) => url.startsWith('file://') && fs.existsSync(decodeURIComponent(new URL(url).pathname));
