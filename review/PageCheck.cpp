@@ -41,8 +41,14 @@ std::u16string withScore(std::u16string line, const ZoneScore& score)
             appendAttribute(line, name, value);
     };
     put(u"confidence", confidenceText(score.confidence));
-    if (verdictOf(score.confidence) != ZoneVerdict::Sure && !score.doubts.empty())
+    if (verdictOf(score.confidence) != ZoneVerdict::Sure && !score.doubts.empty()) {
         put(u"doubt", doubtText(score.doubts));
+    } else if (const size_t at = line.find(u" doubt=\""); at != std::u16string::npos) {
+        // The reasons the zone came with were weighed; a sure zone keeps none.
+        const size_t end = line.find(u'"', at + 8);
+        if (end != std::u16string::npos)
+            line.erase(at, end + 1 - at);
+    }
     return line;
 }
 

@@ -22,7 +22,8 @@ Prints per page and in total: lines right, right lines doubted, wrong lines
 trusted; words right, tight boxes, right words doubted, wrong word zones
 trusted, expected calibration error of the word confidences; pages ending
 with status 0, pages whose -verify gave 99999.  With --features, writes one
-row per scored word zone (evidence and whether it is right) for fitting.
+row per scored word zone (box, text, confidence, doubt and whether it is
+right) for tools/fit-confidence.py.
 
 Only the standard library is used; nothing of the pages is kept.
 """
@@ -360,8 +361,8 @@ def score_page(truth_dir, run_dir, page, features):
         else:
             wt += not doubted
         if features is not None:
-            features.append({"page": page, "right": zi in right, "confidence": conf,
-                             "doubt": a.get("doubt", ""), "contents": "", "line": a.get("id", "")})
+            features.append({"page": page, "right": zi in right, "box": box_of(a), "text": a.get("contents", ""),
+                             "confidence": conf, "doubt": a.get("doubt", "")})
     res["right_words_doubted"] = rd
     res["wrong_words"] = len(kept) - len(right)
     res["wrong_words_trusted"] = wt
