@@ -81,6 +81,12 @@ void runCheck(const std::u16string& image, const std::u16string& wordsXml, const
     std::vector<std::u16string> out = std::move(checked.words.lines);
     for (size_t i = 0; i < checked.words.zones.size(); ++i) {
         std::u16string& line = out[checked.words.zones[i].lineIndex];
+        const ZoneEntry& zone = checked.words.zones[i];
+        // The confidence the zone came with (the word finder's; 1 when it
+        // had none) is kept beside the checker's, so checking again weighs
+        // the same evidence.
+        if (!zone.finderScore)
+            appendAttribute(line, u"finderscore", confidenceText(zone.confidence.value_or(1.0)));
         line = withScore(std::move(line), checked.scores.words[i]);
     }
     writeZoneFile(outXml, out);

@@ -34,6 +34,8 @@ ZoneFile readZoneFile(const std::u16string& path, Report& report)
         zone.box = readZoneBox(line);
         zone.text = unescapeXml(getWholeAttribute(line, u"contents").value_or(std::u16string()));
         zone.confidence = zoneConfidence(line);
+        if (const auto finder = getWholeAttribute(line, u"finderscore"); finder && !finder->empty())
+            zone.finderScore = std::clamp(std::strtod(toNarrow(*finder).c_str(), nullptr), 0.0, 1.0);
         zone.doubt = getWholeAttribute(line, u"doubt").value_or(std::u16string());
         zone.outline = parseOutline(getWholeAttribute(line, u"polygon").value_or(std::u16string()));
         file.zones.push_back(std::move(zone));

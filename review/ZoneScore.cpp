@@ -331,6 +331,17 @@ constexpr double kPerOverlap = 1.23;
 constexpr double kPerFinder = 1.37;
 constexpr double kPerLine = 1.21;
 
+// Pieces off the hand's count, less an allowance of a fifth per piece
+// (pieces of a hand touch, broken strokes add bodies), from which a word is
+// ruled out whatever the fit says.
+constexpr double kStrongBodiesLow = 0.8, kStrongBodiesHigh = 2.3;
+constexpr double kStrongAllowance = 0.2;
+// A line doubted this much (1 - its confidence) on takes up to this share
+// of its words' confidence.
+constexpr double kLineWrongLow = 0.6, kLineShare = 0.6;
+// Share of a word's ink cut off at its edge from which it is ruled out.
+constexpr double kStrongCutLow = 0.2, kStrongCutHigh = 0.6;
+
 // Zones that fit their text this well teach the page's hand.
 constexpr double kHandLength = 0.3;  // |log| of the length ratio
 constexpr double kHandCut = 0.1;
@@ -400,7 +411,14 @@ double wordProbability(const WordEvidence& e)
         return 0;
     const double logit = kBias - kPerBodies * e.bodies - kPerLength * e.length - kPerCut * e.cut -
                          kPerOverlap * e.overlap - kPerFinder * e.finder - kPerLine * e.line;
-    return 1.0 / (1.0 + std::exp(-logit));
+    // Evidence beyond what the fitting data held much of (pieces far off
+    // the hand's count, a zone edge through the letters) still rules a zone
+    // out: those ramps scale the fitted chance.
+    const double strong = (1.0 - ramp(e.piecesOff, kStrongBodiesLow, kStrongBodiesHigh)) *
+                          (1.0 - ramp(e.cut, kStrongCutLow, kStrongCutHigh));
+    // A line that is most likely wrong passes its doubt on to its words.
+    const double line = 1.0 - kLineShare * ramp(e.line, kLineWrongLow, 1.0);
+    return strong * line / (1.0 + std::exp(-logit));
 }
 
 namespace {
@@ -486,14 +504,17 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
         e.empty = text.empty();
         e.noInk = !e.empty && fit.ink < kLeastInkBodies * ink.bodyHeight() * ink.strokeWidth();
         if (!e.empty && !e.noInk) {
-            e.bodies = bodiesOff(fit.bodies, expectedBodies(text), hand);
+            const int paws = expectedBodies(text);
+            e.bodies = bodiesOff(fit.bodies, paws, hand);
+            const double expected = hand.bodiesPerPaw * paws;
+            e.piecesOff = std::abs(fit.bodies - expected) - kStrongAllowance * expected;
             if (words.ratios[i] > 0 && words.typical > 0)
                 e.length = std::abs(std::log(words.ratios[i] / words.typical));
             e.cut = static_cast<double>(fit.straddling) / static_cast<double>(fit.ink);
         }
         e.overlap = wordOverlap[i];
-        if (zone.confidence)
-            e.finder = -std::log(std::max(*zone.confidence, 0.01));
+        if (const std::optional<double> finder = zone.finderScore ? zone.finderScore : zone.confidence)
+            e.finder = -std::log(std::max(*finder, 0.01));
         if (w.owner[i] >= 0)
             e.line = 1.0 - w.lineScores[static_cast<size_t>(w.owner[i])].confidence;
         w.evidence.words.push_back(e);
@@ -516,6 +537,13 @@ ZoneScore wordScore(const WordEvidence& e, const ZoneEntry& zone)
     for (const auto& [pull, reason] : pulls)
         if (pull >= kNamedLogit)
             score.doubts.emplace_back(reason);
+    auto name = [&score](bool on, const char* reason) {
+        if (on && std::find(score.doubts.begin(), score.doubts.end(), reason) == score.doubts.end())
+            score.doubts.emplace_back(reason);
+    };
+    name(ramp(e.line, kLineWrongLow, 1.0) >= kNamed, "line");
+    name(ramp(e.piecesOff, kStrongBodiesLow, kStrongBodiesHigh) >= kNamed, "bodies");
+    name(ramp(e.cut, kStrongCutLow, kStrongCutHigh) >= kNamed, "cut");
     // The reasons the zone came with (from the word finder) are kept.
     const std::string given = utf8FromWide(normaliseSpaces(zone.doubt));
     for (size_t start = 0; start < given.size();) {

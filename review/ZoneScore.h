@@ -40,6 +40,7 @@ struct HandModel {
 // What the ink says about one word zone, each a measure of misfit (0 fits).
 struct WordEvidence {
     double bodies = 0;   // body count off the hand's, in standard deviations
+    double piecesOff = 0;  // bodies off the hand's count less an allowance
     double length = 0;   // |log| of the ink length over the hand's for the text
     double cut = 0;      // share of the ink cut off at the zone's edge
     double overlap = 0;  // share of the zone's area another zone covers
