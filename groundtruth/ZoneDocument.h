@@ -32,6 +32,21 @@ struct ZoneDocument {
 // cannot be opened; throws RuntimeFailure when reading it fails midway.
 std::optional<ZoneDocument> loadZoneDocument(const std::u16string& fileName);
 
+// The newer commands read only whole files: one that does not end by closing
+// the element it opens first (</TAVO> as the program writes it; a hand-made
+// file of zone lines alone must end with a complete zone line), cut short by
+// a full disk, a killed copy or a truncated transfer, is refused with a
+// reason rather than read as a shorter page.  The older commands keep reading
+// files as they are.
+//
+// Why the lines of a file are not whole ("cut short: ends inside the zone on
+// line 12, without the closing </TAVO>"), or nullopt when they are.
+std::optional<std::string> cutShortReason(const std::vector<std::u16string>& lines);
+
+// loadZoneDocument for a file that must be whole: throws RuntimeFailure
+// naming the file and the reason when it is cut short.
+std::optional<ZoneDocument> loadWholeZoneDocument(const std::u16string& fileName);
+
 // Parses the lines of a file already in memory the same way.
 ZoneDocument zoneDocumentFromLines(std::vector<std::u16string> lines);
 

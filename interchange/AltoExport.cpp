@@ -1,6 +1,7 @@
 #include "interchange/Interchange.h"
 
 #include "util/Strings.h"
+#include "util/TextFile.h"
 #include "interchange/XmlText.h"
 #include "groundtruth/ZoneLine.h"
 
@@ -38,12 +39,9 @@ void string(XmlOut& xml, const GtZone& zone, const std::string& id)
     }
 }
 
-}  // namespace
-
-std::string altoXml(const GtPage& page, bool alto42)
+void buildAltoXml(XmlOut& xml, const GtPage& page, bool alto42)
 {
     const std::string schema = alto42 ? "alto-4-2.xsd" : "alto-4-4.xsd";
-    XmlOut xml;
     xml.open("alto")
         .attr("xmlns", kAltoNs)
         .attr("xmlns:xlink", "http://www.w3.org/1999/xlink")
@@ -87,7 +85,15 @@ std::string altoXml(const GtPage& page, bool alto42)
         xml.close("TextBlock").close("PrintSpace");
     }
     xml.close("Page").close("Layout").close("alto");
-    return xml.str();
+}
+
+}  // namespace
+
+std::string altoXml(const GtPage& page, bool alto42)
+{
+    XmlOut xml;
+    buildAltoXml(xml, page, alto42);
+    return xml.take();
 }
 
 void runToAlto(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
@@ -95,7 +101,11 @@ void runToAlto(const std::u16string& image, const std::u16string& zones, const s
 {
     const auto [width, height] = pageImageSize(image, report);
     const GtPage page = readGtPage(zones, baseName(utf8FromWide(image)), width, height, report);
-    writeUtf8File(output, altoXml(page, alto42));
+    CTextFileWrite out(output, kCodePage);  // written as it is built, as -topage
+    XmlOut xml([&out](const std::string& piece) { out.writeText(piece); });
+    buildAltoXml(xml, page, alto42);
+    xml.take();
+    out.close();
 }
 
 }  // namespace tavo

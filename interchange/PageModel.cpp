@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <deque>
 #include <set>
 
 namespace tavo {
@@ -231,7 +232,7 @@ std::vector<size_t> readingOrder(const std::vector<DocumentZone>& zones, bool& c
     if (!chained)
         return order;
     Report scratch;
-    const std::optional<ReadingOrder> chain = checkReadingOrder(zones, scratch);
+    const std::optional<ReadingOrder> chain = checkReadingChain(zones, scratch);
     if (!chain)
         return order;
     std::vector<std::pair<int, size_t>> byId;  // id -> last zone position with it
@@ -285,7 +286,7 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
                   int height, Report& report)
 {
     const std::string file = utf8FromWide(zonesFile);
-    std::optional<ZoneDocument> document = loadZoneDocument(zonesFile);
+    std::optional<ZoneDocument> document = loadWholeZoneDocument(zonesFile);
     if (!document)
         report.fail(file, "cannot open file");
     GtPage page;
@@ -297,8 +298,8 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
     bool chained = false;
     const std::vector<size_t> order = readingOrder(zones, chained);
 
-    std::vector<GtZone> read;
-    read.reserve(order.size());
+    // A deque, so that each zone's storage goes as the zone moves to its line.
+    std::deque<GtZone> read;
     for (size_t i : order)
         read.push_back(readZone(zones[i], clamp, file, report));
     std::vector<bool> startsLine(read.size(), true);
@@ -313,23 +314,27 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
         }
     }
     page.wordsFile = page.wordsFile || chained;
+    if (page.wordsFile)
+        document.reset();  // only line files need the zone lines further on
 
-    for (size_t i = 0; i < read.size(); ++i) {
+    for (size_t i = 0; !read.empty(); ++i) {
+        GtZone zone = std::move(read.front());
+        read.pop_front();
         if (!page.wordsFile) {
             GtLine line;
-            line.zone = std::move(read[i]);
-            line.baseline = baselineOf(zones[order[i]].text, line.zone.box, clamp);
+            line.zone = std::move(zone);
+            line.baseline = baselineOf(document->zones[order[i]].text, line.zone.box, clamp);
             page.lines.push_back(std::move(line));
             continue;
         }
         if (startsLine[i])
             page.lines.emplace_back();
         GtLine& line = page.lines.back();
-        line.zone.box.include(read[i].box);
-        line.zone.box.include(boundingBox(read[i].polygon));
-        if (read[i].confidence)
-            line.zone.confidence = std::min(line.zone.confidence.value_or(1.0), *read[i].confidence);
-        line.words.push_back(std::move(read[i]));
+        line.zone.box.include(zone.box);
+        line.zone.box.include(boundingBox(zone.polygon));
+        if (zone.confidence)
+            line.zone.confidence = std::min(line.zone.confidence.value_or(1.0), *zone.confidence);
+        line.words.push_back(std::move(zone));
     }
     std::vector<GtZone*> all;
     for (GtLine& line : page.lines) {

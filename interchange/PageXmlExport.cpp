@@ -64,14 +64,11 @@ std::string customOf(const GtZone& zone, long index, const char* type)
     return custom + "structure {type:" + type + ";}";
 }
 
-}  // namespace
-
-std::string pageXml(const GtPage& page, const PageXmlOptions& options)
+void buildPageXml(XmlOut& xml, const GtPage& page, const PageXmlOptions& options)
 {
     const bool old = options.schema2013;
     const std::string stamp = options.timestamp.empty() ? utcNow() : options.timestamp;
     const char* ns = old ? kNs2013 : kNs2019;
-    XmlOut xml;
     xml.open("PcGts")
         .attr("xmlns", ns)
         .attr("xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance")
@@ -129,7 +126,15 @@ std::string pageXml(const GtPage& page, const PageXmlOptions& options)
         xml.close("TextRegion");
     }
     xml.close("Page").close("PcGts");
-    return xml.str();
+}
+
+}  // namespace
+
+std::string pageXml(const GtPage& page, const PageXmlOptions& options)
+{
+    XmlOut xml;
+    buildPageXml(xml, page, options);
+    return xml.take();
 }
 
 void writeUtf8File(const std::u16string& fileName, const std::string& bytes)
@@ -144,7 +149,12 @@ void runToPage(const std::u16string& image, const std::u16string& zones, const s
 {
     const auto [width, height] = pageImageSize(image, report);
     const GtPage page = readGtPage(zones, baseName(utf8FromWide(image)), width, height, report);
-    writeUtf8File(output, pageXml(page, options));
+    // Written as it is built: a page of a million zones is never held whole.
+    CTextFileWrite out(output, kCodePage);  // code page 0 writes 8-bit text as it is
+    XmlOut xml([&out](const std::string& piece) { out.writeText(piece); });
+    buildPageXml(xml, page, options);
+    xml.take();
+    out.close();
 }
 
 }  // namespace tavo

@@ -86,7 +86,25 @@ XmlOut& XmlOut::close(std::string_view name)
     out_ += "</";
     out_ += name;
     out_ += ">\n";
+    spill();
     return *this;
+}
+
+void XmlOut::spill()
+{
+    if (sink_ && out_.size() >= (size_t{1} << 20)) {
+        sink_(out_);
+        out_.clear();
+    }
+}
+
+std::string XmlOut::take()
+{
+    if (sink_) {
+        sink_(out_);
+        out_.clear();
+    }
+    return std::move(out_);
 }
 
 void XmlOut::escape(std::string_view text, bool attribute)

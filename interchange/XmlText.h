@@ -3,14 +3,21 @@
 // zone attribute values, and the Unicode checks the exports rely on.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tavo {
 
 // Builds a document in memory, one element per call, UTF-8.
 class XmlOut {
 public:
+    XmlOut() = default;
+    // A document handed to sink in pieces of about a megabyte (at the end of
+    // an element) as it is built, so that a large page is never held whole.
+    explicit XmlOut(std::function<void(const std::string&)> sink) : sink_(std::move(sink)) {}
+
     // `<name` with the indent of the current depth.
     XmlOut& open(std::string_view name);
     XmlOut& attr(std::string_view name, std::string_view value);
@@ -21,9 +28,13 @@ public:
     XmlOut& textElement(std::string_view name, std::string_view text);
     XmlOut& close(std::string_view name);
     const std::string& str() const { return out_; }
+    // What is left of the document: handed to the sink, or moved out.
+    std::string take();
 
 private:
     void escape(std::string_view text, bool attribute);
+    void spill();
+    std::function<void(const std::string&)> sink_;
     std::string out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     int depth_ = 0;
 };

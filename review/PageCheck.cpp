@@ -78,18 +78,23 @@ void runCheck(const std::u16string& image, const std::u16string& wordsXml, const
               const std::u16string& linesXml, Report& report)
 {
     CheckedPage checked = checkPage(image, wordsXml, linesXml, report);
-    std::vector<std::u16string> out = std::move(checked.words.lines);
-    for (size_t i = 0; i < checked.words.zones.size(); ++i) {
-        std::u16string& line = out[checked.words.zones[i].lineIndex];
-        const ZoneEntry& zone = checked.words.zones[i];
-        // The confidence the zone came with (the word finder's; 1 when it
-        // had none) is kept beside the checker's, so checking again weighs
-        // the same evidence.
-        if (!zone.finderScore)
-            appendAttribute(line, u"finderscore", confidenceText(zone.confidence.value_or(1.0)));
-        line = withScore(std::move(line), checked.scores.words[i]);
-    }
-    writeZoneFile(outXml, out);
+    // Each zone line gets its score as it is written (zones come in line
+    // order), so the file is not held twice.
+    const std::vector<ZoneEntry>& zones = checked.words.zones;
+    size_t next = 0;
+    writeZoneLines(outXml, checked.words.lines.size(), [&](size_t i) {
+        if (next < zones.size() && zones[next].lineIndex == i) {
+            std::u16string line = checked.words.lines[i];
+            // The confidence the zone came with (the word finder's; 1 when
+            // it had none) is kept beside the checker's, so checking again
+            // weighs the same evidence.
+            if (!zones[next].finderScore)
+                appendAttribute(line, u"finderscore", confidenceText(zones[next].confidence.value_or(1.0)));
+            return withScore(std::move(line), checked.scores.words[next++]);
+        }
+        return checked.words.lines[i];
+    });
+    std::vector<std::u16string>().swap(checked.words.lines);  // written: its memory goes before the listing grows
 
     listDoubtful(checked.lines, checked.scores.lines, utf8FromWide(linesXml), true, report);
     listDoubtful(checked.words, checked.scores.words, utf8FromWide(wordsXml), false, report);

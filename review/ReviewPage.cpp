@@ -191,6 +191,17 @@ void runReview(const std::u16string& image, const std::u16string& wordsXml, cons
     const std::string summary = doubtSummary(checked);
     const std::string title = escapeHtml(utf8FromWide(image));
 
+    // The page is opened first, so an unwritable folder stops the command
+    // before the images are written, and committed last; it is written as it
+    // is built, a megabyte at a time, so a page of a million zones is never
+    // held whole.
+    CTextFileWrite out(html, kUtf8);
+    auto spill = [&out](std::string& text) {
+        if (text.size() >= (size_t{1} << 20)) {
+            out.writeText(text);
+            text.clear();
+        }
+    };
     std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Review: " +
                        title + "</title>\n<style>" + kCommonStyle + kStyle + "</style>\n</head>\n<body>\n<header>\n<h1>" +
                        title + "</h1>\n<p id=\"summary\" data-doubtful-lines=\"" + std::to_string(doubtfulLines) +
@@ -199,21 +210,22 @@ void runReview(const std::u16string& image, const std::u16string& wordsXml, cons
                        " Keys: <kbd>n</kbd>/<kbd>→</kbd> next doubtful zone, <kbd>p</kbd>/<kbd>←</kbd> previous;"
                        " click a zone for its text.</p>\n</header>\n<main>\n<section id=\"doubtful\">\n<h2>To check (" +
                        std::to_string(doubtful.size()) + ")</h2>\n<ol>\n";
-    for (const ShownZone* z : doubtful)
+    for (const ShownZone* z : doubtful) {
         page += doubtfulItem(*z, pageImage, width, height);
+        spill(page);
+    }
     page += "</ol>\n</section>\n<section id=\"view\">\n<div id=\"detail\"><div id=\"detail-text\" class=\"ar\" "
             "dir=\"rtl\" lang=\"ar\"></div><div id=\"detail-meta\" class=\"meta\">Click a zone.</div></div>\n"
             "<div class=\"page\"><img src=\"" + escapeHtml(pageImage) + "\" width=\"" + std::to_string(width) +
             "\" height=\"" + std::to_string(height) + "\" alt=\"page\">\n<svg viewBox=\"0 0 " +
             std::to_string(width) + " " + std::to_string(height) +
             "\" preserveAspectRatio=\"none\">\n";
-    for (const ShownZone& z : shown)
+    for (const ShownZone& z : shown) {
         page += zoneRect(z);
+        spill(page);
+    }
     page += "</svg></div>\n</section>\n</main>\n<script>" + std::string(kScript) + "</script>\n</body>\n</html>\n";
 
-    // The page is opened first, so an unwritable folder stops the command
-    // before the images are written, and committed last.
-    CTextFileWrite out(html, kUtf8);
     out.writeText(page);
     saveImage(greyPage(checked.page, 1), (folder / pageImage).string());
     saveImage(greyPage(checked.page, std::max(1, width / kThumbWidth)), (folder / (stem + "-thumb.png")).string());

@@ -3,6 +3,7 @@
 #include "util/LineFiles.h"
 #include "util/Strings.h"
 #include "util/TextFile.h"
+#include "groundtruth/ZoneDocument.h"
 #include "groundtruth/ZoneLine.h"
 #include "groundtruth/ZoneVerdict.h"
 
@@ -24,6 +25,8 @@ ZoneFile readZoneFile(const std::u16string& path, Report& report)
 {
     ZoneFile file;
     file.lines = readAllLines(path, report);
+    if (std::optional<std::string> reason = cutShortReason(file.lines))
+        report.fail(utf8FromWide(path), *reason);
     for (size_t i = 0; i < file.lines.size(); ++i) {
         const std::u16string& line = file.lines[i];
         if (!isZoneLine(line))
@@ -45,14 +48,20 @@ ZoneFile readZoneFile(const std::u16string& path, Report& report)
 
 void writeZoneFile(const std::u16string& path, const std::vector<std::u16string>& lines)
 {
+    writeZoneLines(path, lines.size(), [&lines](size_t i) { return lines[i]; });
+}
+
+void writeZoneLines(const std::u16string& path, size_t count, const std::function<std::u16string(size_t)>& lineAt)
+{
     // The reader delivers a final empty line for a file that ends in a line
     // end; writing it back as such keeps the file's ending as it was.
     CTextFileWrite out(path, kUtf8);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i + 1 == lines.size() && lines[i].empty())
+    for (size_t i = 0; i < count; ++i) {
+        const std::u16string line = lineAt(i);
+        if (i + 1 == count && line.empty())
             break;
-        out.writeText(lines[i]);
-        if (i + 1 < lines.size())
+        out.writeText(line);
+        if (i + 1 < count)
             out.writeEndLine();
     }
     out.close();

@@ -5,6 +5,7 @@
 #include "groundtruth/ZoneLine.h"
 #include "util/Report.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,7 +35,8 @@ struct ZoneFile {
 };
 
 // Every line of the file and every DL_TEXTLINEGT zone.  A file that cannot
-// be opened or read is a runtime failure.
+// be opened or read, or that is cut short (cutShortReason), is a runtime
+// failure.
 ZoneFile readZoneFile(const std::u16string& path, Report& report);
 
 // The points of a polygon attribute value (readPolygon); empty when it has
@@ -44,5 +46,8 @@ std::vector<std::pair<int, int>> parseOutline(std::u16string_view value);
 // Writes the lines (UTF-8, CR LF, as the program writes every file) through
 // the atomic writer.
 void writeZoneFile(const std::u16string& path, const std::vector<std::u16string>& lines);
+// The same for count lines, each as lineAt(i) gives it, so that rewritten
+// lines are never held all at once.
+void writeZoneLines(const std::u16string& path, size_t count, const std::function<std::u16string(size_t)>& lineAt);
 
 }  // namespace tavo

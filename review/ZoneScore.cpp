@@ -1,5 +1,7 @@
 #include "review/ZoneScore.h"
 
+#include "review/ZoneOverlap.h"
+
 #include "align/Paw.h"
 #include "util/Strings.h"
 #include "groundtruth/ZoneVerdict.h"
@@ -130,36 +132,6 @@ constexpr double kNamed = 0.2;
 // Less ink than a stroke this many body heights long is no writing.
 constexpr double kLeastInkBodies = 0.5;
 
-// Largest share of each zone's area that another zone covers.  Zones are
-// visited in row order and each is compared only with those that start
-// before it ends, so the cost follows the zones that share rows.
-std::vector<double> overlapShares(const std::vector<ZoneEntry>& zones)
-{
-    std::vector<size_t> order(zones.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return zones[a].box.row < zones[b].box.row; });
-    std::vector<double> share(zones.size(), 0.0);
-    for (size_t a = 0; a < order.size(); ++a) {
-        const ZoneBox& first = zones[order[a]].box;
-        for (size_t b = a + 1; b < order.size(); ++b) {
-            const ZoneBox& second = zones[order[b]].box;
-            if (second.row >= first.row + first.height)
-                break;
-            // Outlined zones are cut apart along the ink, so their boxes may
-            // share rows without sharing ink.
-            if (!zones[order[a]].outline.empty() && !zones[order[b]].outline.empty())
-                continue;
-            const double area = overlapArea(first, second);
-            if (area <= 0)
-                continue;
-            auto areaOf = [](const ZoneBox& z) { return std::max(1.0, double(z.width) * double(z.height)); };
-            share[order[a]] = std::max(share[order[a]], area / areaOf(first));
-            share[order[b]] = std::max(share[order[b]], area / areaOf(second));
-        }
-    }
-    return share;
-}
 
 // The part of a box inside an outlined area, column by column.
 double sharedArea(const ZoneBox& box, const ZoneArea& area)

@@ -158,6 +158,18 @@ check "2" -verify missing.xml page.txt
 check "2" -import merged.xml failed.xml
 check "2" -lines truncated.tif page.txt failed.xml
 check "2" -words broken.bmp found.xml failed.xml
+# The newer commands' refusals: a zone file cut in the middle of a zone, a
+# pairs folder that cannot be filled; and -pairs over a link planted in its
+# folder (replaced, not followed) and over its own earlier run.
+head -c "$(($(wc -c <checked.xml) * 2 / 3))" checked.xml >cut.xml
+check "2" -check page.tif cut.xml cut.xml
+check "2" -review page.tif cut.xml failed.html
+check "2" -topage page.tif cut.xml failed.xml
+check "2" -pairs page.tif cut.xml pairs
+check "2" -words page.tif cut.xml failed.xml
+check "2" -pairs page.tif words.xml broken.bmp
+ln -sf "$work/page.txt" pairs/page_l0001_w001.png
+check "$ok" -pairs page.tif words.xml pairs
 
 cd / || exit 2
 if [ "$failures" -ne 0 ]; then

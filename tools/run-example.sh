@@ -17,8 +17,14 @@ TAVOALIGN="$PWD/build/tavoalign" tools/tavoalign-page examples/page.tif examples
 
 # result.csv: page, method, statuses of -lines, -words, -verify, -render,
 # lines found, words written, "verdict", statuses of -check and -review,
-# doubtful lines, doubtful words
-IFS=, read -r _ _ s1 s2 s3 s4 lines words verdict s5 s6 dlines dwords <"$out/result.csv"
+# doubtful lines, doubtful words.  The page name may be quoted and hold
+# commas or line breaks, so the other fields are read from the end of the
+# record's last line.
+fields=$(tail -n 1 "$out/result.csv" | awk -F, '{ for (i = NF - 10; i <= NF; ++i) printf "%s%s", $i, (i < NF ? "\t" : "\n") }')
+tab=$(printf '\t')
+IFS=$tab read -r s1 s2 s3 s4 lines words verdict s5 s6 dlines dwords <<EOF
+$fields
+EOF
 verdict=$(echo "$verdict" | tr -d '"')
 case $verdict in
     99999) said="the words reproduce the transcription in reading order" ;;

@@ -3,7 +3,10 @@
 # and handwriting sizes and runs the whole one-page job on each
 # (tools/tavoalign-page) with the AddressSanitizer + UndefinedBehaviorSanitizer
 # build of the program.  Fails when any log reports a sanitizer error or a
-# leak, or when a command ends with a status other than 0 and 3.
+# leak, or when a command ends with a status other than 0 and 3.  Every
+# tenth page also runs the newer commands on its words.xml cut in half
+# (refused with status 2, the file left as it was) and -pairs over a link
+# planted in its folder (replaced, never followed).
 #
 #   tools/soak.sh [N]
 #
@@ -62,9 +65,11 @@ for ((i = 1; i <= count; ++i)); do
         grep -q "$pattern" "$log" 2>/dev/null && problems="$problems [$pattern]"
     done
     # result.csv: page, method, four step statuses ("-" when skipped after a
-    # failure), counts, verdict, the statuses of -check and -review, ...
+    # failure), counts, verdict, the statuses of -check and -review and the
+    # two doubtful counts; read from the end, since a quoted page name may
+    # hold commas.
     if [ -f "$dir/run/result.csv" ]; then
-        statuses=$(cut -d, -f3-6,10,11 "$dir/run/result.csv")
+        statuses=$(tail -n 1 "$dir/run/result.csv" | awk -F, '{ print $(NF-10) "," $(NF-9) "," $(NF-8) "," $(NF-7) "," $(NF-3) "," $(NF-2) }')
         for s in ${statuses//[,\/]/ }; do
             case $s in
             0 | -) ;;  # "-": skipped after the failure reported here
@@ -74,6 +79,31 @@ for ((i = 1; i <= count; ++i)); do
         done
     else
         problems="$problems [no result]"
+    fi
+
+    # Every tenth page also takes the newer commands' failure paths: its
+    # words.xml cut in the middle must be refused (status 2) and left as it
+    # is, and -pairs must replace a link planted in its folder, not follow it.
+    if [ $((i % 10)) -eq 0 ] && [ -s "$dir/run/words.xml" ]; then
+        run="$dir/run"
+        head -c "$(($(wc -c <"$run/words.xml") / 2))" "$run/words.xml" >"$run/cut.xml"
+        cp "$run/cut.xml" "$run/cut-before.xml"
+        for args in "-check $dir/in.tif $run/cut.xml $run/cut.xml" "-topage $dir/in.tif $run/cut.xml $run/cut-page.xml" \
+            "-pairs $dir/in.tif $run/cut.xml $run/cut-pairs"; do
+            # shellcheck disable=SC2086
+            "$TAVOALIGN" $args >>"$run/log.txt" 2>&1
+            status=$?
+            [ "$status" -eq 2 ] || problems="$problems [cut file: status $status for ${args%% *}]"
+        done
+        cmp -s "$run/cut.xml" "$run/cut-before.xml" || problems="$problems [cut file changed]"
+        mkdir -p "$run/pairs" && echo keep >"$run/victim" && ln -sf "$run/victim" "$run/pairs/in_l0001.png"
+        "$TAVOALIGN" -pairs "$dir/in.tif" "$run/words.xml" "$run/pairs" >>"$run/log.txt" 2>&1
+        status=$?
+        { [ "$status" -eq 0 ] || [ "$status" -eq 3 ]; } || problems="$problems [pairs: status $status]"
+        [ "$(cat "$run/victim")" = keep ] || problems="$problems [pairs wrote through a link]"
+        for pattern in "ERROR: AddressSanitizer" "runtime error:" "LeakSanitizer"; do
+            grep -q "$pattern" "$run/log.txt" && [[ $problems != *"[$pattern]"* ]] && problems="$problems [$pattern]"
+        done
     fi
 
     if [ -n "$problems" ]; then

@@ -61,11 +61,15 @@ const std::u16string& ReadingOrder::line(int id) const
     return link ? link->line : empty;
 }
 
-std::optional<ReadingOrder> checkReadingOrder(std::vector<DocumentZone> zones, Report& report)
+namespace {
+
+// The check of checkReadingOrder; lineOf gives each link its line.
+template <class Zones, class LineOf>
+std::optional<ReadingOrder> checkOrder(Zones& zones, LineOf lineOf, Report& report)
 {
     ReadingOrder order;
     std::vector<Named> predecessor;
-    for (DocumentZone& zone : zones) {
+    for (auto& zone : zones) {
         const int id = parseInt(toNarrow(getIdAttribute(zone.text)));
         int next = intAttribute(u"nextZoneID", zone.text);
         if (getAttribute(u"status", zone.text) == u"EXTRA") {
@@ -76,7 +80,7 @@ std::optional<ReadingOrder> checkReadingOrder(std::vector<DocumentZone> zones, R
         }
         if (next == -1)
             next = 0;
-        order.links.push_back({id, next, std::move(zone.text)});
+        order.links.push_back({id, next, lineOf(zone)});
         predecessor.push_back({next, id});
     }
     keepLastPerKey(order.links, [](const ReadingOrder::Link& link) { return link.id; });
@@ -108,6 +112,18 @@ std::optional<ReadingOrder> checkReadingOrder(std::vector<DocumentZone> zones, R
     report.printLine(predecessor.size() <= 2 ? "No Reading Order Found"
                                              : "Cycle Found in Reading Order");
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<ReadingOrder> checkReadingOrder(std::vector<DocumentZone> zones, Report& report)
+{
+    return checkOrder(zones, [](DocumentZone& zone) { return std::move(zone.text); }, report);
+}
+
+std::optional<ReadingOrder> checkReadingChain(const std::vector<DocumentZone>& zones, Report& report)
+{
+    return checkOrder(zones, [](const DocumentZone&) { return std::u16string(); }, report);
 }
 
 }  // namespace tavo

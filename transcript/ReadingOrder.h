@@ -40,4 +40,8 @@ struct ReadingOrder {
 // Order") and nullopt is returned.  n log n in the number of zones.
 std::optional<ReadingOrder> checkReadingOrder(std::vector<DocumentZone> zones, Report& report);
 
+// The same check for a caller that keeps the zones: the links carry no line,
+// so a large file is not held twice.
+std::optional<ReadingOrder> checkReadingChain(const std::vector<DocumentZone>& zones, Report& report);
+
 }  // namespace tavo

@@ -229,8 +229,23 @@ void CTextFileWrite::putNarrow(const char* text, size_t count)
         flushSurrogate();
         putBytes(reinterpret_cast<const unsigned char*>(text), count);
     } else {
-        const std::u16string wide = wideFromUtf8(std::string_view(text, count));
-        putWide(wide.data(), wide.size());
+        // Converted a piece at a time, cut before a byte that starts a
+        // character (or stands alone), so a large text never exists twice
+        // and the result is that of converting it whole.
+        constexpr size_t kPiece = size_t{1} << 16;
+        for (size_t start = 0; start < count;) {
+            size_t end = count;
+            if (count - start > kPiece) {
+                end = start + kPiece;
+                while (end > start && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+                    --end;
+                if (end == start)
+                    end = count;
+            }
+            const std::u16string wide = wideFromUtf8(std::string_view(text + start, end - start));
+            putWide(wide.data(), wide.size());
+            start = end;
+        }
     }
 }
 

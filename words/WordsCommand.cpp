@@ -17,7 +17,7 @@ void runWords(const std::u16string& image, const std::u16string& inXml,
 {
     const ZULImage page = loadWorkingPage(image, report);
     const std::string inName = utf8FromWide(inXml);
-    std::optional<ZoneDocument> input = loadZoneDocument(inXml);
+    std::optional<ZoneDocument> input = loadWholeZoneDocument(inXml);
     if (!input)
         report.fail(inName, "cannot open ground-truth file");
 

@@ -6,6 +6,11 @@
 // A target that is a symbolic link is replaced through the link (the file it
 // points to is updated, the link stays); a target that is a device or a FIFO
 // is written in place, since renaming over it would replace it.
+//
+// The temporary file is "<target>.tmp" and eight of [0-9a-z], locked while
+// it is written.  Such files of the same target that a killed run left
+// behind (older than this process, not locked) are removed when the target is
+// next written; nothing else is.
 #pragma once
 
 #include <string>

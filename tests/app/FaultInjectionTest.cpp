@@ -191,4 +191,35 @@ TEST(FaultInjection, TruncatedImages)
     }
 }
 
+// A ground-truth file cut in half is refused by every newer command that
+// reads one, with the reason; -check in place leaves it as it is.  The older
+// commands read such files as before.
+TEST(FaultInjection, GroundTruthCutShort)
+{
+    TempDir dir;
+    savePage(dir / "page.png", 60, 30, 8);
+    const std::string whole = "<TAVO>\r\n<DL_PAGE>\r\n" + kZone + "\r\n" + kZone + "\r\n</DL_PAGE>\r\n</TAVO>\r\n";
+    const std::string cut = whole.substr(0, whole.rfind(kZone) + kZone.size() / 2);
+    writeFile(dir / "cut.xml", cut);
+    writeFile(dir / "out.xml", kPrevious);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-topage", "page.png", "cut.xml", "out.xml"},
+          {"-toalto", "page.png", "cut.xml", "out.xml"},
+          {"-review", "page.png", "cut.xml", "out.xml"},
+          {"-words", "page.png", "cut.xml", "out.xml"},
+          {"-check", "page.png", "cut.xml", "out.xml"},
+          {"-check", "page.png", "cut.xml", "cut.xml"},
+          {"-pairs", "page.png", "cut.xml", "pairs"}}) {
+        SCOPED_TRACE(args[0] + " " + args[3]);
+        const auto r = runTool(args, dir.path());
+        expectFailureLeavesTarget(r, dir / "out.xml");
+        EXPECT_NE(r.err.find("cut.xml: cut short: ends inside the zone on line 4, without the closing </TAVO>"),
+                  std::string::npos) << r.err;
+        EXPECT_EQ(readFile(dir / "cut.xml"), cut);
+    }
+    EXPECT_FALSE(fs::exists(dir / "pairs"));
+    const auto older = runTool({"-indic", "cut.xml", "out.xml"}, dir.path());
+    EXPECT_EQ(older.status, 0) << older.err;
+}
+
 }  // namespace

@@ -136,4 +136,34 @@ TEST(ZoneDocument, MissingInputAndUnwritableOutput)
     EXPECT_FALSE(std::filesystem::exists(dir / "no"));
 }
 
+TEST(ZoneDocument, CutShortFilesAreToldFromWholeOnes)
+{
+    const std::string zone = "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" row=\"1\" contents=\"x\"> </DL_ZONE>";
+    const std::string head = "\xEF\xBB\xBF<?xml version=\"1.0\"?>";
+    auto reason = [](const std::vector<std::string>& lines) {
+        return tavo::cutShortReason(wideLines(lines)).value_or("whole");
+    };
+    // Whole: closed root (trailing blank lines and spaces allowed), a page
+    // without TAVO, zone lines alone ending with a complete zone.
+    EXPECT_EQ(reason({head, "<TAVO x=\"1\">", "<DL_PAGE>", zone, "</DL_PAGE>", " </TAVO> ", "", ""}), "whole");
+    EXPECT_EQ(reason({"<DL_PAGE width=\"9\">", zone, "</DL_PAGE>"}), "whole");
+    EXPECT_EQ(reason({head, zone, zone, ""}), "whole");
+    // Cut: mid zone, between zones, after the page, empty, a zone-only file
+    // cut inside its last zone.
+    EXPECT_EQ(reason({head, "<TAVO>", "<DL_PAGE>", zone, zone.substr(0, 30)}),
+              "cut short: ends inside the zone on line 5, without the closing </TAVO>");
+    EXPECT_EQ(reason({"<TAVO>", zone, "", ""}), "cut short: ends at line 2, without the closing </TAVO>");
+    EXPECT_EQ(reason({"<TAVO>", "<DL_PAGE>", zone, "</DL_PAGE>"}),
+              "cut short: ends at line 4, without the closing </TAVO>");
+    EXPECT_EQ(reason({"", " "}), "cut short: the file is empty");
+    EXPECT_EQ(reason({head, zone, zone.substr(0, 40)}), "cut short: ends inside the zone on line 3");
+
+    // Only the loader for whole files refuses; the plain one reads on.
+    tavotest::TempDir dir;
+    tavotest::writeFile(dir / "cut.xml", "<TAVO>\r\n" + zone + "\r\n" + zone.substr(0, 20));
+    const std::u16string cut = toWide((dir / "cut.xml").string());
+    EXPECT_EQ(tavo::loadZoneDocument(cut)->zones.size(), 1u);
+    EXPECT_THROW(tavo::loadWholeZoneDocument(cut), tavo::RuntimeFailure);
+}
+
 }  // namespace

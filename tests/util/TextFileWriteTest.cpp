@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <utime.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +40,27 @@ TEST(TextFileWrite, EncodesEachEncoding)
     EXPECT_EQ(written(dir, tavo::kUtf16BigEndian, u"a\u0627"), std::string("\xFE\xFF\0a\x06\x27\0\r\0\n", 10));
     EXPECT_EQ(written(dir, tavo::kUtf16LittleEndian, u"a\u0627"), std::string("\xFF\xFE" "a\0\x27\x06\r\0\n\0", 10));
     EXPECT_EQ(written(dir, tavo::kCodePage, u"\u0627\u0644 \u20AC"), "\xC7\xE1 \x80\r\n");
+}
+
+// A large narrow text is converted in pieces; characters, a four-byte one
+// and broken sequences lying across every piece boundary come out as when
+// the text is converted whole.
+TEST(TextFileWrite, LargeNarrowTextAsIfConvertedWhole)
+{
+    TempDir dir;
+    const std::string unit = "\xD8\xA7" "b\xF0\x9F\x98\x80\xE2\x82\xAC\x80\x80\xC3 \xE2\x82";
+    std::string text;
+    while (text.size() < 300000)
+        text += unit;
+    for (int encoding : {tavo::kUtf8, tavo::kUtf16LittleEndian}) {
+        tavo::CTextFileWrite narrow(wide(dir / "narrow.txt"), encoding);
+        narrow.writeText(text);
+        narrow.close();
+        tavo::CTextFileWrite whole(wide(dir / "whole.txt"), encoding);
+        whole.writeText(tavo::wideFromUtf8(text));
+        whole.close();
+        EXPECT_EQ(readFile(dir / "narrow.txt"), readFile(dir / "whole.txt")) << encoding;
+    }
 }
 
 TEST(TextFileWrite, SurrogatesInUtf8)
@@ -155,6 +179,33 @@ TEST(TextFileWrite, FailedRunLeavesTargetUntouched)
     // Without an exception, a writer that was not closed commits.
     { tavo::CTextFileWrite out(wide(dir / "out.txt"), tavo::kUtf8); out.writeText("new"); }
     EXPECT_EQ(readFile(dir / "out.txt"), "\xEF\xBB\xBFnew");
+}
+
+// Temporary files a killed run left behind are removed when the same target
+// is next written; lookalikes, other targets' files, files newer than the
+// process and files a live writer holds stay.
+TEST(TextFileWrite, LeftoversOfTheSameTargetAreRemoved)
+{
+    TempDir dir;
+    const std::vector<std::string> gone = {"out.txt.tmpab12cd34", "out.txt.tmp00000000"};
+    const std::vector<std::string> kept = {"out.txt.tmpAB12CD34", "out.txt.tmpab12cd3", "out.txt.tmpab12cd345",
+                                           "other.txt.tmpab12cd34", "out.txt.tmplocked00", "out.txt.tmpab12cd35"};
+    for (const auto* names : {&gone, &kept})
+        for (const std::string& name : *names) {
+            writeFile(dir / name, "partial");
+            const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
+            if (name != "out.txt.tmpab12cd35") {  // this one stays new
+                ASSERT_EQ(utime((dir / name).c_str(), &hourAgo), 0);
+            }
+        }
+    const int held = open((dir / "out.txt.tmplocked00").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    { tavo::CTextFileWrite out(wide(dir / "out.txt"), tavo::kUtf8); out.writeText("new"); }
+    close(held);
+    for (const std::string& name : gone)
+        EXPECT_FALSE(fs::exists(dir / name)) << name;
+    for (const std::string& name : kept)
+        EXPECT_TRUE(fs::exists(dir / name)) << name;
 }
 
 TEST(TextFileWrite, InputMayBeTheOutput)
