@@ -7,6 +7,7 @@
 // belong to the page before them.  Prints a row per page (unless --quiet),
 // then per run a row per page kind and the total.  Exit status 2 for bad
 // arguments or an unreadable truth file.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -41,6 +42,10 @@ struct Totals {
     int correctZones = 0, doubtfulCorrect = 0;
     double seconds = 0;
     int timed = 0;
+    int rightWordsDoubted = 0, wrongWordZones = 0, wrongWordsTrusted = 0;
+    std::array<int, 10> binZones{};
+    std::array<double, 10> binConfidence{};
+    std::array<int, 10> binRight{};
 
     void add(const PageScore& s)
     {
@@ -54,6 +59,10 @@ struct Totals {
         correctZones += s.correctZones, doubtfulCorrect += s.doubtfulCorrect;
         if (s.seconds >= 0)
             seconds += s.seconds, ++timed;
+        rightWordsDoubted += s.rightWordsDoubted, wrongWordZones += s.wrongWordZones;
+        wrongWordsTrusted += s.wrongWordsTrusted;
+        for (size_t b = 0; b < binZones.size(); ++b)
+            binZones[b] += s.binZones[b], binConfidence[b] += s.binConfidence[b], binRight[b] += s.binRight[b];
     }
 };
 
@@ -93,6 +102,18 @@ void printHeader(const char* second)
 {
     std::printf(kHeader, "run", second, "pages", "lineR", "lineP", "lineT", "words", "paws", "flag/nd",
                 "silent", "falseA", "s/page");
+}
+
+// Calibration of the word confidences: right words doubted, wrong word
+// zones trusted, expected calibration error.
+void printCalibration(const std::string& run, const std::string& label, const Totals& t)
+{
+    char ece[16];
+    std::snprintf(ece, sizeof ece, "%.3f", calibrationError(t.binZones, t.binConfidence, t.binRight));
+    std::printf("%-10s %-16s %8s %8s %8s %8s\n", run.c_str(), label.c_str(),
+                percent(t.rightWordsDoubted, t.rightWords).c_str(),
+                (std::to_string(t.wrongWordsTrusted) + "/" + std::to_string(t.wrongWordZones)).c_str(),
+                percent(t.wrongWordsTrusted, t.wrongWordZones).c_str(), t.wordPages ? ece : "n/a");
 }
 
 int usage()
@@ -213,5 +234,14 @@ int main(int argc, char** argv)
     }
     for (size_t r = 0; r < runs.size(); ++r)
         printRow(runs[r].name, "all", totals[r]);
+
+    std::printf("\n%-10s %-16s %8s %8s %8s %8s\n", "run", "kind", "rDoubt", "wTrust", "wTrust%", "ECE");
+    for (const std::string& kind : kinds)
+        for (size_t r = 0; r < runs.size(); ++r) {
+            const auto it = byKind[r].find(kind);
+            printCalibration(runs[r].name, kind, it == byKind[r].end() ? Totals{} : it->second);
+        }
+    for (size_t r = 0; r < runs.size(); ++r)
+        printCalibration(runs[r].name, "all", totals[r]);
     return 0;
 }

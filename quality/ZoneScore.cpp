@@ -1,6 +1,7 @@
 #include "quality/ZoneScore.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "util/Strings.h"
@@ -143,6 +144,21 @@ bool sameLineText(const std::string& a, const std::string& b)
 
 bool sameWordText(const std::string& a, const std::string& b) { return withoutSpaces(a) == withoutSpaces(b); }
 
+double calibrationError(const std::array<int, 10>& zones, const std::array<double, 10>& confidence,
+                        const std::array<int, 10>& right)
+{
+    int total = 0;
+    for (int n : zones)
+        total += n;
+    if (total == 0)
+        return 0;
+    double error = 0;
+    for (size_t b = 0; b < zones.size(); ++b)
+        if (zones[b] > 0)
+            error += std::fabs(confidence[b] - right[b]) / total;
+    return error;
+}
+
 PageScore scorePage(const PageTruth& truth, const ZoneFile& lines, const ZoneFile* words)
 {
     PageScore s;
@@ -189,11 +205,26 @@ PageScore scorePage(const PageTruth& truth, const ZoneFile& lines, const ZoneFil
     if (scoreWords) {
         s.truthWords = static_cast<int>(truthWords.size());
         s.wordZones = static_cast<int>(words->zones.size());
+        std::vector<char> right(words->zones.size(), 0);
         for (const auto& [t, f] : matchBoxes(truthWords, boxesOf(words->zones)))
             if (sameWordText(words->zones[f].text, *wordTexts[t])) {
                 ++s.rightWords;
                 countCorrect(words->zones[f]);
+                right[static_cast<size_t>(f)] = 1;
             }
+        for (size_t f = 0; f < words->zones.size(); ++f) {
+            const Zone& zone = words->zones[f];
+            if (right[f]) {
+                s.rightWordsDoubted += zone.doubtful();
+            } else {
+                ++s.wrongWordZones;
+                s.wrongWordsTrusted += !zone.doubtful();
+            }
+            const auto bin = static_cast<size_t>(std::clamp(static_cast<int>(zone.confidence * 10), 0, 9));
+            ++s.binZones[bin];
+            s.binConfidence[bin] += zone.confidence;
+            s.binRight[bin] += right[f];
+        }
     }
 
     auto anyDoubtful = [](const ZoneFile& file) {

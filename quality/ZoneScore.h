@@ -4,6 +4,7 @@
 // run's own doubt set against whether the page needed a second look.
 #pragma once
 
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,10 +60,22 @@ struct PageScore {
     int truthWords = 0, wordZones = 0, rightWords = 0;
     int truthPaws = 0, pawBoxes = 0, matchedPaws = 0;
     int correctZones = 0, doubtfulCorrect = 0;  // zones matched with the right text
+    // Calibration of the word zones' confidence: right words doubted, wrong
+    // word zones (no right match) trusted, and per tenth of confidence the
+    // zones, their summed confidence and how many were right.
+    int rightWordsDoubted = 0, wrongWordZones = 0, wrongWordsTrusted = 0;
+    std::array<int, 10> binZones{};
+    std::array<double, 10> binConfidence{};
+    std::array<int, 10> binRight{};
     bool flagged = false;                        // any doubtful zone
     bool neededFlag = false;
     double seconds = -1.0;  // time the run took, negative when not given
 };
+
+// Expected calibration error over the tenths of confidence: the gap between
+// mean confidence and share right, weighted by the zones in each tenth.
+double calibrationError(const std::array<int, 10>& zones, const std::array<double, 10>& confidence,
+                        const std::array<int, 10>& right);
 
 // words may be null (no word file for this page).
 PageScore scorePage(const PageTruth& truth, const ZoneFile& lines, const ZoneFile* words);

@@ -52,8 +52,14 @@ std::u16string withScore(std::u16string line, const ZoneScore& score)
             appendAttribute(line, name, value);
     };
     put(u"confidence", confidenceText(score.confidence));
-    if (verdictOf(score.confidence) != ZoneVerdict::Sure && !score.doubts.empty())
+    if (verdictOf(score.confidence) != ZoneVerdict::Sure && !score.doubts.empty()) {
         put(u"doubt", doubtText(score.doubts));
+    } else if (const size_t at = line.find(u" doubt=\""); at != std::u16string::npos) {
+        // The reasons the zone came with were weighed; a sure zone keeps none.
+        const size_t end = line.find(u'"', at + 8);
+        if (end != std::u16string::npos)
+            line.erase(at, end + 1 - at);
+    }
     return line;
 }
 
@@ -90,9 +96,18 @@ void runCheck(const std::u16string& image, const std::u16string& wordsXml, const
     size_t next = 0;
     writeZoneLines(outXml, checked.words.lines.size(), [&](size_t i) {
         if (next < zones.size() && zones[next].lineIndex == i) {
-            const ZoneScore& score = checked.scores.words[next++];
-            if (!isCheckedZone(checked.words.lines[i]))
-                return withScore(checked.words.lines[i], score);
+            // A checked zone keeps its line as the person left it.
+            if (isCheckedZone(checked.words.lines[i])) {
+                ++next;
+                return checked.words.lines[i];
+            }
+            std::u16string line = checked.words.lines[i];
+            // The confidence the zone came with (the word finder's; 1 when
+            // it had none) is kept beside the checker's, so checking again
+            // weighs the same evidence.
+            if (!zones[next].finderScore)
+                appendAttribute(line, u"finderscore", confidenceText(zones[next].confidence.value_or(1.0)));
+            return withScore(std::move(line), checked.scores.words[next++]);
         }
         return checked.words.lines[i];
     });

@@ -46,6 +46,8 @@ ZoneFile zoneFileOf(std::vector<std::u16string> lines)
         zone.box = readZoneBox(line);
         zone.text = unescapeXml(getWholeAttribute(line, u"contents").value_or(std::u16string()));
         zone.confidence = zoneConfidence(line);
+        if (const auto finder = getWholeAttribute(line, u"finderscore"); finder && !finder->empty())
+            zone.finderScore = std::clamp(std::strtod(toNarrow(*finder).c_str(), nullptr), 0.0, 1.0);
         zone.doubt = getWholeAttribute(line, u"doubt").value_or(std::u16string());
         zone.checked = getWholeAttribute(line, u"checked").value_or(std::u16string()) == u"yes";
         zone.outline = parseOutline(getWholeAttribute(line, u"polygon").value_or(std::u16string()));

@@ -20,6 +20,9 @@ struct ZoneEntry {
     ZoneBox box;
     std::u16string text;   // contents, XML references resolved
     std::optional<double> confidence;  // as the file gives it
+    // The word finder's confidence, which -check keeps beside its own as
+    // `finderscore` so that checking again weighs the same evidence.
+    std::optional<double> finderScore;
     std::u16string doubt;
     bool checked = false;  // checked="yes": a person corrected or confirmed it
     // The `polygon` attribute (page coordinates), as -lines and -words write

@@ -27,6 +27,40 @@ struct PageScores {
     std::vector<ZoneScore> lines;
 };
 
+// The page's own hand, measured on the zones that fit their text well: how
+// many letter bodies a piece of Arabic word (PAW) takes (above 1 for a hand
+// that lifts the pen inside PAWs, below for one whose PAWs touch) and the
+// ink length per body height of expected width.
+struct HandModel {
+    double bodiesPerPaw = 1;
+    double lengthPerWidth = 0;  // 0 when the page gave no measure
+    int zonesUsed = 0;
+};
+
+// What the ink says about one word zone, each a measure of misfit (0 fits).
+struct WordEvidence {
+    double bodies = 0;   // body count off the hand's, in standard deviations
+    double piecesOff = 0;  // bodies off the hand's count less an allowance
+    double length = 0;   // |log| of the ink length over the hand's for the text
+    double cut = 0;      // share of the ink cut off at the zone's edge
+    double overlap = 0;  // share of the zone's area another zone covers
+    double finder = 0;   // -log of the confidence the zone came with (0 without)
+    double line = 0;     // 1 - confidence of the line the word lies on
+    bool empty = false, noInk = false;
+};
+
+// The chance that a word zone with this evidence is right (calibrated on
+// pages with word truth; see docs/review.md).
+double wordProbability(const WordEvidence& e);
+
+// The evidence of every word zone and the hand it was measured against.
+struct PageEvidence {
+    HandModel hand;
+    std::vector<WordEvidence> words;
+};
+PageEvidence pageEvidence(const InkIndex& ink, const std::vector<ZoneEntry>& words,
+                          const std::vector<ZoneEntry>& lines);
+
 // Scores every word zone and every line zone (lines may be empty).  A zone
 // that already carries a confidence keeps the lower of the two and the
 // reasons of both.

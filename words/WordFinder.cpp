@@ -142,8 +142,6 @@ FoundLine findWords(const ZULImage& page, const std::u16string& zoneLine)
     const LinePlan plan = planLine(contents);
     if (plan.words.empty())
         throw UnprocessableZone("the zone has no contents");
-    if (!plan.hasArabic)
-        throw UnprocessableZone("the contents hold no Arabic letters");
     const ZoneBox zone = readZoneBox(zoneLine);
     checkZone(page, zone);
     if (zone.width <= 0 || zone.height <= 0)

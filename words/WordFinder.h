@@ -28,8 +28,9 @@ struct FoundLine {
     std::string doubt;             // why the line as a whole needs a look, if it does
 };
 
-// Throws UnprocessableZone when the zone has no contents, no Arabic letters,
-// lies outside the page or holds no ink.  page is the 24-bit working page.
+// Throws UnprocessableZone when the zone has no contents, lies outside the
+// page or holds no ink.  A line without Arabic letters (a page number, a
+// date, a Latin stamp) is cut into its tokens like any other.  page is the 24-bit working page.
 FoundLine findWords(const ZULImage& page, const std::u16string& zoneLine);
 
 // The zone line of a word as -splitword writes one (offsets holding the PAW

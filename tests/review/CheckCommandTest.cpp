@@ -34,8 +34,11 @@ TEST(CheckCommand, CleanPageScoresEveryZoneAndEndsWithStatusZero)
     const std::string out = readFile(dir / "out.xml");
     EXPECT_EQ(countOf(out, " confidence=\""), 6);
     EXPECT_EQ(countOf(out, "doubt="), 0);
-    // Everything else of the file is kept: the score follows the last attribute.
-    EXPECT_EQ(std::regex_replace(out, std::regex(" confidence=\"[0-9.]*\""), ""), readFile(dir / "words.xml"));
+    // Everything else of the file is kept: the confidence the zone came with
+    // (none: 1.00) and the score follow the last attribute.
+    EXPECT_EQ(countOf(out, " finderscore=\"1.00\" confidence=\""), 6);
+    EXPECT_EQ(std::regex_replace(out, std::regex(" finderscore=\"[0-9.]*\" confidence=\"[0-9.]*\""), ""),
+              readFile(dir / "words.xml"));
 }
 
 TEST(CheckCommand, DoubtfulZonesAreListedWarnedAndEndWithStatusThree)

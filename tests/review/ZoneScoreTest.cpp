@@ -101,16 +101,48 @@ TEST(ZoneScore, LineInkNoWordCoversIsStray)
     EXPECT_TRUE(names(scores.lines[0], "stray"));
 }
 
+// The word finder's confidence is evidence: a very low one makes a word on
+// fitting ink doubtful and its reasons are kept; a high one raises nothing.
 TEST(ZoneScore, GivenConfidenceAndDoubtAreCombined)
 {
     auto s = drawLine(kWords);
-    s.words[0].confidence = 0.3;
+    s.words[0].confidence = 0.05;
     s.words[0].doubt = u"split";
-    s.words[1].confidence = 0.95;  // higher than measured: the measure stands
+    s.words[1].confidence = 0.95;
     const PageScores scores = score(s);
-    EXPECT_DOUBLE_EQ(scores.words[0].confidence, 0.3);
+    EXPECT_NE(verdictOf(scores.words[0].confidence), ZoneVerdict::Sure);
     EXPECT_TRUE(names(scores.words[0], "split"));
     EXPECT_LE(scores.words[1].confidence, 0.95);
+    EXPECT_EQ(verdictOf(scores.words[1].confidence), ZoneVerdict::Sure);
+}
+
+// A hand that lifts the pen inside its pieces is judged against itself:
+// once every piece of the page is drawn in two bodies, the page's rate says
+// so and the words stay sure; a word whose count is off that rate is not.
+TEST(ZoneScore, HandThatLiftsThePenIsLearntFromThePage)
+{
+    const int body = 40, stroke = body / 10, gap = 2 * stroke;
+    auto s = drawLine(kWords, body);
+    for (const ZoneEntry& w : s.words) {  // a white cut through the middle of every piece
+        const int pieces = std::max(1, expectedBodies(w.text));
+        const int width = (w.box.width - 2 - gap * (pieces - 1)) / pieces;
+        for (int p = 0; p < pieces; ++p) {
+            const int middle = w.box.col + 1 + p * (width + gap) + width / 2;
+            for (int x = middle - stroke; x <= middle + stroke; ++x)
+                for (int y = w.box.row; y < w.box.row + w.box.height; ++y)
+                    s.page.zulSetPixel(x, y, 255);
+        }
+    }
+    const PageEvidence evidence = pageEvidence(InkIndex(s.page), s.words, s.lines);
+    EXPECT_GT(evidence.hand.bodiesPerPaw, 1.5);
+    const PageScores scores = score(s);
+    for (const ZoneScore& w : scores.words)
+        EXPECT_EQ(verdictOf(w.confidence), ZoneVerdict::Sure) << w.confidence;
+    EXPECT_EQ(verdictOf(scores.lines[0].confidence), ZoneVerdict::Sure);
+
+    std::swap(s.words[0].text, s.words[3].text);
+    const PageScores swapped = score(s);
+    EXPECT_NE(verdictOf(swapped.words[0].confidence), ZoneVerdict::Sure);
 }
 
 TEST(ZoneScore, ExpectedBodiesCountPiecesDrawnOnTheLine)
