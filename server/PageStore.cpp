@@ -13,6 +13,7 @@
 #include "util/TextFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -486,8 +487,38 @@ PageView loadPage(const PageFiles& page)
     return view;
 }
 
+std::optional<fs::path> pageImage(const PageFiles& page)
+{
+    const ZoneDocument words = loadDocument(page.words);
+    for (const std::u16string& line : words.headerLines)
+        if (getAttribute(u"tavo_type", line) == u"DL_PAGE") {
+            const std::string name = baseName(utf8FromWide(getWholeAttribute(line, u"src").value_or(u"")));
+            std::error_code ec;
+            const fs::path real = fs::canonical(page.folder / name, ec);
+            if (!name.empty() && !ec && isInside(real, page.root) && isRegularFile(real))
+                return real;
+        }
+    return std::nullopt;
+}
+
 SaveResult savePage(const PageFiles& page, const std::string& base, const std::vector<EditZone>& zones)
 {
+    // The page folder's lock, which the commands that work through temp.xml
+    // hold too: a second server or such a command in the folder takes turns
+    // with this save instead of slipping between its check and its write.
+    const int folderFd = ::open(page.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0)
+        while (flock(folderFd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    struct Unlock {
+        int fd;
+        ~Unlock()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } unlock{folderFd};
+
     if (pageVersion(page) != base)
         throw VersionConflict("the page was saved elsewhere since version " + base + " was loaded");
     ZoneDocument words = loadDocument(page.words);

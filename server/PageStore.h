@@ -45,6 +45,10 @@ struct PageView {
 // Throws RuntimeFailure when words.xml cannot be read.
 PageView loadPage(const PageFiles& page);
 
+// The page image words.xml names (DL_PAGE src) in the page's folder, when it
+// is a file inside root.
+std::optional<std::filesystem::path> pageImage(const PageFiles& page);
+
 // The zone of one DL_TEXTLINEGT line (ref 0, line -1).
 EditZone zoneFromLine(const std::u16string& zoneLine, bool isLine);
 

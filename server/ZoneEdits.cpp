@@ -260,6 +260,34 @@ std::vector<EditZone> applyEdit(std::vector<EditZone> zones, const EditOp& op)
     return reorder(std::move(zones), keep, resort, op.type == EditOp::Type::Renumber);
 }
 
+std::vector<EditZone> replaceLineWords(std::vector<EditZone> zones, int line, std::vector<EditZone> words)
+{
+    if (line < 0 || size_t(line) >= zones.size() || !zones[size_t(line)].isLine)
+        throw EditError("zone " + std::to_string(line) + " is not a line");
+    std::vector<bool> keep(zones.size(), true);
+    std::vector<EditBox> checked;
+    for (size_t i = 0; i < zones.size(); ++i) {
+        const EditZone& z = zones[i];
+        if (z.isLine || z.line != line)
+            continue;
+        if (z.checked)
+            checked.push_back(z.box);
+        else
+            keep[i] = false;
+    }
+    for (EditZone& w : words) {
+        if (std::any_of(checked.begin(), checked.end(), [&](const EditBox& c) { return overlap(c, w.box) > 0; }))
+            continue;
+        w.isLine = false;
+        w.line = line;
+        zones.push_back(std::move(w));
+        keep.push_back(true);
+    }
+    std::vector<bool> resort(zones.size(), false);
+    resort[size_t(line)] = true;
+    return reorder(std::move(zones), keep, resort, false);
+}
+
 std::vector<EditZone> renumberZones(std::vector<EditZone> zones, const std::vector<int>& resortLines,
                                     bool sortLines)
 {

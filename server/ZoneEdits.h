@@ -63,6 +63,12 @@ int snapSplitColumn(const EditZone& word, int x);
 // reading order (words right to left).  Throws EditError.
 std::vector<EditZone> applyEdit(std::vector<EditZone> zones, const EditOp& op);
 
+// The zones with the unchecked words of line zone `line` replaced by words
+// (their `line` is set); a new word that overlaps a checked word of the line
+// is left out, so checked words are never replaced.  The line's words are
+// then in reading order.  Throws EditError when `line` is not a line zone.
+std::vector<EditZone> replaceLineWords(std::vector<EditZone> zones, int line, std::vector<EditZone> words);
+
 // Puts the zones in reading order: line zones first (sorted by row when
 // sortLines is set), then the words of each line in the order of the lines,
 // the words of the lines marked in `resort` (all lines when it is empty)

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <regex>
+#include <thread>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -149,6 +150,10 @@ TEST(ServeCommand, RefusesHostileRequestsKeepsMarkupAsDataAndKeepsServing)
     const std::string version = page["version"];
     ASSERT_EQ(page["zones"].size(), 2u);
     EXPECT_EQ(page["transcript"], json::array({"ab cd"}));
+    // Compressing on the loopback only costs time: answers go out as they are.
+    const auto asked = c.Get("/api/zones?page=p1", {{"Accept-Encoding", "br, gzip, deflate"}});
+    EXPECT_EQ(asked->get_header_value("Content-Encoding"), "");
+    EXPECT_EQ(asked->body, zones->body);
 
     // Reading: only files under the folder, whatever the spelling of the path.
     EXPECT_EQ(c.Get("/")->body, "<html>index</html>");
@@ -170,9 +175,11 @@ TEST(ServeCommand, RefusesHostileRequestsKeepsMarkupAsDataAndKeepsServing)
     const json save = {{"base", version}, {"zones", page["zones"]}};
     const std::string body = save.dump();
     EXPECT_EQ(c.Post("/api/save?page=p1", body, "application/json")->status, 403);
-    EXPECT_EQ(c.Post("/api/save?page=p1", {{"X-Tavo-Token", "0" + server.token.substr(1)}}, body,
-                     "application/json")->status,
-              server.token[0] == '0' ? 200 : 403);
+    std::string wrong = server.token;
+    wrong[0] = wrong[0] == '0' ? '1' : '0';  // one digit off
+    EXPECT_EQ(c.Post("/api/save?page=p1", {{"X-Tavo-Token", wrong}}, body, "application/json")->status, 403);
+    EXPECT_EQ(c.Post("/api/save?page=p1", {{"X-Tavo-Token", server.token + "0"}}, body, "application/json")->status,
+              403);
     EXPECT_FALSE(fs::exists(b.root / "p1/history"));
     const httplib::Headers token = {{"X-Tavo-Token", server.token}};
     EXPECT_EQ(c.Post("/api/save?page=p1", token, std::string(9u << 20, '['), "application/json")->status, 413);
@@ -193,6 +200,9 @@ TEST(ServeCommand, RefusesHostileRequestsKeepsMarkupAsDataAndKeepsServing)
     const json badOp = {{"zones", page["zones"]}, {"op", {{"type", "split"}, {"zone", 0}, {"x", 9999}}}};
     EXPECT_EQ(c.Post("/api/edit?page=p1", token, badOp.dump(), "application/json")->status, 400);
     EXPECT_EQ(c.Post("/api/save?page=../p1", token, body, "application/json")->status, 404);
+    const json rewords = {{"zones", page["zones"]}, {"line", 0}};
+    EXPECT_EQ(c.Post("/api/rewords?page=p1", token, rewords.dump(), "application/json")->status, 404);  // no image
+
     EXPECT_FALSE(fs::exists(b.root / "p1/history"));
 
     // Markup typed as a word's text is saved escaped and served as data.
@@ -218,5 +228,33 @@ TEST(ServeCommand, RefusesHostileRequestsKeepsMarkupAsDataAndKeepsServing)
 
     EXPECT_EQ(snapshot(b.outside.path()), outsideBefore);
     EXPECT_EQ(c.Get("/api/zones?page=p1")->status, 200);
+    EXPECT_EQ(server.stop(), 0);
+}
+
+TEST(ServeCommand, OfTwoTabsSavingFromOneVersionOnlyOneWins)
+{
+    Batch b;
+    Server server(b.root);
+    ASSERT_GT(server.port, 0);
+    const json page = json::parse(server.client().Get("/api/zones?page=p1")->body);
+    for (int round = 0; round < 5; ++round) {
+        const std::string version = json::parse(server.client().Get("/api/zones?page=p1")->body)["version"];
+        std::vector<int> status(2);
+        std::vector<std::thread> tabs;
+        for (int tab = 0; tab < 2; ++tab)
+            tabs.emplace_back([&, tab] {
+                json zones = page["zones"];
+                zones[0]["text"] = "tab" + std::to_string(tab) + "-" + std::to_string(round);
+                status[size_t(tab)] = server.client()
+                                          .Post("/api/save?page=p1", {{"X-Tavo-Token", server.token}},
+                                                json{{"base", version}, {"zones", zones}}.dump(), "application/json")
+                                          ->status;
+            });
+        for (std::thread& t : tabs)
+            t.join();
+        std::sort(status.begin(), status.end());
+        EXPECT_EQ(status, (std::vector<int>{200, 409})) << round;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(b.root / "p1/history"), fs::directory_iterator()), 5);
     EXPECT_EQ(server.stop(), 0);
 }

@@ -161,3 +161,17 @@ TEST(ZoneEdits, WordsJoinTheLineTheyOverlapMost)
     EXPECT_EQ(zones[4].line, -1);
     EXPECT_EQ(zones[0].line, -1);  // lines are left alone
 }
+
+TEST(ZoneEdits, WordsFoundAgainNeverReplaceCheckedWords)
+{
+    std::vector<EditZone> zones = page();
+    zones[3].checked = true;  // "cc" was confirmed by a person
+    // The finder's words: one where "cc" stands, two others.
+    const std::vector<EditZone> found = {word(-1, {380, 105, 20, 40}, u"n1"), word(-1, {140, 105, 30, 40}, u"n2"),
+                                         word(-1, {260, 105, 60, 40}, u"n3")};
+    const std::vector<EditZone> out = tavo::replaceLineWords(zones, 0, found);
+    EXPECT_EQ(texts(out), (std::vector<std::u16string>{u"n1", u"n3", u"cc", u"dd"}));
+    EXPECT_EQ(out[3].line, 0);
+    EXPECT_TRUE(out[4].checked);
+    EXPECT_THROW(tavo::replaceLineWords(zones, 2, found), EditError);
+}
