@@ -65,6 +65,11 @@ rows = list(csv.reader(open(sys.argv[1], newline='')))
 assert len(rows) == 1 and len(rows[0]) == 13 and rows[0][0] == sys.argv[2], rows
 PY
 
+# The batch refuses to fill a user's folder, its pages folder among them.
+before=$(ls -la scans | md5sum)
+"$batch" -j 1 scans scans >/dev/null 2>err.txt && fail "the batch filled the pages folder"
+[ "$(ls -la scans | md5sum)" = "$before" ] && grep -q '^tavoalign-batch: scans: ' err.txt || fail "batch refusal: $(cat err.txt)"
+
 # The batch report keeps such records whole, reviews the failed page first
 # and counts failed and doubtful pages right.
 mkdir -p empty out/pages/a out/pages/b out/pages/c
