@@ -362,12 +362,12 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
     // A deque, so that each zone's storage goes as the zone moves to its line.
     std::deque<GtZone> read;
     std::vector<bool> lineZone(order.size(), false);
-    std::vector<std::vector<Point>> lineBaseline(order.size());  // of the line zones
+    std::deque<std::vector<Point>> lineBaselines;  // of the line zones, in order
     for (size_t k = 0; k < order.size(); ++k) {
         read.push_back(readZone(zones[order[k]], clamp, file, report));
         lineZone[k] = givenLine[order[k]] || isLineZone(zones[order[k]].text);
         if (lineZone[k])
-            lineBaseline[k] = baselineOf(zones[order[k]].text, read.back().box, clamp);
+            lineBaselines.push_back(baselineOf(zones[order[k]].text, read.back().box, clamp));
     }
     // A line zone is a line of its own, and the word zones after it that
     // spell its text word by word are its words; other word zones are
@@ -413,8 +413,12 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
         if (!page.wordsFile || lineZone[i]) {
             GtLine line;
             line.zone = std::move(zone);
-            line.baseline = page.wordsFile ? std::move(lineBaseline[i])
-                                           : baselineOf(zones[order[i]].text, line.zone.box, clamp);
+            if (lineZone[i]) {
+                line.baseline = std::move(lineBaselines.front());
+                lineBaselines.pop_front();
+            } else {
+                line.baseline = baselineOf(zones[order[i]].text, line.zone.box, clamp);
+            }
             page.lines.push_back(std::move(line));
             outlined.push_back(true);
             continue;
