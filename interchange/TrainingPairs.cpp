@@ -255,8 +255,9 @@ void runPairs(const std::u16string& image, const std::u16string& zones, const st
             ZULImage crop;
             page.zulSubByteImage(crop, box.left, box.top, box.width(), box.height());
             out.stage(name + ".png", [&](const std::string& path) { png.zulSaveImage(path, crop); });
-            out.stage(name + ".gt.txt",
-                      [&](const std::string& path) { writeUtf8File(wideFromUtf8(path), zone->text + "\n"); });
+            out.stage(name + ".gt.txt", [&, &text = zone->text](const std::string& path) {
+                writeUtf8File(wideFromUtf8(path), text + "\n");
+            });
             const std::string confidence = zone->confidence ? twoDecimals(*zone->confidence) : "";
             manifest += name + "," + stem + "," + zone->id + "," + confidence + "," + split + "\n";
             names.push_back(name);
