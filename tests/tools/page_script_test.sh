@@ -59,6 +59,17 @@ run_job scans/page.tiff scans/page.txt job
 run_job job/page.tiff scans/page.txt job
 [ "$status" -eq 2 ] && [ -f job/page.tiff ] || fail "a folder holding the input: status $status"
 
+# A person's checked zones survive a re-run: refused without --recompute,
+# kept in history/ with it.
+sed -i '0,/<DL_ZONE/s/"> <\/DL_ZONE>/" checked="yes"> <\/DL_ZONE>/' job/words.xml
+grep -q ' checked="yes"' job/words.xml || fail "the test could not mark a zone checked"
+saved=$(md5sum <job/words.xml)
+run_job scans/page.tiff scans/page.txt job
+[ "$status" -eq 2 ] && [ "$(md5sum <job/words.xml)" = "$saved" ] || fail "checked zones recomputed unasked: status $status"
+run_job --recompute scans/page.tiff scans/page.txt job
+[ "$status" -eq 0 ] || [ "$status" -eq 3 ] || fail "--recompute: status $status $(cat err.txt)"
+[ "$(md5sum <job/history/words.1.xml)" = "$saved" ] || fail "--recompute lost the checked words.xml"
+
 # The extension comes from the file name, not from a folder with a dot; the
 # name is one CSV record however odd.
 mkdir in.v2
