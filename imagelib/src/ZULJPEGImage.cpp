@@ -82,6 +82,7 @@ struct JpegInput {
     std::FILE* file = nullptr;
     std::size_t fileSize = 0;
     ZULImage::Buffer pixels;
+    std::vector<JSAMPLE> skimmedRow;  // the one row a skim decodes into
     std::size_t capacity = 0;
     std::size_t rowBytes = 0;
     float xResolution = 0.0f;
@@ -171,8 +172,8 @@ bool skim(JpegInput& in)
     in.info.scale_num = 1;
     in.info.scale_denom = 8;
     jpeg_start_decompress(&in.info);
-    std::vector<JSAMPLE> row(in.info.output_width);
-    JSAMPROW rows[1] = {row.data()};
+    in.skimmedRow.resize(in.info.output_width);
+    JSAMPROW rows[1] = {in.skimmedRow.data()};
     while (in.info.output_scanline < in.info.output_height) {
         jpeg_read_scanlines(&in.info, rows, 1);
     }
