@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 namespace tavo {
 
@@ -224,7 +225,7 @@ bool renderingIsCurrent(const fs::path& rendering, const fs::path& scan)
 
 }  // namespace
 
-std::string reviewHtml(const ReviewContent& c)
+void writeReviewHtml(const ReviewContent& c, const std::function<void(const std::string&)>& write)
 {
     std::vector<ShownZone> shown;
     addZones(shown, c.lines, c.lineScores, true, c.linesLink);
@@ -248,17 +249,36 @@ std::string reviewHtml(const ReviewContent& c)
                        " Keys: <kbd>n</kbd>/<kbd>→</kbd> next doubtful zone, <kbd>p</kbd>/<kbd>←</kbd> previous;"
                        " click a zone for its text.</p>\n</header>\n<main>\n<section id=\"doubtful\">\n<h2>To check (" +
                        std::to_string(doubtful.size()) + ")</h2>\n<ol>\n";
-    for (const ShownZone* z : doubtful)
+    // Handed on a megabyte at a time, so a page of a million zones is never
+    // held whole.
+    auto spill = [&page, &write] {
+        if (page.size() >= (size_t{1} << 20)) {
+            write(page);
+            page.clear();
+        }
+    };
+    for (const ShownZone* z : doubtful) {
         page += doubtfulItem(*z, c.picture, c.width, c.height);
+        spill();
+    }
     page += "</ol>\n</section>\n<section id=\"view\">\n<div id=\"detail\"><div id=\"detail-text\" class=\"ar\" "
             "dir=\"rtl\" lang=\"ar\"></div><div id=\"detail-meta\" class=\"meta\" dir=\"auto\">Click a zone.</div></div>\n"
             "<div class=\"page\"><img src=\"" + escapeHtml(fileUrl(c.picture)) + "\" width=\"" +
             std::to_string(c.width) + "\" height=\"" + std::to_string(c.height) + "\" alt=\"page\">\n<svg viewBox=\"0 0 " +
             std::to_string(c.width) + " " + std::to_string(c.height) + "\" preserveAspectRatio=\"none\">\n";
-    for (const ShownZone& z : shown)
+    for (const ShownZone& z : shown) {
         page += zoneRect(z);
+        spill();
+    }
     page += "</svg></div>\n</section>\n</main>\n<script>" + std::string(kScript) + "</script>\n<script>" +
             kEditorScript + "</script>\n</body>\n</html>\n";
+    write(page);
+}
+
+std::string reviewHtml(const ReviewContent& c)
+{
+    std::string page;
+    writeReviewHtml(c, [&page](const std::string& piece) { page += piece; });
     return page;
 }
 
@@ -279,14 +299,12 @@ void runReview(const std::u16string& image, const std::u16string& wordsXml, cons
     const std::string linesLink = linesXml.empty() ? "" : linkTo(linesXml, folder);
     const std::string wordsLink = linkTo(wordsXml, folder);
     const std::string summary = doubtSummary(checked);
-    const std::string page = reviewHtml({utf8FromWide(image), picture, width, height, checked.lines,
-                                         checked.scores.lines, linesLink, checked.words, checked.scores.words,
-                                         wordsLink, summary});
-
     // The page is opened first, so an unwritable folder stops the command
     // before the images are written, and committed last.
     CTextFileWrite out(html, kUtf8);
-    out.writeText(page);
+    writeReviewHtml({utf8FromWide(image), picture, width, height, checked.lines, checked.scores.lines, linesLink,
+                     checked.words, checked.scores.words, wordsLink, summary},
+                    [&out](const std::string& piece) { out.writeText(piece); });
     if (!shownAsIs && !renderingIsCurrent(folder / picture, scan))
         saveImage(renderingOf(checked.page, tones), (folder / picture).string());
     saveImage(greyPage(checked.page, std::max(1, width / kThumbWidth)), (folder / (stem + "-thumb.png")).string());

@@ -5,6 +5,7 @@
 #include "review/ZoneScore.h"
 #include "util/Report.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ struct ReviewContent {
 
 // The review page: every name and text escaped for where it lands.
 std::string reviewHtml(const ReviewContent& content);
+
+// The same page handed to write piece by piece as it is built.
+void writeReviewHtml(const ReviewContent& content, const std::function<void(const std::string&)>& write);
 
 // Scores the zones as -check does and writes html, which draws the zones
 // over the scan itself (linked relative to the page) and crops its doubtful
