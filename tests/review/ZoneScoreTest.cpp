@@ -144,6 +144,42 @@ TEST(ZoneScore, HandThatLiftsThePenIsLearntFromThePage)
     EXPECT_NE(swapped.words[0].verdict(), ZoneVerdict::Sure);
 }
 
+// A stroke drawn apart above a letter (a kaf's bar, dots drawn as one
+// stroke) rides on it: the hand does not count it as a body of its own, so
+// a word with such strokes is not judged to lift the pen.
+TEST(ZoneScore, StrokesDrawnAboveALetterAreNoBodies)
+{
+    const int body = 40, stroke = body / 10;
+    auto s = drawLine(kWords, body);
+    for (ZoneEntry& w : s.words) {
+        reviewtest::outline(s.page, w.box.col + w.box.width / 4, w.box.row - body / 3, body * 2 / 3, stroke, stroke);
+        w.box.row -= body / 2;
+        w.box.height += body / 2;
+    }
+    const PageEvidence evidence = pageEvidence(InkIndex(s.page), s.words, s.lines);
+    EXPECT_LT(evidence.hand.bodiesPerPaw, 1.2);
+    for (const ZoneScore& w : score(s).words)
+        EXPECT_EQ(w.verdict(), ZoneVerdict::Sure) << w.confidence;
+}
+
+// A doubt makes a zone doubtful at any confidence (a word may be doubted at
+// a high chance of being right); without one the confidence decides alone.
+TEST(ZoneScore, DoubtDecidesTheVerdictBeforeTheConfidence)
+{
+    EXPECT_EQ(verdictOf(0.9, true), ZoneVerdict::Doubtful);
+    EXPECT_EQ(verdictOf(0.1, true), ZoneVerdict::Failed);
+    EXPECT_EQ(verdictOf(0.9, false), ZoneVerdict::Sure);
+    EXPECT_EQ(verdictOf(0.3, false), ZoneVerdict::Doubtful);
+    EXPECT_EQ((ZoneScore{0.9, {"length"}, true}).verdict(), ZoneVerdict::Doubtful);
+    // Written as the chance, with the doubt that decides.
+    auto s = drawLine(kWords);
+    std::swap(s.words[0].text, s.words[3].text);
+    const ZoneScore swapped = score(s).words[0];
+    const std::u16string line = withScore(u"<DL_ZONE id=\"1\"> </DL_ZONE>", swapped);
+    EXPECT_NE(line.find(u" doubt=\""), std::u16string::npos);
+    EXPECT_EQ(verdictOf(zoneConfidence(line).value_or(1), true), swapped.verdict());
+}
+
 TEST(ZoneScore, ExpectedBodiesCountPiecesDrawnOnTheLine)
 {
     EXPECT_EQ(expectedBodies(u"\u062F\u0627\u0631"), 3);                // three letters that never join on
