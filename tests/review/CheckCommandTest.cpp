@@ -98,4 +98,14 @@ TEST(RenderVerdicts, ZonesWithConfidenceTakeTheColourOfTheirVerdict)
     EXPECT_EQ(colour(plain, s.words[1].box), (std::array<int, 3>{255, 0, 0}));
     EXPECT_NE(colour(checked, s.words[0].box), colour(checked, s.words[1].box));
     EXPECT_EQ(colour(checked, s.words[1].box), (std::array<int, 3>{0, 170, 0}));
+
+    // A doubt makes the sure word doubtful (orange) at the same confidence.
+    std::string doc = readFile(dir / "checked.xml");
+    const size_t line = doc.find("contents=\"" + tavo::utf8FromWide(s.words[1].text) + "\"");
+    ASSERT_NE(line, std::string::npos);
+    doc.insert(doc.find("confidence=\"", line), "doubt=\"length\" ");
+    tavotest::writeFile(dir / "doubted.xml", doc);
+    ASSERT_EQ(runTool({"-render", "page.png", "doubted.xml", "doubted.png"}, dir.path()).status, 0);
+    const ZULImage doubted((dir / "doubted.png").string());
+    EXPECT_EQ(colour(doubted, s.words[1].box), (std::array<int, 3>{255, 140, 0}));
 }
