@@ -58,10 +58,11 @@
   }
 
   // ---- the model ----------------------------------------------------------
-  // Below this confidence a zone is in doubt (as -check decides).
+  // A zone with a doubt is in doubt, and one below this confidence (as -check
+  // decides).
   var doubtfulBelow = 0.5;
   function isDoubtful(z) {
-    return !z.checked && (z.confidence !== null && z.confidence !== undefined ? z.confidence < doubtfulBelow : !!z.doubt);
+    return !z.checked && (!!z.doubt || (z.confidence !== null && z.confidence !== undefined && z.confidence < doubtfulBelow));
   }
 
   function lineZones() {

@@ -25,6 +25,18 @@ inline ZoneVerdict verdictOf(double confidence)
     return confidence < kDoubtfulBelow ? ZoneVerdict::Doubtful : ZoneVerdict::Sure;
 }
 
+// The verdict of a zone that may carry a doubt: a zone in doubt is doubtful
+// (failed below kFailedBelow) whatever its confidence, since a word's
+// confidence is the chance that it is right and a zone may be doubted at a
+// high chance; one without a doubt is judged by its confidence alone, as
+// files written before doubts decided the verdict.
+inline ZoneVerdict verdictOf(double confidence, bool doubted)
+{
+    if (!doubted)
+        return verdictOf(confidence);
+    return confidence < kFailedBelow ? ZoneVerdict::Failed : ZoneVerdict::Doubtful;
+}
+
 // The confidence attribute of a zone line, when it has a readable one
 // (clamped to 0..1).
 inline std::optional<double> zoneConfidence(std::u16string_view line)

@@ -14,7 +14,8 @@ namespace tavo {
 
 namespace {
 
-// Zones that carry a confidence are drawn in the colour of their verdict,
+// Zones that carry a confidence are drawn in the colour of their verdict (a
+// zone with a doubt is doubtful whatever its confidence),
 // zones a person checked as sure; the others in red as always.
 MarkColor verdictColor(std::u16string_view line)
 {
@@ -23,7 +24,7 @@ MarkColor verdictColor(std::u16string_view line)
     const std::optional<double> confidence = zoneConfidence(line);
     if (!confidence)
         return kMarkRed;
-    switch (verdictOf(*confidence)) {
+    switch (verdictOf(*confidence, !getWholeAttribute(line, u"doubt").value_or(u"").empty())) {
     case ZoneVerdict::Sure: return {0, 170, 0};
     case ZoneVerdict::Doubtful: return {255, 140, 0};
     case ZoneVerdict::Failed: break;

@@ -34,6 +34,7 @@ int main(int argc, char** argv)
         const tavo::InkIndex ink = tavo::InkIndex::ofPage(page);
         const tavo::PageEvidence evidence = tavo::pageEvidence(ink, words.zones, lines.zones);
         nlohmann::json hand = {{"bodiesPerPaw", evidence.hand.bodiesPerPaw},
+                               {"bodiesSpread", evidence.hand.bodiesSpread},
                                {"lengthPerWidth", evidence.hand.lengthPerWidth},
                                {"zonesUsed", evidence.hand.zonesUsed},
                                {"strokeWidth", ink.strokeWidth()},

@@ -57,9 +57,9 @@ std::string fileUrl(std::string_view path)
 
 std::string cssUrl(std::string_view path) { return "url('" + fileUrl(path) + "')"; }
 
-const char* verdictClass(double confidence)
+const char* verdictClass(ZoneVerdict verdict)
 {
-    switch (verdictOf(confidence)) {
+    switch (verdict) {
     case ZoneVerdict::Sure: return "sure";
     case ZoneVerdict::Doubtful: return "doubtful";
     case ZoneVerdict::Failed: break;

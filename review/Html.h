@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ZULImage.h"
+#include "groundtruth/ZoneVerdict.h"
 
 #include <string>
 #include <string_view>
@@ -37,8 +38,8 @@ std::string fileUrl(std::string_view path);
 // url('...') for a style attribute, from a relative path.
 std::string cssUrl(std::string_view path);
 
-// The CSS class of a confidence: sure, doubtful or failed.
-const char* verdictClass(double confidence);
+// The CSS class of a verdict: sure, doubtful or failed.
+const char* verdictClass(ZoneVerdict verdict);
 
 // The style sheet both review pages share: verdict colours and the Arabic
 // font stack.

@@ -33,7 +33,7 @@ CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXm
 int countDoubtful(const std::vector<ZoneScore>& scores)
 {
     return static_cast<int>(std::count_if(scores.begin(), scores.end(), [](const ZoneScore& s) {
-        return verdictOf(s.confidence) != ZoneVerdict::Sure;
+        return s.verdict() != ZoneVerdict::Sure;
     }));
 }
 
@@ -52,7 +52,7 @@ std::u16string withScore(std::u16string line, const ZoneScore& score)
             appendAttribute(line, name, value);
     };
     put(u"confidence", confidenceText(score.confidence));
-    if (verdictOf(score.confidence) != ZoneVerdict::Sure && !score.doubts.empty()) {
+    if (score.verdict() != ZoneVerdict::Sure && !score.doubts.empty()) {
         put(u"doubt", doubtText(score.doubts));
     } else if (const size_t at = line.find(u" doubt=\""); at != std::u16string::npos) {
         // The reasons the zone came with were weighed; a sure zone keeps none.
@@ -72,7 +72,7 @@ void listDoubtful(const ZoneFile& file, const std::vector<ZoneScore>& scores, co
 {
     for (size_t i = 0; i < file.zones.size(); ++i) {
         const ZoneScore& score = scores[i];
-        if (verdictOf(score.confidence) == ZoneVerdict::Sure)
+        if (score.verdict() == ZoneVerdict::Sure)
             continue;
         const ZoneEntry& zone = file.zones[i];
         const std::string why = utf8FromWide(confidenceText(score.confidence)) + " " +

@@ -109,7 +109,8 @@ PageRow readPage(const fs::path& folder)
         row.words = static_cast<long long>(file.zones.size());
         for (const ZoneEntry& zone : file.zones) {
             row.checked += zone.checked;
-            row.doubtfulWords += !zone.checked && zone.confidence && verdictOf(*zone.confidence) != ZoneVerdict::Sure;
+            row.doubtfulWords += !zone.checked && zone.confidence &&
+                                 verdictOf(*zone.confidence, !zone.doubt.empty()) != ZoneVerdict::Sure;
         }
     }
     row.saved = lastSaved(folder);

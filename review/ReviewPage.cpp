@@ -124,7 +124,7 @@ std::string zoneRect(const ShownZone& z)
     const ZoneBox& b = z.zone->box;
     const std::string conf = utf8FromWide(confidenceText(z.score->confidence));
     std::string out = "<rect id=\"" + z.id + "\" class=\"" + (z.isLine ? "line " : "word ") +
-                      verdictClass(z.score->confidence) + (z.zone->checked ? " checked" : "") + "\" x=\"" +
+                      verdictClass(z.score->verdict()) + (z.zone->checked ? " checked" : "") + "\" x=\"" +
                       std::to_string(b.col) + "\" y=\"" + std::to_string(b.row) + "\" width=\"" +
                       std::to_string(b.width) + "\" height=\"" + std::to_string(b.height) + "\" data-kind=\"" +
                       (z.isLine ? "line" : "word") + "\" data-file=\"" + escapeHtml(fitUtf8(*z.file)) +
@@ -147,13 +147,13 @@ std::string doubtfulItem(const ShownZone& z, const std::string& picture, int pag
     const double h = std::clamp(double(b.row) + b.height + margin, y, double(pageHeight)) - y;
     const double scale = std::min(1.0, kCropWidth / std::max(1.0, w));
     const std::string conf = utf8FromWide(confidenceText(z.score->confidence));
-    return "<li class=\"" + std::string(verdictClass(z.score->confidence)) + "\" data-zone=\"" + z.id +
+    return "<li class=\"" + std::string(verdictClass(z.score->verdict())) + "\" data-zone=\"" + z.id +
            "\" data-confidence=\"" + conf + "\">\n<div class=\"crop\" style=\"width:" + number(w * scale) +
            "px;height:" + number(h * scale) + "px;background-image:" + escapeHtml(cssUrl(picture)) +
            ";background-size:" + number(pageWidth * scale) + "px " + number(pageHeight * scale) +
            "px;background-position:-" + number(x * scale) + "px -" + number(y * scale) + "px\"></div>\n" +
            "<div class=\"ar\" dir=\"rtl\" lang=\"ar\">" + zoneText(z) + "</div>\n<div class=\"meta\">" +
-           "<span class=\"badge " + verdictClass(z.score->confidence) + "\">" + conf + "</span> " +
+           "<span class=\"badge " + verdictClass(z.score->verdict()) + "\">" + conf + "</span> " +
            (z.isLine ? "line" : "word") + " · <bdi>" + doubtOf(z) + "</bdi> · <a href=\"" +
            escapeHtml(fileUrl(*z.file)) + "\">" + htmlName(*z.file) + "</a> line " +
            std::to_string(z.zone->lineNumber) + "</div></li>\n";
@@ -232,7 +232,7 @@ void writeReviewHtml(const ReviewContent& c, const std::function<void(const std:
     addZones(shown, c.words, c.wordScores, false, c.wordsLink);
     std::vector<const ShownZone*> doubtful;
     for (const ShownZone& z : shown)
-        if (verdictOf(z.score->confidence) != ZoneVerdict::Sure && !z.zone->checked)
+        if (z.score->verdict() != ZoneVerdict::Sure && !z.zone->checked)
             doubtful.push_back(&z);
     std::stable_sort(doubtful.begin(), doubtful.end(), [](const ShownZone* a, const ShownZone* b) {
         return a->score->confidence < b->score->confidence;

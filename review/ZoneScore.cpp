@@ -85,10 +85,25 @@ struct InkFit {
     long straddling = 0; // body ink cut off by the zone's edge, either side
 };
 
+constexpr double kWidestLetter = 4;
+
+// Whether component a lies above the upper half of the bigger component b,
+// over at least half of a's columns.
+bool ridesOn(const InkIndex& index, int a, int b)
+{
+    const InkIndex::Box& c = index.component(a);
+    const InkIndex::Box& o = index.component(b);
+    if (index.pixels(b) <= index.pixels(a) || 2 * c.bottom >= o.top + o.bottom)
+        return false;
+    const int shared = std::min(c.right, o.right) - std::max(c.left, o.left) + 1;
+    return 2 * shared >= c.right - c.left + 1;
+}
+
 InkFit measure(const InkIndex& index, const ZoneArea& area)
 {
     const ZoneBox& box = area.box;
     InkFit fit;
+    std::vector<int> held;  // letter bodies mostly inside
     int left = box.col + box.width, right = box.col - 1;
     for (int i : index.touching(box)) {
         const long inside = index.pixelsInside(i, area);
@@ -102,13 +117,30 @@ InkFit measure(const InkIndex& index, const ZoneArea& area)
             continue;
         const long outside = index.pixels(i) - inside;
         if (inside >= outside) {
-            ++fit.bodies;
+            held.push_back(i);
             fit.straddling += outside;
         } else {
             fit.straddling += inside;
         }
     }
     fit.inkWidth = std::max(0, right - left + 1);
+    // A stroke drawn apart above a bigger body (the bar of a kaf, three dots
+    // drawn as one stroke, a mark of some size) rides on that letter and
+    // makes no body of its own.
+    std::sort(held.begin(), held.end(), [&](int a, int b) { return index.component(a).left < index.component(b).left; });
+    for (size_t a = 0; a < held.size(); ++a) {
+        const InkIndex::Box& c = index.component(held[a]);
+        bool rides = false;
+        // Letters are at most a few body heights wide: the bodies to look at
+        // start within that of this one.
+        const double reach = c.left - kWidestLetter * index.bodyHeight();
+        for (size_t b = a; b-- > 0 && !rides && index.component(held[b]).left >= reach;)
+            rides = ridesOn(index, held[a], held[b]);
+        for (size_t b = a + 1; b < held.size() && !rides && index.component(held[b]).left <= c.right; ++b)
+            rides = ridesOn(index, held[a], held[b]);
+        if (!rides)
+            ++fit.bodies;
+    }
     return fit;
 }
 
@@ -221,6 +253,9 @@ ZoneScore finish(std::vector<std::pair<double, const char*>> penalties, const Zo
     }
     if (zone.confidence && *zone.confidence < score.confidence)
         score.confidence = *zone.confidence;
+    score.doubtful = score.confidence < kDoubtfulBelow;
+    if (score.doubtful && score.doubts.empty() && !penalties.empty() && penalties.front().first > 0)
+        score.doubts.emplace_back(penalties.front().second);
     const std::string given = utf8FromWide(normaliseSpaces(zone.doubt));
     for (size_t start = 0; start < given.size();) {
         size_t end = given.find(' ', start);
@@ -231,6 +266,8 @@ ZoneScore finish(std::vector<std::pair<double, const char*>> penalties, const Zo
             score.doubts.push_back(reason);
         start = end + 1;
     }
+    if (score.doubtful && score.doubts.empty())
+        score.doubts.emplace_back("weak");
     return score;
 }
 
@@ -287,21 +324,21 @@ std::u16string doubtText(const std::vector<std::string>& doubts)
 
 namespace {
 
-// Word confidence: logistic over the evidence.  Fitted with
-// tools/fit-confidence.py (logistic regression, L2 0.01, Newton's method) on
-// the word zones of the generated default set and of real development pages
-// with word truth (those weighing four times the generated ones in total),
-// each zone labelled right when its text and box match the truth.  The
-// fitted bias (4.67) is lowered by the log-odds of the doubt threshold that
-// leaves a fifth of the wrong zones trusted on that data (0.94), so a zone
-// is doubtful below 0.5 as everywhere else.
-constexpr double kBias = 1.90;
-constexpr double kPerBodies = 0.22;
-constexpr double kPerLength = 1.83;
-constexpr double kPerCut = 2.20;
+// Word confidence: the chance that the word is right, a logistic over the
+// evidence.  Fitted with tools/fit-confidence.py (logistic regression, L2
+// 0.01, Newton's method) on the word zones of the generated default set and
+// of real development pages with word truth (those weighing four times the
+// generated ones in total), each zone labelled right when its text and box
+// match the truth.  A word is doubtful below the chance that leaves a fifth
+// of the wrong zones trusted on that data.
+constexpr double kBias = 4.69;
+constexpr double kPerBodies = 0.45;
+constexpr double kPerLength = 1.74;
+constexpr double kPerCut = 2.19;
 constexpr double kPerOverlap = 1.23;
-constexpr double kPerFinder = 1.37;
-constexpr double kPerLine = 1.21;
+constexpr double kPerFinder = 1.31;
+constexpr double kPerLine = 1.00;
+constexpr double kWordDoubtBelow = 0.94;
 
 // Pieces off the hand's count, less an allowance of a fifth per piece
 // (pieces of a hand touch, broken strokes add bodies), from which a word is
@@ -318,6 +355,11 @@ constexpr double kStrongCutLow = 0.2, kStrongCutHigh = 0.6;
 constexpr double kHandLength = 0.3;  // |log| of the length ratio
 constexpr double kHandCut = 0.1;
 constexpr int kHandLeastZones = 5;
+// The spread of the body count per expected body: the default, the most a
+// page may claim, and the median's ratio to the mean of a squared
+// deviation (a chi-square of one degree has its median at 0.45 of its mean).
+constexpr double kLeastSpread = 0.35, kMostSpread = 2.0;
+constexpr double kSpreadOfMedian = 1.0 / 0.45;
 
 // Named reasons: the evidence that pulls a word's chance down this much.
 constexpr double kNamedLogit = 0.5;
@@ -328,6 +370,7 @@ HandModel measureHand(const std::vector<InkFit>& fits, const std::vector<ZoneEnt
     HandModel hand;
     hand.lengthPerWidth = typical;
     double bodies = 0, paws = 0;
+    std::vector<std::pair<int, int>> used;  // bodies and pieces of each zone taken
     for (size_t i = 0; i < zones.size(); ++i) {
         if (ratios[i] <= 0 || typical <= 0 || std::abs(std::log(ratios[i] / typical)) > kHandLength)
             continue;
@@ -338,10 +381,21 @@ HandModel measureHand(const std::vector<InkFit>& fits, const std::vector<ZoneEnt
             continue;
         bodies += fits[i].bodies;
         paws += expected;
+        used.emplace_back(fits[i].bodies, expected);
         ++hand.zonesUsed;
     }
-    if (hand.zonesUsed >= kHandLeastZones && paws > 0)
-        hand.bodiesPerPaw = std::clamp(bodies / paws, 0.6, 3.0);
+    if (hand.zonesUsed < kHandLeastZones || paws <= 0)
+        return hand;
+    hand.bodiesPerPaw = std::clamp(bodies / paws, 0.6, 3.0);
+    // The spread: the squared misfit of the count per expected body, less
+    // the variance of a count of one (the median, so that the few zones of
+    // a wrong text among them do not widen it), never below the default.
+    std::vector<double> spreads;
+    for (const auto& [b, p] : used) {
+        const double expected = hand.bodiesPerPaw * p;
+        spreads.push_back((std::pow(b - expected, 2) - 1.0) / expected);
+    }
+    hand.bodiesSpread = std::clamp(kSpreadOfMedian * median(spreads), kLeastSpread, kMostSpread);
     return hand;
 }
 
@@ -372,7 +426,31 @@ Measured measureFits(const InkIndex& index, const std::vector<ZoneEntry>& zones,
 double bodiesOff(int bodies, int paws, const HandModel& hand)
 {
     const double expected = hand.bodiesPerPaw * paws;
-    return std::abs(bodies - expected) / std::sqrt(1.0 + 0.35 * expected);
+    return std::abs(bodies - expected) / std::sqrt(1.0 + hand.bodiesSpread * expected);
+}
+
+}  // namespace
+
+namespace {
+
+// The fitted chance; shifted by the log-odds of the doubt threshold, it is
+// the chance measured against the threshold (0.5 there).
+double fittedChance(const WordEvidence& e, double shift = 0)
+{
+    const double logit = kBias - kPerBodies * e.bodies - kPerLength * e.length - kPerCut * e.cut -
+                         kPerOverlap * e.overlap - kPerFinder * e.finder - kPerLine * e.line;
+    return 1.0 / (1.0 + std::exp(shift - logit));
+}
+
+// Evidence beyond what the fitting data held much of (pieces far off the
+// hand's count, a zone edge through the letters) still rules a zone out,
+// and a line that is most likely wrong passes its doubt on to its words:
+// the share of the fitted chance they leave.
+double ruledOut(const WordEvidence& e)
+{
+    const double strong = (1.0 - ramp(e.piecesOff, kStrongBodiesLow, kStrongBodiesHigh)) *
+                          (1.0 - ramp(e.cut, kStrongCutLow, kStrongCutHigh));
+    return strong * (1.0 - kLineShare * ramp(e.line, kLineWrongLow, 1.0));
 }
 
 }  // namespace
@@ -381,16 +459,7 @@ double wordProbability(const WordEvidence& e)
 {
     if (e.empty || e.noInk)
         return 0;
-    const double logit = kBias - kPerBodies * e.bodies - kPerLength * e.length - kPerCut * e.cut -
-                         kPerOverlap * e.overlap - kPerFinder * e.finder - kPerLine * e.line;
-    // Evidence beyond what the fitting data held much of (pieces far off
-    // the hand's count, a zone edge through the letters) still rules a zone
-    // out: those ramps scale the fitted chance.
-    const double strong = (1.0 - ramp(e.piecesOff, kStrongBodiesLow, kStrongBodiesHigh)) *
-                          (1.0 - ramp(e.cut, kStrongCutLow, kStrongCutHigh));
-    // A line that is most likely wrong passes its doubt on to its words.
-    const double line = 1.0 - kLineShare * ramp(e.line, kLineWrongLow, 1.0);
-    return strong * line / (1.0 + std::exp(-logit));
+    return ruledOut(e) * fittedChance(e);
 }
 
 namespace {
@@ -479,7 +548,9 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
             const int paws = expectedBodies(text);
             e.bodies = bodiesOff(fit.bodies, paws, hand);
             const double expected = hand.bodiesPerPaw * paws;
-            e.piecesOff = std::abs(fit.bodies - expected) - kStrongAllowance * expected;
+            // The allowance widens with the hand's spread.
+            e.piecesOff = std::abs(fit.bodies - expected) -
+                          kStrongAllowance * std::sqrt(hand.bodiesSpread / kLeastSpread) * expected;
             if (words.ratios[i] > 0 && words.typical > 0)
                 e.length = std::abs(std::log(words.ratios[i] / words.typical));
             e.cut = static_cast<double>(fit.straddling) / static_cast<double>(fit.ink);
@@ -498,6 +569,10 @@ ZoneScore wordScore(const WordEvidence& e, const ZoneEntry& zone)
 {
     ZoneScore score;
     score.confidence = wordProbability(e);
+    // Doubtful below the threshold, and sooner as strong evidence scales
+    // the chance down.
+    static const double shift = std::log(kWordDoubtBelow / (1.0 - kWordDoubtBelow));
+    score.doubtful = e.empty || e.noInk || ruledOut(e) * fittedChance(e, shift) < 0.5;
     if (e.empty)
         score.doubts.emplace_back("empty");
     if (e.noInk)
@@ -526,6 +601,13 @@ ZoneScore wordScore(const WordEvidence& e, const ZoneEntry& zone)
         if (std::find(score.doubts.begin(), score.doubts.end(), reason) == score.doubts.end())
             score.doubts.push_back(reason);
         start = end + 1;
+    }
+    if (score.doubtful && score.doubts.empty()) {
+        // Doubted for the sum of small misfits: the largest is named.
+        pulls.push_back({kPerFinder * e.finder, "finder"});
+        score.doubts.emplace_back(std::max_element(pulls.begin(), pulls.end(), [](const auto& a, const auto& b) {
+                                      return a.first < b.first;
+                                  })->second);
     }
     return score;
 }

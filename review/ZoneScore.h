@@ -8,6 +8,7 @@
 // each penalty, and every penalty of note names its reason.
 #pragma once
 
+#include "groundtruth/ZoneVerdict.h"
 #include "review/InkIndex.h"
 #include "review/ZoneFile.h"
 
@@ -20,6 +21,9 @@ namespace tavo {
 struct ZoneScore {
     double confidence = 1;
     std::vector<std::string> doubts;  // short keywords, most serious first
+    bool doubtful = false;            // then doubts names at least one reason
+
+    ZoneVerdict verdict() const { return verdictOf(confidence, doubtful); }
 };
 
 struct PageScores {
@@ -30,9 +34,13 @@ struct PageScores {
 // The page's own hand, measured on the zones that fit their text well: how
 // many letter bodies a piece of Arabic word (PAW) takes (above 1 for a hand
 // that lifts the pen inside PAWs, below for one whose PAWs touch) and the
-// ink length per body height of expected width.
+// ink length per body height of expected width, and how much the count
+// strays from that rate: the variance per expected body (a hand that lifts
+// the pen now and then, or a thin pen that breaks its strokes on the scan,
+// strays more).
 struct HandModel {
     double bodiesPerPaw = 1;
+    double bodiesSpread = 0.35;  // variance of the count per expected body
     double lengthPerWidth = 0;  // 0 when the page gave no measure
     int zonesUsed = 0;
 };

@@ -9,7 +9,7 @@
 #   tools/install-deps.sh [all]   that and what the tests, benchmarks and
 #                                 batch runs need: clang, GoogleTest, Google
 #                                 Benchmark, Pango/Cairo and Arabic fonts (page
-#                                 generator), valgrind, Chromium and Node.js
+#                                 generator), Python's PIL (real-page scores), valgrind, Chromium and Node.js
 #                                 (review pages in a browser), GNU parallel,
 #                                 Slurm and munge (batches as job arrays)
 set -eu
@@ -18,7 +18,7 @@ BUILD="g++ cmake ninja-build pkg-config \
 libtiff-dev libjpeg62-turbo-dev libpng-dev libxml2-dev libicu-dev \
 libcpp-httplib-dev nlohmann-json3-dev"
 REST="build-essential clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev \
-libxml2-utils libpango1.0-dev libcairo2-dev \
+libxml2-utils python3-pil libpango1.0-dev libcairo2-dev \
 fonts-kacst fonts-hosny-amiri fonts-sil-scheherazade fonts-arabeyes \
 parallel valgrind chromium nodejs slurm-wlm munge"
 

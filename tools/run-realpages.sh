@@ -31,6 +31,14 @@ for truth in "$pages"/*.lines.json; do
     [ -n "$image" ] || continue
     TAVOALIGN="$build/tavoalign" "$root/tools/tavoalign-page" "$image" "$pages/$name.txt" "$work/$name" >/dev/null 2>&1
     echo $? >"$work/$name/status"
+    # The scorer tests ink on an 8-bit grey copy of the page; the review
+    # page links a JPEG or PNG page rather than copying it.
+    if [ ! -f "$work/$name/review-page.png" ]; then
+        for py in python3 /usr/bin/python3; do
+            "$py" -c 'import sys; from PIL import Image; Image.open(sys.argv[1]).convert("L").save(sys.argv[2])' \
+                "$image" "$work/$name/grey.png" 2>/dev/null && break
+        done
+    fi
 done
 python3 "$root/tools/score-realpages.py" "$pages" "$work" "${@:2}" | tee "$work/scores.txt"
 echo "per page: $work/scores.txt"

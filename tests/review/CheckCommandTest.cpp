@@ -49,7 +49,7 @@ TEST(CheckCommand, DoubtfulZonesAreListedWarnedAndEndWithStatusThree)
     const auto run = runTool({"-check", "page.png", "words.xml", "words.xml"}, dir.path());
     EXPECT_EQ(run.status, 3);
     // The first and fourth words, on lines 4 and 7 of the file.
-    EXPECT_TRUE(std::regex_search(run.out, std::regex("^words\\.xml:4: word 0\\.[0-4][0-9] [a-z ]*bodies")))
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("^words\\.xml:4: word 0\\.[0-9][0-9] [a-z ]*bodies")))
         << run.out;
     EXPECT_TRUE(std::regex_search(run.out, std::regex("\nwords\\.xml:7: word ")));
     EXPECT_TRUE(run.out.ends_with("\ndoubtful: 0 of 0 lines, 2 of 6 words\n")) << run.out;
@@ -98,4 +98,14 @@ TEST(RenderVerdicts, ZonesWithConfidenceTakeTheColourOfTheirVerdict)
     EXPECT_EQ(colour(plain, s.words[1].box), (std::array<int, 3>{255, 0, 0}));
     EXPECT_NE(colour(checked, s.words[0].box), colour(checked, s.words[1].box));
     EXPECT_EQ(colour(checked, s.words[1].box), (std::array<int, 3>{0, 170, 0}));
+
+    // A doubt makes the sure word doubtful (orange) at the same confidence.
+    std::string doc = readFile(dir / "checked.xml");
+    const size_t line = doc.find("contents=\"" + tavo::utf8FromWide(s.words[1].text) + "\"");
+    ASSERT_NE(line, std::string::npos);
+    doc.insert(doc.find("confidence=\"", line), "doubt=\"length\" ");
+    tavotest::writeFile(dir / "doubted.xml", doc);
+    ASSERT_EQ(runTool({"-render", "page.png", "doubted.xml", "doubted.png"}, dir.path()).status, 0);
+    const ZULImage doubted((dir / "doubted.png").string());
+    EXPECT_EQ(colour(doubted, s.words[1].box), (std::array<int, 3>{255, 140, 0}));
 }

@@ -35,10 +35,10 @@ TEST(ZoneScore, TextsOnTheirOwnInkAreSureAtAnyResolution)
         const PageScores scores = score(drawLine(kWords, body));
         ASSERT_EQ(scores.words.size(), kWords.size());
         for (const ZoneScore& s : scores.words) {
-            EXPECT_EQ(verdictOf(s.confidence), ZoneVerdict::Sure) << body << " " << s.confidence;
+            EXPECT_EQ(s.verdict(), ZoneVerdict::Sure) << body << " " << s.confidence;
             EXPECT_TRUE(s.doubts.empty());
         }
-        EXPECT_EQ(verdictOf(scores.lines[0].confidence), ZoneVerdict::Sure) << body;
+        EXPECT_EQ(scores.lines[0].verdict(), ZoneVerdict::Sure) << body;
     }
 }
 
@@ -48,10 +48,10 @@ TEST(ZoneScore, SwappedTextsAreDoubtful)
     std::swap(s.words[0].text, s.words[3].text);  // one piece and short against three and long
     const PageScores scores = score(s);
     for (size_t i : {size_t{0}, size_t{3}}) {
-        EXPECT_NE(verdictOf(scores.words[i].confidence), ZoneVerdict::Sure) << i;
+        EXPECT_NE(scores.words[i].verdict(), ZoneVerdict::Sure) << i;
         EXPECT_TRUE(names(scores.words[i], "bodies")) << i;
     }
-    EXPECT_EQ(verdictOf(scores.words[1].confidence), ZoneVerdict::Sure);
+    EXPECT_EQ(scores.words[1].verdict(), ZoneVerdict::Sure);
 }
 
 TEST(ZoneScore, ZoneCuttingThroughItsWordIsDoubtful)
@@ -59,7 +59,7 @@ TEST(ZoneScore, ZoneCuttingThroughItsWordIsDoubtful)
     auto s = drawLine(kWords);
     s.words[2].box.width = s.words[2].box.width * 2 / 3;  // the edge runs through the second piece
     const PageScores scores = score(s);
-    EXPECT_NE(verdictOf(scores.words[2].confidence), ZoneVerdict::Sure);
+    EXPECT_NE(scores.words[2].verdict(), ZoneVerdict::Sure);
     EXPECT_TRUE(names(scores.words[2], "cut"));
 }
 
@@ -76,8 +76,8 @@ TEST(ZoneScore, ZonesWithoutTextInkOrSpaceOfTheirOwnAreDoubtful)
     const char* const expected[] = {"empty", "noink", "noink", "noink", "overlap", "overlap"};
     for (size_t i = 0; i < 6; ++i) {
         EXPECT_TRUE(names(scores.words[i], expected[i])) << i;
-        EXPECT_NE(verdictOf(scores.words[i].confidence), ZoneVerdict::Sure) << i;
-        EXPECT_TRUE(i >= 4 || verdictOf(scores.words[i].confidence) == ZoneVerdict::Failed) << i;
+        EXPECT_NE(scores.words[i].verdict(), ZoneVerdict::Sure) << i;
+        EXPECT_TRUE(i >= 4 || scores.words[i].verdict() == ZoneVerdict::Failed) << i;
     }
 }
 
@@ -86,7 +86,7 @@ TEST(ZoneScore, LineWithMoreWordsThanZonesPassesItsDoubtToTheWords)
     auto s = drawLine(kWords);
     s.lines[0].text += u" \u0641\u064A \u0645\u0646";  // two words the zones do not hold
     const PageScores scores = score(s);
-    EXPECT_NE(verdictOf(scores.lines[0].confidence), ZoneVerdict::Sure);
+    EXPECT_NE(scores.lines[0].verdict(), ZoneVerdict::Sure);
     EXPECT_TRUE(names(scores.lines[0], "merged"));
     for (const ZoneScore& w : scores.words)
         EXPECT_TRUE(names(w, "line"));
@@ -110,10 +110,9 @@ TEST(ZoneScore, GivenConfidenceAndDoubtAreCombined)
     s.words[0].doubt = u"split";
     s.words[1].confidence = 0.95;
     const PageScores scores = score(s);
-    EXPECT_NE(verdictOf(scores.words[0].confidence), ZoneVerdict::Sure);
+    EXPECT_NE(scores.words[0].verdict(), ZoneVerdict::Sure);
     EXPECT_TRUE(names(scores.words[0], "split"));
-    EXPECT_LE(scores.words[1].confidence, 0.95);
-    EXPECT_EQ(verdictOf(scores.words[1].confidence), ZoneVerdict::Sure);
+    EXPECT_EQ(scores.words[1].verdict(), ZoneVerdict::Sure);
 }
 
 // A hand that lifts the pen inside its pieces is judged against itself:
@@ -137,12 +136,48 @@ TEST(ZoneScore, HandThatLiftsThePenIsLearntFromThePage)
     EXPECT_GT(evidence.hand.bodiesPerPaw, 1.5);
     const PageScores scores = score(s);
     for (const ZoneScore& w : scores.words)
-        EXPECT_EQ(verdictOf(w.confidence), ZoneVerdict::Sure) << w.confidence;
-    EXPECT_EQ(verdictOf(scores.lines[0].confidence), ZoneVerdict::Sure);
+        EXPECT_EQ(w.verdict(), ZoneVerdict::Sure) << w.confidence;
+    EXPECT_EQ(scores.lines[0].verdict(), ZoneVerdict::Sure);
 
     std::swap(s.words[0].text, s.words[3].text);
     const PageScores swapped = score(s);
-    EXPECT_NE(verdictOf(swapped.words[0].confidence), ZoneVerdict::Sure);
+    EXPECT_NE(swapped.words[0].verdict(), ZoneVerdict::Sure);
+}
+
+// A stroke drawn apart above a letter (a kaf's bar, dots drawn as one
+// stroke) rides on it: the hand does not count it as a body of its own, so
+// a word with such strokes is not judged to lift the pen.
+TEST(ZoneScore, StrokesDrawnAboveALetterAreNoBodies)
+{
+    const int body = 40, stroke = body / 10;
+    auto s = drawLine(kWords, body);
+    for (ZoneEntry& w : s.words) {
+        reviewtest::outline(s.page, w.box.col + w.box.width / 4, w.box.row - body / 3, body * 2 / 3, stroke, stroke);
+        w.box.row -= body / 2;
+        w.box.height += body / 2;
+    }
+    const PageEvidence evidence = pageEvidence(InkIndex(s.page), s.words, s.lines);
+    EXPECT_LT(evidence.hand.bodiesPerPaw, 1.2);
+    for (const ZoneScore& w : score(s).words)
+        EXPECT_EQ(w.verdict(), ZoneVerdict::Sure) << w.confidence;
+}
+
+// A doubt makes a zone doubtful at any confidence (a word may be doubted at
+// a high chance of being right); without one the confidence decides alone.
+TEST(ZoneScore, DoubtDecidesTheVerdictBeforeTheConfidence)
+{
+    EXPECT_EQ(verdictOf(0.9, true), ZoneVerdict::Doubtful);
+    EXPECT_EQ(verdictOf(0.1, true), ZoneVerdict::Failed);
+    EXPECT_EQ(verdictOf(0.9, false), ZoneVerdict::Sure);
+    EXPECT_EQ(verdictOf(0.3, false), ZoneVerdict::Doubtful);
+    EXPECT_EQ((ZoneScore{0.9, {"length"}, true}).verdict(), ZoneVerdict::Doubtful);
+    // Written as the chance, with the doubt that decides.
+    auto s = drawLine(kWords);
+    std::swap(s.words[0].text, s.words[3].text);
+    const ZoneScore swapped = score(s).words[0];
+    const std::u16string line = withScore(u"<DL_ZONE id=\"1\"> </DL_ZONE>", swapped);
+    EXPECT_NE(line.find(u" doubt=\""), std::u16string::npos);
+    EXPECT_EQ(verdictOf(zoneConfidence(line).value_or(1), true), swapped.verdict());
 }
 
 TEST(ZoneScore, ExpectedBodiesCountPiecesDrawnOnTheLine)
@@ -183,7 +218,7 @@ TEST(ZoneScore, SpecksOfAPhotographedPageAreNoLetters)
     for (size_t i = 0; i + 1 < s.words.size(); ++i)  // in the gaps between words, on the line
         speck(s.words[i].box.col + s.words[i].box.width + body / 2 - 2, s.words[i].box.row + body / 4);
     const PageScores scores = score(s);
-    EXPECT_EQ(verdictOf(scores.lines[0].confidence), ZoneVerdict::Sure) << scores.lines[0].confidence;
+    EXPECT_EQ(scores.lines[0].verdict(), ZoneVerdict::Sure) << scores.lines[0].confidence;
     EXPECT_FALSE(names(scores.lines[0], "bodies"));
 }
 
@@ -207,7 +242,7 @@ TEST(ZoneScore, OutlinedLinesSharingRowsAreJudgedByTheirOwnInk)
                           {own.col, below.box.row + below.box.height - 1}};
     const PageScores scores = score(s);
     EXPECT_FALSE(names(scores.lines[0], "overlap"));
-    EXPECT_EQ(verdictOf(scores.lines[0].confidence), ZoneVerdict::Sure) << scores.lines[0].confidence;
+    EXPECT_EQ(scores.lines[0].verdict(), ZoneVerdict::Sure) << scores.lines[0].confidence;
     EXPECT_TRUE(names(scores.lines[1], "noink"));
 }
 
