@@ -2,6 +2,7 @@
 
 #include "review/Html.h"
 #include "review/PageCheck.h"
+#include "review/ScoreCache.h"
 #include "review/EditorAssets.h"
 #include "util/Strings.h"
 #include "util/TextFile.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 namespace tavo {
 
@@ -263,9 +265,18 @@ std::string reviewHtml(const ReviewContent& c)
 }
 
 void runReview(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& html,
-               const std::u16string& linesXml, Report& report)
+               const std::u16string& linesXml, Report& report, const std::u16string& scoresFile)
 {
-    const CheckedPage checked = checkPage(image, wordsXml, linesXml, report);
+    CheckedPage checked = loadCheckedPage(image, wordsXml, linesXml, report);
+    // The scores -check kept for exactly these files are those computed here.
+    const std::optional<KnownScores> known =
+        scoresFile.empty() ? std::nullopt
+                           : readKnownScores(scoresFile, inputDigest(image, wordsXml, linesXml),
+                                             checked.words.zones.size(), checked.lines.zones.size());
+    if (known && known->width == checked.page.zulGetWidth() && known->height == checked.page.zulGetHeight())
+        checked.scores = known->scores;
+    else
+        checked.scores = scoreCheckedPage(InkIndex::ofPage(checked.page), checked.words, checked.lines);
     const fs::path htmlPath = fs::absolute(fs::path(utf8FromWide(html)));
     const fs::path folder = htmlPath.parent_path();
     const std::string stem = htmlPath.stem().string();
