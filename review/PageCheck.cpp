@@ -131,7 +131,8 @@ void runCheck(const std::u16string& image, const std::u16string& wordsXml, const
         // The scores -review computes from the file just written, for it to take.
         const ZoneFile written = readZoneFile(outXml, report);
         writeKnownScores(scoresFile, inputDigest(image, outXml, linesXml),
-                         {ink.pageWidth(), ink.pageHeight(), scoreCheckedPage(ink, written, checked.lines)});
+                         {ink.pageWidth(), ink.pageHeight(), scoreCheckedPage(ink, written, checked.lines),
+                          reviewThumbnail(checked.page)});
     }
 
     listDoubtful(checked.lines, checked.scores.lines, utf8FromWide(linesXml), true, report);

@@ -10,6 +10,8 @@
 
 #include "review/ZoneScore.h"
 
+#include "ZULImage.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,7 +21,12 @@ namespace tavo {
 struct KnownScores {
     int width = 0, height = 0;  // the page's size in pixels
     PageScores scores;
+    ZULImage thumbnail;         // the review page's thumbnail (8-bit)
 };
+
+// The thumbnail of the review page and the batch index: the page in grey,
+// about 240 pixels wide.
+ZULImage reviewThumbnail(const ZULImage& page);
 
 // The digest of the inputs (empty linesXml: none); 0 when a file cannot be
 // read, which no cache matches.
@@ -29,7 +36,7 @@ std::uint64_t inputDigest(const std::u16string& image, const std::u16string& wor
 void writeKnownScores(const std::u16string& path, std::uint64_t digest, const KnownScores& known);
 
 // The scores of the file when it exists, is whole, names this digest and
-// holds this many word and line scores; otherwise nothing.
+// holds this many word and line scores and a thumbnail; otherwise nothing.
 std::optional<KnownScores> readKnownScores(const std::u16string& path, std::uint64_t digest, size_t words,
                                            size_t lines);
 
