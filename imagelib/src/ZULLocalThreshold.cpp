@@ -58,7 +58,7 @@ class NiblackRule {
 public:
     NiblackRule(double k, int minStdDev)
         : m_kk(std::abs(static_cast<int>(k * 100))),
-          m_flatLimit(static_cast<std::int64_t>(minStdDev) * minStdDev)
+          m_flatLimit(static_cast<std::int64_t>(minStdDev) * minStdDev), m_byKk(std::max(m_kk, 1))
     {
     }
 
@@ -69,8 +69,8 @@ public:
     unsigned char decide(int value, std::int64_t mean, std::int64_t variance) const
     {
         const std::int64_t below = mean - value;
-        // (mean - value) x 100 / kk rounded down, exact in doubles (small integers).
-        const std::int64_t scaled = m_kk == 0 ? 0 : quotient(std::max<std::int64_t>(below, 0) * 100, m_kk);
+        // (mean - value) x 100 / kk rounded down.
+        const std::int64_t scaled = m_kk == 0 ? 0 : m_byKk(std::max<std::int64_t>(below, 0) * 100);
         const bool ink = below > 0 && (m_kk == 0 || scaled * scaled >= variance);
         return ink ? 0 : 255;
     }
@@ -87,6 +87,7 @@ public:
 private:
     int m_kk;
     std::int64_t m_flatLimit;
+    Divisor m_byKk;
 };
 
 struct Moments {
