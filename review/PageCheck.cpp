@@ -102,7 +102,8 @@ void runCheck(const std::u16string& image, const std::u16string& wordsXml, const
               const std::u16string& linesXml, Report& report, const std::u16string& scoresFile)
 {
     CheckedPage checked = loadCheckedPage(image, wordsXml, linesXml, report);
-    const InkIndex ink = InkIndex::ofPage(checked.page);
+    ZULImage grey;  // kept for the thumbnail of the scores file
+    const InkIndex ink = InkIndex::ofPage(checked.page, scoresFile.empty() ? nullptr : &grey);
     checked.scores = scoreCheckedPage(ink, checked.words, checked.lines);
     // Each zone line gets its score as it is written (zones come in line
     // order), so the file is not held twice; a checked zone keeps its line as
@@ -132,7 +133,7 @@ void runCheck(const std::u16string& image, const std::u16string& wordsXml, const
         const ZoneFile written = readZoneFile(outXml, report);
         writeKnownScores(scoresFile, inputDigest(image, outXml, linesXml),
                          {ink.pageWidth(), ink.pageHeight(), scoreCheckedPage(ink, written, checked.lines),
-                          reviewThumbnail(checked.page)});
+                          reviewThumbnail(grey.zulHasImageData() ? grey : checked.page)});
     }
 
     listDoubtful(checked.lines, checked.scores.lines, utf8FromWide(linesXml), true, report);
