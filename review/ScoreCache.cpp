@@ -5,11 +5,13 @@
 #include "util/TextFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace tavo {
@@ -62,6 +64,52 @@ bool readLine(std::istream& in, std::string& line)
     return true;
 }
 
+// A reason as one word: '%' and white space as %XX (a reason read from a
+// file may hold any character).
+std::string escaped(const std::string& reason)
+{
+    std::string out;
+    char code[4];
+    for (const char c : reason) {
+        if (c == '%' || std::isspace(static_cast<unsigned char>(c)) || c == '\0') {
+            std::snprintf(code, sizeof code, "%%%02X", static_cast<unsigned char>(c));
+            out += code;
+        } else {
+            out += c;
+        }
+    }
+    if (out.empty())
+        out.push_back('%');  // alone: the empty reason
+    return out;
+}
+
+std::string unescaped(const std::string& word)
+{
+    if (word == "%")
+        return {};
+    std::string out;
+    for (size_t i = 0; i < word.size(); ++i) {
+        unsigned value = 0;
+        if (word[i] == '%' && i + 2 < word.size() && std::sscanf(word.c_str() + i + 1, "%2X", &value) == 1) {
+            out += static_cast<char>(value);
+            i += 2;
+        } else {
+            out += word[i];
+        }
+    }
+    return out;
+}
+
+// The digest of a text, written after the scores so that a damaged file
+// is not taken.
+std::uint64_t textDigest(std::string_view text)
+{
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char c : text)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    return hash;
+}
+
 void writeList(std::string& out, const char* name, const std::vector<ZoneScore>& scores)
 {
     out += std::string(name) + " " + std::to_string(scores.size()) + "\n";
@@ -69,8 +117,10 @@ void writeList(std::string& out, const char* name, const std::vector<ZoneScore>&
     for (const ZoneScore& s : scores) {
         std::snprintf(number, sizeof number, "%.17g", s.confidence);
         out += number;
-        for (const std::string& d : s.doubts)
-            out += " " + d;
+        for (const std::string& d : s.doubts) {
+            out += ' ';
+            out += escaped(d);
+        }
         out += "\n";
     }
 }
@@ -92,7 +142,7 @@ bool readList(std::istream& in, const char* name, size_t count, std::vector<Zone
         if (!(fields >> s.confidence))
             return false;
         while (fields >> word)
-            s.doubts.push_back(word);
+            s.doubts.push_back(unescaped(word));
     }
     return true;
 }
@@ -123,7 +173,10 @@ void writeKnownScores(const std::u16string& path, std::uint64_t digest, const Kn
     text += "thumbnail " + std::to_string(thumb.zulGetWidth()) + " " + std::to_string(thumb.zulGetHeight()) + "\n";
     for (int y = 0; y < thumb.zulGetHeight(); ++y)
         text.append(reinterpret_cast<const char*>(thumb.zulGetRow(y)), static_cast<size_t>(thumb.zulGetWidth()));
-    text += "\nend\n";
+    text += "\n";
+    char end[32];
+    std::snprintf(end, sizeof end, "end %016" PRIx64 "\n", textDigest(text));
+    text += end;
     CTextFileWrite out(path, kCodePage);  // bytes as they are
     out.writeText(text);
     out.close();
@@ -134,26 +187,39 @@ std::optional<KnownScores> readKnownScores(const std::u16string& path, std::uint
 {
     if (digest == 0)
         return std::nullopt;
-    std::ifstream in(utf8FromWide(path), std::ios::binary);
+    std::ifstream file(utf8FromWide(path), std::ios::binary);
+    std::ostringstream whole;
+    whole << file.rdbuf();
+    const std::string text = whole.str();
+    // The last line: "end" and the digest of everything before it.
+    const size_t endAt = text.size() >= 21 ? text.size() - 21 : std::string::npos;
+    char named[32];
+    std::snprintf(named, sizeof named, "end %016" PRIx64 "\n",
+                  endAt == std::string::npos ? 0 : textDigest(std::string_view(text).substr(0, endAt)));
+    if (!file || endAt == std::string::npos || text.compare(endAt, std::string::npos, named) != 0)
+        return std::nullopt;
+    std::istringstream in(text.substr(0, endAt));
     std::string line;
-    if (!in || !readLine(in, line) || line != kHeader || !readLine(in, line))
+    if (!readLine(in, line) || line != kHeader || !readLine(in, line))
         return std::nullopt;
     KnownScores known;
-    std::uint64_t named = 0;
-    if (std::sscanf(line.c_str(), "%" SCNx64 " %d %d", &named, &known.width, &known.height) != 3 || named != digest)
+    std::uint64_t inputs = 0;
+    if (std::sscanf(line.c_str(), "%" SCNx64 " %d %d", &inputs, &known.width, &known.height) != 3 ||
+        inputs != digest || known.width < 1 || known.height < 1)
         return std::nullopt;
     if (!readList(in, "words", words, known.scores.words) || !readList(in, "lines", lines, known.scores.lines) ||
         !readLine(in, line))
         return std::nullopt;
     int w = 0, h = 0;
     char rest = 0;
-    if (std::sscanf(line.c_str(), "thumbnail %d %d%c", &w, &h, &rest) != 2 || w < 1 || h < 1 ||
-        w > known.width || h > known.height)
+    const int factor = std::max(1, known.width / kThumbWidth);
+    if (std::sscanf(line.c_str(), "thumbnail %d %d%c", &w, &h, &rest) != 2 ||
+        w != std::max(1, known.width / factor) || h != std::max(1, known.height / factor))
         return std::nullopt;
     known.thumbnail = ZULImage(w, h, 8, true);
     for (int y = 0; y < h && in; ++y)
         in.read(reinterpret_cast<char*>(known.thumbnail.zulGetRow(y)), w);
-    if (!in || in.get() != '\n' || !readLine(in, line) || line != "end" || in.peek() != EOF)
+    if (!in || in.get() != '\n' || in.peek() != EOF)
         return std::nullopt;
     return known;
 }
