@@ -235,7 +235,8 @@ ZULImage grainPage(int w, int h, unsigned seed, int grain)
     for (int i = 0; i < w * h / 300; ++i) {
         const int x = static_cast<int>(rng() % w), y = static_cast<int>(rng() % h);
         const auto v = static_cast<unsigned char>(rng() % 2 ? rng() % 60 : 120 + rng() % 60);
-        fillRect(page, x, y, 1 + static_cast<int>(rng() % 9), 1 + static_cast<int>(rng() % 4), v);
+        const int sw = 1 + static_cast<int>(rng() % 9), sh = 1 + static_cast<int>(rng() % 4);
+        fillRect(page, x, y, std::min(sw, w - x), std::min(sh, h - y), v);  // cut to the page
     }
     return page;
 }
