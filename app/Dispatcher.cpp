@@ -182,6 +182,19 @@ int checkServeOptions(const Arguments& a)
     return kExitArgumentError;
 }
 
+// -check and -review: the optional lines file at position 5 and the option
+// -scores FILE after the operands.
+std::u16string linesOperand(const Arguments& a) { return a.size() > 5 && a[5] != u"-scores" ? a[5] : std::u16string(); }
+std::u16string scoresOption(const Arguments& a) { return optionValue(a, 5, u"-scores"); }
+
+int checkScoresOption(const Arguments& a)
+{
+    if (!hasOption(a, 5, u"-scores") || !scoresOption(a).empty())
+        return kExitOk;
+    std::cout << "usage: " << utf8FromWide(a[1]) << " page words.xml output [lines.xml] [-scores FILE]" << std::endl;
+    return kExitArgumentError;
+}
+
 const std::vector<Command>& commandTable()
 {
     using G = Group;
@@ -275,10 +288,11 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runImport(a[2], a[3], r); }},
         {u"-validate", "file.xml", G::Interchange, 3, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runValidate(a[2], r); }},
-        {u"-check", "page words.xml output.xml [lines.xml]", G::Review, 5, nullptr, nullptr, false,
-         [](const auto& a, Report& r) { runCheck(a[2], a[3], a[4], optionalOperand(a, 5), r); }},
-        {u"-review", "page words.xml review.html [lines.xml]", G::Review, 5, nullptr, nullptr, false,
-         [](const auto& a, Report& r) { runReview(a[2], a[3], a[4], optionalOperand(a, 5), r); }},
+        {u"-check", "page words.xml output.xml [lines.xml] [-scores FILE]", G::Review, 5, nullptr, checkScoresOption,
+         false, [](const auto& a, Report& r) { runCheck(a[2], a[3], a[4], linesOperand(a), r, scoresOption(a)); }},
+        {u"-review", "page words.xml review.html [lines.xml] [-scores FILE]", G::Review, 5, nullptr,
+         checkScoresOption, false,
+         [](const auto& a, Report& r) { runReview(a[2], a[3], a[4], linesOperand(a), r, scoresOption(a)); }},
         {u"-reviewindex", "batchfolder index.html", G::Review, 4, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runReviewIndex(a[2], a[3], r); }},
         {u"-serve", "folder [--port N]", G::Review, 3, nullptr, checkServeOptions, false,

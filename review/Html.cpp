@@ -103,9 +103,14 @@ ZULImage greyPage(const ZULImage& page, int factor)
         std::fill(counts.begin(), counts.end(), 0);
         for (int sy = y * factor; sy < std::min(height, (y + 1) * factor); ++sy) {
             const unsigned char* row = grey.zulGetRow(sy);
-            for (int x = 0; x < std::min(width, w * factor); ++x) {
-                sums[static_cast<size_t>(x / factor)] += row[x];
-                ++counts[static_cast<size_t>(x / factor)];
+            const int end = std::min(width, w * factor);
+            for (int block = 0, x = 0; x < end; ++block) {
+                const int start = x, stop = std::min(end, x + factor);
+                long sum = 0;
+                for (; x < stop; ++x)
+                    sum += row[x];
+                sums[static_cast<size_t>(block)] += sum;
+                counts[static_cast<size_t>(block)] += stop - start;
             }
         }
         unsigned char* out = small.zulGetRow(y);

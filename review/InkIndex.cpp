@@ -91,13 +91,15 @@ InkIndex::InkIndex(const ZULImage& page)
     }
 }
 
-InkIndex InkIndex::ofPage(const ZULImage& page)
+InkIndex InkIndex::ofPage(const ZULImage& page, ZULImage* keepGrey)
 {
     if (!page.zulHasImageData() || page.zulGetBitsPerPixel() == 1)
         return InkIndex(page);
     ZULImage grey, binary;
     ZULImageConverter::zulConvertImage(grey, page, ZULImageConverter::kGray);
     ZULNiblackBinarization(15, 15, -0.2, 5, 50).zulBinarizeImage(binary, grey);
+    if (keepGrey)
+        *keepGrey = std::move(grey);
     return InkIndex(binary);
 }
 

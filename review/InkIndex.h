@@ -37,7 +37,9 @@ public:
     // local thresholds with an edge check (the one -niblack applies), so
     // faint ink and ink on uneven paper count as on a clean scan, and the
     // texture of a photographed page does not.
-    static InkIndex ofPage(const ZULImage& page);
+    // When grey is given, the grey page binarised is left there (nothing
+    // for a 1-bit page).
+    static InkIndex ofPage(const ZULImage& page, ZULImage* grey = nullptr);
 
     using Box = ZULRunLabeller::Box;
 

@@ -1,5 +1,7 @@
 #include "review/PageCheck.h"
 
+#include "review/ScoreCache.h"
+
 #include "util/Strings.h"
 #include "groundtruth/ZoneLine.h"
 #include "groundtruth/ZoneVerdict.h"
@@ -13,20 +15,31 @@ bool isCheckedZone(std::u16string_view line)
     return getWholeAttribute(line, u"checked").value_or(u"") == u"yes";
 }
 
-CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXml,
-                      const std::u16string& linesXml, Report& report)
+CheckedPage loadCheckedPage(const std::u16string& image, const std::u16string& wordsXml,
+                            const std::u16string& linesXml, Report& report)
 {
     CheckedPage checked{loadWorkingPage(image, report), readZoneFile(wordsXml, report), {}, {}};
     if (!linesXml.empty())
         checked.lines = readZoneFile(linesXml, report);
-    const InkIndex ink = InkIndex::ofPage(checked.page);
-    checked.scores = scorePage(ink, checked.words.zones, checked.lines.zones);
+    return checked;
+}
+
+PageScores scoreCheckedPage(const InkIndex& ink, const ZoneFile& words, const ZoneFile& lines)
+{
+    PageScores scores = scorePage(ink, words.zones, lines.zones);
     // A zone a person corrected or confirmed (checked="yes") is not doubted.
-    for (auto [file, scores] : {std::pair{&checked.words, &checked.scores.words},
-                                std::pair{&checked.lines, &checked.scores.lines}})
+    for (auto [file, list] : {std::pair{&words, &scores.words}, std::pair{&lines, &scores.lines}})
         for (size_t i = 0; i < file->zones.size(); ++i)
             if (isCheckedZone(file->lines[file->zones[i].lineIndex]))
-                (*scores)[i] = ZoneScore{};
+                (*list)[i] = ZoneScore{};
+    return scores;
+}
+
+CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXml,
+                      const std::u16string& linesXml, Report& report)
+{
+    CheckedPage checked = loadCheckedPage(image, wordsXml, linesXml, report);
+    checked.scores = scoreCheckedPage(InkIndex::ofPage(checked.page), checked.words, checked.lines);
     return checked;
 }
 
@@ -86,9 +99,12 @@ void listDoubtful(const ZoneFile& file, const std::vector<ZoneScore>& scores, co
 }  // namespace
 
 void runCheck(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& outXml,
-              const std::u16string& linesXml, Report& report)
+              const std::u16string& linesXml, Report& report, const std::u16string& scoresFile)
 {
-    CheckedPage checked = checkPage(image, wordsXml, linesXml, report);
+    CheckedPage checked = loadCheckedPage(image, wordsXml, linesXml, report);
+    ZULImage grey;  // kept for the thumbnail of the scores file
+    const InkIndex ink = InkIndex::ofPage(checked.page, scoresFile.empty() ? nullptr : &grey);
+    checked.scores = scoreCheckedPage(ink, checked.words, checked.lines);
     // Each zone line gets its score as it is written (zones come in line
     // order), so the file is not held twice; a checked zone keeps its line as
     // the person left it.
@@ -112,6 +128,13 @@ void runCheck(const std::u16string& image, const std::u16string& wordsXml, const
         return checked.words.lines[i];
     });
     std::vector<std::u16string>().swap(checked.words.lines);  // written: its memory goes before the listing grows
+    if (!scoresFile.empty()) {
+        // The scores -review computes from the file just written, for it to take.
+        const ZoneFile written = readZoneFile(outXml, report);
+        writeKnownScores(scoresFile, inputDigest(image, outXml, linesXml),
+                         {ink.pageWidth(), ink.pageHeight(), scoreCheckedPage(ink, written, checked.lines),
+                          reviewThumbnail(grey.zulHasImageData() ? grey : checked.page)});
+    }
 
     listDoubtful(checked.lines, checked.scores.lines, utf8FromWide(linesXml), true, report);
     listDoubtful(checked.words, checked.scores.words, utf8FromWide(wordsXml), false, report);

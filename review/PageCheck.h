@@ -18,6 +18,12 @@ struct CheckedPage {
     PageScores scores;
 };
 
+// Loads the page and the files, scores not yet given.
+CheckedPage loadCheckedPage(const std::u16string& image, const std::u16string& wordsXml,
+                            const std::u16string& linesXml, Report& report);
+// The scores of the zones against the ink, every checked zone sure.
+PageScores scoreCheckedPage(const InkIndex& ink, const ZoneFile& words, const ZoneFile& lines);
+
 // Loads and scores; an unloadable page or an unreadable file is a runtime
 // failure.
 CheckedPage checkPage(const std::u16string& image, const std::u16string& wordsXml,
@@ -38,8 +44,9 @@ std::u16string withScore(std::u16string line, const ZoneScore& score);
 
 // -check: writes the words file with every zone's confidence to outXml,
 // prints the doubtful lines and words one per line and a summary line, and
-// warns of each doubtful zone (exit status 3).
+// warns of each doubtful zone (exit status 3).  With a scores file, also
+// writes there the scores -review computes from outXml (see ScoreCache.h).
 void runCheck(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& outXml,
-              const std::u16string& linesXml, Report& report);
+              const std::u16string& linesXml, Report& report, const std::u16string& scoresFile = {});
 
 }  // namespace tavo

@@ -2,6 +2,7 @@
 
 #include "review/Html.h"
 #include "review/PageCheck.h"
+#include "review/ScoreCache.h"
 #include "review/EditorAssets.h"
 #include "util/Strings.h"
 #include "util/TextFile.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace tavo {
 
@@ -20,8 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Thumbnails are about this wide, in pixels of the screen.
-constexpr int kThumbWidth = 240;
 // Crops of doubtful zones are shown at most this wide.
 constexpr double kCropWidth = 560;
 
@@ -283,18 +283,45 @@ std::string reviewHtml(const ReviewContent& c)
 }
 
 void runReview(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& html,
-               const std::u16string& linesXml, Report& report)
+               const std::u16string& linesXml, Report& report, const std::u16string& scoresFile)
 {
-    const CheckedPage checked = checkPage(image, wordsXml, linesXml, report);
     const fs::path htmlPath = fs::absolute(fs::path(utf8FromWide(html)));
     const fs::path folder = htmlPath.parent_path();
     const std::string stem = htmlPath.stem().string();
     const fs::path scan = fs::absolute(fs::path(utf8FromWide(image)));
     const bool shownAsIs = browserShows(scan);
+
+    // The scores -check kept for exactly these files are those computed here
+    // and come with the page's size and thumbnail, so a scan shown as it is
+    // need not be decoded at all.  Files that do not match (or cannot be
+    // read) are loaded and measured as always, failing as always.
+    const std::uint64_t digest = scoresFile.empty() ? 0 : inputDigest(image, wordsXml, linesXml);
+    CheckedPage checked;
+    if (digest != 0 && shownAsIs) {
+        checked.words = readZoneFile(wordsXml, report);
+        if (!linesXml.empty())
+            checked.lines = readZoneFile(linesXml, report);
+    } else {
+        checked = loadCheckedPage(image, wordsXml, linesXml, report);
+    }
+    std::optional<KnownScores> known =
+        digest == 0 ? std::nullopt
+                    : readKnownScores(scoresFile, digest, checked.words.zones.size(), checked.lines.zones.size());
+    if (known && checked.page.zulHasImageData() &&
+        (known->width != checked.page.zulGetWidth() || known->height != checked.page.zulGetHeight()))
+        known.reset();
+    if (known) {
+        checked.scores = std::move(known->scores);
+    } else {
+        if (!checked.page.zulHasImageData())
+            checked.page = loadWorkingPage(image, report);
+        checked.scores = scoreCheckedPage(InkIndex::ofPage(checked.page), checked.words, checked.lines);
+    }
+    const int width = known ? known->width : checked.page.zulGetWidth();
+    const int height = known ? known->height : checked.page.zulGetHeight();
     const Tones tones = shownAsIs ? Tones::Colour : tonesOf(checked.page);
     const std::string picture = shownAsIs ? relativePath(scan, folder)
                                           : stem + (tones == Tones::BlackAndWhite ? "-page.png" : "-page.jpg");
-    const int width = checked.page.zulGetWidth(), height = checked.page.zulGetHeight();
 
     const std::string linesLink = linesXml.empty() ? "" : linkTo(linesXml, folder);
     const std::string wordsLink = linkTo(wordsXml, folder);
@@ -307,7 +334,7 @@ void runReview(const std::u16string& image, const std::u16string& wordsXml, cons
                     [&out](const std::string& piece) { out.writeText(piece); });
     if (!shownAsIs && !renderingIsCurrent(folder / picture, scan))
         saveImage(renderingOf(checked.page, tones), (folder / picture).string());
-    saveImage(greyPage(checked.page, std::max(1, width / kThumbWidth)), (folder / (stem + "-thumb.png")).string());
+    saveImage(known ? known->thumbnail : reviewThumbnail(checked.page), (folder / (stem + "-thumb.png")).string());
     out.close();
     report.printLine(summary);
 }

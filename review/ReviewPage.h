@@ -38,8 +38,10 @@ void writeReviewHtml(const ReviewContent& content, const std::function<void(cons
 // gets one rendering beside the page, written again only when the scan is
 // newer: <stem>-page.png (1 bit) for a black-and-white page, else
 // <stem>-page.jpg.  Also writes a thumbnail (<stem>-thumb.png)
-// for the batch index.  Prints one summary line, as -check does.
+// for the batch index.  Prints one summary line, as -check does.  With a
+// scores file -check wrote for these very files, takes the scores from it
+// instead of measuring the ink again (the same page results).
 void runReview(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& html,
-               const std::u16string& linesXml, Report& report);
+               const std::u16string& linesXml, Report& report, const std::u16string& scoresFile = {});
 
 }  // namespace tavo

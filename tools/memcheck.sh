@@ -128,6 +128,8 @@ check "$ok" -words page.tif found.xml ink-words.xml -readorderRL
 check "$ok" -check page.tif ink-words.xml checked.xml found.xml
 check "$ok" -render page.tif checked.xml verdicts.png
 check "$ok" -review page.tif checked.xml review.html found.xml
+check "$ok" -check page.tif ink-words.xml kept.xml found.xml -scores scores.txt
+check "$ok" -review page.tif kept.xml review-kept.html found.xml -scores scores.txt
 mkdir -p batch/pages/p1 && cp checked.xml batch/pages/p1/words.xml && touch batch/pages/p1/done
 check "$ok" -reviewindex batch batch/index.html
 cp merged.xml 12-3-45.xml

@@ -14,12 +14,51 @@ constexpr const char* kSource = "..\\src\\ZULLocalThreshold";
 constexpr int kLineNoData = 30;
 constexpr int kLineDepth = 32;
 
+// a / n rounded down, for 0 <= a <= 65025 n and 0 < n < 2^36 (every window
+// of an image that fits in memory): a / n is correctly rounded in doubles,
+// with an error below 2^-37 where a fraction is at least 1 / n away from the
+// next whole number, so it truncates to the integer quotient.
+inline std::int64_t quotient(std::int64_t a, std::int64_t n)
+{
+    return static_cast<std::int64_t>(static_cast<double>(a) / static_cast<double>(n));
+}
+
+// Division by a window's pixel count n as a multiplication and a shift
+// (Granlund and Montgomery): with l = ceil(log2 n) and m = ceil(2^(31+l) / n),
+// a / n rounded down is (a m) >> (31 + l) for every 0 <= a < 2^31, so for a
+// window's sums whenever 65025 n < 2^31; larger windows divide in doubles.
+class Divisor {
+public:
+    explicit Divisor(std::int64_t n = 1) : m_n(n)
+    {
+        if (n >= kLargest)
+            return;
+        while ((std::int64_t{1} << m_shift) < n)
+            ++m_shift;
+        m_shift += 31;
+        m_magic = ((std::int64_t{1} << m_shift) + n - 1) / n;
+    }
+
+    std::int64_t n() const { return m_n; }
+    std::int64_t operator()(std::int64_t a) const
+    {
+        return m_magic ? static_cast<std::int64_t>((static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(m_magic)) >> m_shift)
+                       : quotient(a, m_n);
+    }
+
+private:
+    static constexpr std::int64_t kLargest = (std::int64_t{1} << 31) / (255 * 255);
+    std::int64_t m_n;
+    std::int64_t m_magic = 0;
+    int m_shift = 0;
+};
+
 // Niblack's rule for an open pixel of a window that is not flat.
 class NiblackRule {
 public:
     NiblackRule(double k, int minStdDev)
         : m_kk(std::abs(static_cast<int>(k * 100))),
-          m_flatLimit(static_cast<std::int64_t>(minStdDev) * minStdDev)
+          m_flatLimit(static_cast<std::int64_t>(minStdDev) * minStdDev), m_byKk(std::max(m_kk, 1))
     {
     }
 
@@ -29,17 +68,26 @@ public:
     // With kk 0 the rule is value < mean.
     unsigned char decide(int value, std::int64_t mean, std::int64_t variance) const
     {
-        if (value >= mean)
-            return 255;
-        if (m_kk == 0)
-            return 0;
-        const std::int64_t scaled = (mean - value) * 100 / m_kk;
-        return scaled * scaled >= variance ? 0 : 255;
+        const std::int64_t below = mean - value;
+        // (mean - value) x 100 / kk rounded down.
+        const std::int64_t scaled = m_kk == 0 ? 0 : m_byKk(std::max<std::int64_t>(below, 0) * 100);
+        const bool ink = below > 0 && (m_kk == 0 || scaled * scaled >= variance);
+        return ink ? 0 : 255;
+    }
+
+    // The window with these sums (n pixels, mean = sum / n) is flat:
+    // squares / n - mean^2 <= limit, where both divisions round down, is
+    // squares < (limit + mean^2 + 1) x n.
+    bool isFlat(std::int64_t squares, std::int64_t mean, std::int64_t n) const
+    {
+        // No window's variance exceeds 255^2, so a larger limit acts as that.
+        return squares < (std::min<std::int64_t>(m_flatLimit, 255 * 255) + mean * mean + 1) * n;
     }
 
 private:
     int m_kk;
     std::int64_t m_flatLimit;
+    Divisor m_byKk;
 };
 
 struct Moments {
@@ -94,7 +142,13 @@ public:
             if (y - 1 - m_halfHeight >= 0)
                 addRow(y - 1 - m_halfHeight, -1);
         }
-        m_rows = std::min(y + m_halfHeight, m_height - 1) - std::max(y - m_halfHeight, 0) + 1;
+        const int rows = std::min(y + m_halfHeight, m_height - 1) - std::max(y - m_halfHeight, 0) + 1;
+        if (rows != m_rows) {
+            m_rows = rows;
+            m_divisors.assign(static_cast<std::size_t>(std::min(2 * m_halfWidth + 1, m_width)) + 1, Divisor());
+            for (std::size_t w = 1; w < m_divisors.size(); ++w)
+                m_divisors[w] = Divisor(static_cast<std::int64_t>(w) * m_rows);
+        }
         for (int x = 0; x < m_width; ++x) {
             m_prefix[x + 1] = m_prefix[x] + m_columns[x];
             m_prefixSquares[x + 1] = m_prefixSquares[x] + m_columnSquares[x];
@@ -104,12 +158,17 @@ public:
     int left(int x) const { return std::max(x - m_halfWidth, 0); }
     int right(int x) const { return std::min(x + m_halfWidth, m_width - 1); }
 
-    Moments at(int x) const
+    // The window of pixel x: its sums and its pixel count.
+    struct Window {
+        std::int64_t sum, squares;
+        const Divisor& n;
+    };
+    Window window(int x) const
     {
         const int x0 = left(x);
         const int x1 = right(x) + 1;
-        const std::int64_t n = static_cast<std::int64_t>(x1 - x0) * m_rows;
-        return moments(m_prefix[x1] - m_prefix[x0], m_prefixSquares[x1] - m_prefixSquares[x0], n);
+        return {m_prefix[x1] - m_prefix[x0], m_prefixSquares[x1] - m_prefixSquares[x0],
+                m_divisors[static_cast<std::size_t>(x1 - x0)]};
     }
 
 private:
@@ -132,6 +191,7 @@ private:
     std::vector<std::int32_t> m_columnSquares;
     std::vector<std::int64_t> m_prefix;
     std::vector<std::int64_t> m_prefixSquares;
+    std::vector<Divisor> m_divisors;  // by the window's width
 };
 
 void slidingWindows(const unsigned char* gray, unsigned char* out, int width, int height, int halfWidth,
@@ -154,9 +214,12 @@ void slidingWindows(const unsigned char* gray, unsigned char* out, int width, in
                 o[x++] = 255;
                 continue;
             }
-            const Moments m = sums.at(x);
-            if (!rule.isFlat(m.variance)) {
-                o[x] = rule.decide(in[x], m.mean, m.variance);
+            // Divided by multiplication and decided without a branch on the
+            // pixel, whose side of the mean is a coin toss on grainy paper.
+            const WindowSums::Window win = sums.window(x);
+            const std::int64_t mean = win.n(win.sum);
+            if (!rule.isFlat(win.squares, mean, win.n.n())) {
+                o[x] = rule.decide(in[x], mean, win.n(win.squares) - mean * mean);
                 ++x;
                 continue;
             }

@@ -32,19 +32,25 @@ std::int64_t ZULNiblackBinarization::edgeStrength(const ZULLWComponent& componen
 {
     const int width = binary.zulGetWidth();
     const int height = binary.zulGetHeight();
-    auto paper = [&](int x, int y) {
-        return x >= 0 && x < width && y >= 0 && y < height && binary.zulGetRow(y)[x] == 255;
-    };
     std::int64_t sum = 0;
     std::int64_t count = 0;
     const std::size_t last = component.runs.size() - 1;
     for (std::size_t i = 0; i < component.runs.size(); ++i) {
         const ZULDataruns& run = component.runs[i];
-        const bool wholeRun = i == 0 || i == last;
         const std::int16_t* g = gradient + static_cast<std::size_t>(run.row) * static_cast<std::size_t>(width);
+        if (i == 0 || i == last) {  // the whole run
+            for (int x = run.start; x < run.end; ++x)
+                sum += g[x];
+            count += run.end - run.start;
+            continue;
+        }
+        // A pixel on the edge has paper beside, above or below it (none off the page).
+        const unsigned char* row = binary.zulGetRow(run.row);
+        const unsigned char* above = run.row > 0 ? binary.zulGetRow(run.row - 1) : nullptr;
+        const unsigned char* below = run.row + 1 < height ? binary.zulGetRow(run.row + 1) : nullptr;
         for (int x = run.start; x < run.end; ++x) {
-            if (wholeRun || paper(x - 1, run.row) || paper(x + 1, run.row) || paper(x, run.row - 1) ||
-                paper(x, run.row + 1)) {
+            if ((x > 0 && row[x - 1] == 255) || (x + 1 < width && row[x + 1] == 255) || (above && above[x] == 255) ||
+                (below && below[x] == 255)) {
                 sum += g[x];
                 ++count;
             }

@@ -219,6 +219,47 @@ TEST(LocalThreshold, MatchesDirectWindowSumsAndTheScanRules)
     EXPECT_TRUE(std::equal(slow.begin(), slow.end(), fast.zulGetImageData()));
 }
 
+// A photographed page: shaded paper with grain whose variance lies about
+// the flat limit (so windows fall on both sides of it by a unit), and dark
+// and faint strokes.
+ZULImage grainPage(int w, int h, unsigned seed, int grain)
+{
+    std::mt19937 rng(seed);
+    ZULImage page = grayPage(w, h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int shade = 150 + (x * 60) / w + (y * 30) / h;
+            const int noise = static_cast<int>(rng() % static_cast<unsigned>(2 * grain + 1)) - grain;
+            page.zulGetRow(y)[x] = static_cast<unsigned char>(std::clamp(shade + noise, 0, 255));
+        }
+    for (int i = 0; i < w * h / 300; ++i) {
+        const int x = static_cast<int>(rng() % w), y = static_cast<int>(rng() % h);
+        const auto v = static_cast<unsigned char>(rng() % 2 ? rng() % 60 : 120 + rng() % 60);
+        const int sw = 1 + static_cast<int>(rng() % 9), sh = 1 + static_cast<int>(rng() % 4);
+        fillRect(page, x, y, std::min(sw, w - x), std::min(sh, h - y), v);  // cut to the page
+    }
+    return page;
+}
+
+TEST(LocalThreshold, ExactOnPhotographedPagesForEveryWindowAndLimit)
+{
+    struct Case {
+        int w, h, grain, window, windowHeight, kk, minStd;
+    };
+    unsigned seed = 20;
+    for (const Case c : {Case{180, 130, 8, 15, 15, 20, 5}, Case{180, 130, 9, 15, 15, 20, 5},
+                         Case{150, 90, 5, 14, 8, 25, 3}, Case{120, 100, 12, 31, 5, 150, 7},
+                         Case{90, 70, 3, 1, 1, 20, 0}, Case{90, 70, 6, 3, 9, 50, 1},
+                         Case{100, 60, 10, 15, 15, 20, 100000}, Case{100, 60, 10, 15, 15, 20, -6}}) {
+        const ZULImage page = grainPage(c.w, c.h, seed++, c.grain);
+        const ZULImage fast = zulLocalThreshold(page, c.window, c.windowHeight, -c.kk / 100.0, c.minStd);
+        const std::vector<unsigned char> slow = naiveLocalThreshold(page, c.window, c.windowHeight, c.kk, c.minStd);
+        EXPECT_TRUE(std::equal(slow.begin(), slow.end(), fast.zulGetImageData()))
+            << c.w << "x" << c.h << " grain " << c.grain << " window " << c.window << "x" << c.windowHeight
+            << " limit " << c.minStd;
+    }
+}
+
 TEST(LocalThreshold, FlatPageIsAllPaper)
 {
     for (unsigned char v : {0, 90, 255})

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <regex>
+#include <sstream>
 
 using namespace reviewtest;
 using tavotest::readFile;
@@ -213,4 +214,66 @@ TEST(ReviewPage, ThumbnailsOfStripsStayOnThePage)
     EXPECT_EQ(small.zulGetRow(0)[1], 255 * 150 / 250);
     const ZULImage tiny = tavo::greyPage(ZULImage(1, 1, 8, true), 250);
     EXPECT_EQ(tiny.zulGetWidth(), 1);
+}
+
+// -check -scores keeps what -review would compute from the file it wrote:
+// the review page is the same with or without it, the kept scores are the
+// ones taken, and a file changed since (or a damaged scores file) makes
+// -review measure the ink again.
+TEST(ReviewPage, ScoresKeptByCheckGiveTheSamePageAndOnlyForTheSameFiles)
+{
+    TempDir dir;
+    SynthPage s = swappedPage();
+    s.lines[0].text += u" \u0641\u064A";
+    writePage(s, dir.path());
+    for (const char* sub : {"kept", "measured", "stale", "damaged"})
+        std::filesystem::create_directory(dir / sub);
+    const auto check = runTool({"-check", "page.png", "words.xml", "checked.xml", "lines.xml", "-scores", "s.txt"},
+                               dir.path());
+    ASSERT_EQ(check.status, 3) << check.err;
+    auto review = [&](const char* sub, bool kept) {
+        std::vector<std::string> args = {"-review", "page.png", "checked.xml", std::string(sub) + "/review.html",
+                                          "lines.xml"};
+        if (kept)
+            args.insert(args.end(), {"-scores", "s.txt"});
+        const auto run = runTool(args, dir.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        return std::make_pair(run.out, readFile(dir / sub / "review.html"));
+    };
+    const auto measured = review("measured", false);
+    EXPECT_EQ(review("kept", true), measured);
+    EXPECT_EQ(readFile(dir / "kept/review-thumb.png"), readFile(dir / "measured/review-thumb.png"));
+
+    // Every word made sure in the kept scores: -review shows that.
+    // (The file ends in "end" and the 64-bit FNV-1a digest of what precedes it.)
+    const std::string original = readFile(dir / "s.txt");
+    std::istringstream lines(original.substr(0, original.size() - 21));
+    std::string kept, line;
+    for (int word = -1; std::getline(lines, line);) {
+        if (word >= 0 && word < 6) {
+            line.erase(0, line.find(' '));
+            line.insert(line.begin(), '1');
+            ++word;
+        }
+        word = line == "words 6" ? 0 : word;
+        kept += line + "\n";
+    }
+    std::uint64_t digest = 0xcbf29ce484222325ULL;
+    for (const char c : kept)
+        digest = (digest ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    char end[32];
+    std::snprintf(end, sizeof end, "end %016llx\n", static_cast<unsigned long long>(digest));
+    kept += end;
+    writeFile(dir / "s.txt", kept);
+    const auto taken = review("kept", true);
+    EXPECT_NE(taken.first, measured.first);
+    EXPECT_NE(taken.first.find(", 0 of 6 words"), std::string::npos) << taken.first;
+
+    // The words file changed since: measured again.
+    writeFile(dir / "checked.xml", readFile(dir / "checked.xml") + "\r\n");
+    EXPECT_EQ(review("stale", true).first, measured.first);
+    writeFile(dir / "s.txt", kept.substr(0, kept.size() - 5));
+    EXPECT_EQ(review("damaged", true).first, measured.first);
+    // -scores needs its file name.
+    EXPECT_EQ(runTool({"-review", "page.png", "checked.xml", "r.html", "-scores"}, dir.path()).status, 255);
 }
