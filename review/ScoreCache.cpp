@@ -117,6 +117,7 @@ void writeList(std::string& out, const char* name, const std::vector<ZoneScore>&
     for (const ZoneScore& s : scores) {
         std::snprintf(number, sizeof number, "%.17g", s.confidence);
         out += number;
+        out += s.doubtful ? " d" : " s";  // doubtful or sure, as the checker decided
         for (const std::string& d : s.doubts) {
             out += ' ';
             out += escaped(d);
@@ -139,8 +140,10 @@ bool readList(std::istream& in, const char* name, size_t count, std::vector<Zone
         if (!readLine(in, line))
             return false;
         std::istringstream fields(line);
-        if (!(fields >> s.confidence))
+        std::string verdict;
+        if (!(fields >> s.confidence >> verdict) || (verdict != "d" && verdict != "s"))
             return false;
+        s.doubtful = verdict == "d";
         while (fields >> word)
             s.doubts.push_back(unescaped(word));
     }

@@ -251,8 +251,7 @@ TEST(ReviewPage, ScoresKeptByCheckGiveTheSamePageAndOnlyForTheSameFiles)
     std::string kept, line;
     for (int word = -1; std::getline(lines, line);) {
         if (word >= 0 && word < 6) {
-            line.erase(0, line.find(' '));
-            line.insert(line.begin(), '1');
+            line = "1 s";  // certain, and sure
             ++word;
         }
         word = line == "words 6" ? 0 : word;
