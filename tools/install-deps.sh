@@ -11,7 +11,8 @@
 #                                 Benchmark, Pango/Cairo and Arabic fonts (page
 #                                 generator), valgrind, Chromium and Node.js
 #                                 (review pages in a browser), GNU parallel,
-#                                 Slurm and munge (batches as job arrays)
+#                                 Slurm and munge (batches as job arrays),
+#                                 ImageMagick (grey pages for run-realpages)
 set -eu
 
 BUILD="g++ cmake ninja-build pkg-config \
@@ -20,7 +21,7 @@ libcpp-httplib-dev nlohmann-json3-dev"
 REST="build-essential clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev \
 libxml2-utils libpango1.0-dev libcairo2-dev \
 fonts-kacst fonts-hosny-amiri fonts-sil-scheherazade fonts-arabeyes \
-parallel valgrind chromium nodejs slurm-wlm munge"
+parallel valgrind chromium nodejs slurm-wlm munge imagemagick"
 
 case ${1:-all} in
     build) PACKAGES=$BUILD ;;

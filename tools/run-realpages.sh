@@ -31,6 +31,11 @@ for truth in "$pages"/*.lines.json; do
     [ -n "$image" ] || continue
     TAVOALIGN="$build/tavoalign" "$root/tools/tavoalign-page" "$image" "$pages/$name.txt" "$work/$name" >/dev/null 2>&1
     echo $? >"$work/$name/status"
+    # The word scores read the page's ink from an 8-bit grey PNG; the job's
+    # own review page is kept as JPEG now, so one is made here (ImageMagick).
+    [ -f "$work/$name/review-page.png" ] || for im in /usr/bin/convert convert; do
+        "$im" "$image" -colorspace gray -depth 8 -define png:color-type=0 "$work/$name/grey.png" 2>/dev/null && break
+    done
 done
 python3 "$root/tools/score-realpages.py" "$pages" "$work" "${@:2}" | tee "$work/scores.txt"
 echo "per page: $work/scores.txt"

@@ -307,7 +307,9 @@ def score_page(truth_dir, run_dir, page, features):
         if line >= 0 and line not in lines_with_words:
             continue
         kept.append(a)
-    ink = Ink(os.path.join(run_dir, "review-page.png"))
+    # The grey page the job renders (review-page.png in older runs).
+    grey = os.path.join(run_dir, "review-page.png")
+    ink = Ink(grey if os.path.exists(grey) else os.path.join(run_dir, "grey.png"))
     word_spans = [spans([tuple(p) for p in w["polygon"]]) for w in truth]
     cover = {}
     for k, sp in enumerate(word_spans):
