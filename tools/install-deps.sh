@@ -4,13 +4,14 @@
 #
 #   tools/install-deps.sh build   what building the program and running the
 #                                 example need: compiler, CMake, Ninja,
-#                                 pkg-config, the TIFF, JPEG, PNG, XML and
-#                                 ICU libraries
+#                                 pkg-config, the TIFF, JPEG, PNG, XML, ICU,
+#                                 HTTP server and JSON libraries
 #   tools/install-deps.sh [all]   that and what the tests, benchmarks and
 #                                 batch runs need: clang, GoogleTest, Google
 #                                 Benchmark, Pango/Cairo and Arabic fonts (page
-#                                 generator), Python's PIL (real-page scores), valgrind, Chromium and Node.js
-#                                 (review pages in a browser), GNU parallel,
+#                                 generator), Python's PIL (real-page scores),
+#                                 valgrind, Chromium and Node.js (review
+#                                 pages in a browser), GNU parallel,
 #                                 Slurm and munge (batches as job arrays)
 set -eu
 

@@ -85,7 +85,12 @@ public:
         for (const ExpectedPaw& p : plan.paws)
             weights += p.weight;
         scale_ = weights > 0 ? widths / weights : 1;
-        gapUnit_ = std::max(1.0, 0.5 * ink.stroke + 0.1 * ink.bodyHeight);
+        // A gap that contradicts its boundary costs one unit per two strokes
+        // and two fifths of the body height: handwritten hands space PAWs and
+        // words unevenly (a pen lifted inside a PAW, two words written close),
+        // so the gaps tip the balance only where they disagree clearly and
+        // the widths the letters predict decide the rest.
+        gapUnit_ = std::max(1.0, 2.0 * ink.stroke + 0.4 * ink.bodyHeight);
     }
 
     PawAlignment run()

@@ -217,3 +217,19 @@ TEST(WordFinder, LatinWordKeepsItsPlaceInTheLine)
 }
 
 }  // namespace
+
+// A hand that lifts the pen inside a word and writes the next word close:
+// the gap inside the second word is wider than the gap between the words,
+// and the widths the letters predict must still place the boundary.
+TEST(WordFinder, PenLiftWiderThanTheWordGapStaysInsideTheWord)
+{
+    ZULImage page = whitePage();
+    drawPaw(page, 262, 339);  // bayt
+    drawPaw(page, 206, 255);  // sami', right half, 6 columns after bayt
+    drawPaw(page, 140, 185);  // sami', left half, after a 20-column pen lift
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    EXPECT_EQ(line.words[0].box.col, 262);
+    EXPECT_EQ(line.words[1].box.col, 140);
+    EXPECT_EQ(right(line.words[1].box), 255);
+}
