@@ -242,6 +242,22 @@ double strayShare(const InkIndex& index, const ZoneEntry& line, const ZoneArea& 
     return 1.0 - static_cast<double>(covered) / static_cast<double>(total);
 }
 
+// Adds the reasons a zone came with (from the word finder) that the score
+// does not name yet, in their order.
+void keepGivenReasons(ZoneScore& score, const ZoneEntry& zone)
+{
+    const std::string given = utf8FromWide(normaliseSpaces(zone.doubt));
+    for (size_t start = 0; start < given.size();) {
+        size_t end = given.find(' ', start);
+        if (end == std::string::npos)
+            end = given.size();
+        const std::string reason = given.substr(start, end - start);
+        if (std::find(score.doubts.begin(), score.doubts.end(), reason) == score.doubts.end())
+            score.doubts.push_back(reason);
+        start = end + 1;
+    }
+}
+
 ZoneScore finish(std::vector<std::pair<double, const char*>> penalties, const ZoneEntry& zone)
 {
     std::stable_sort(penalties.begin(), penalties.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -256,16 +272,7 @@ ZoneScore finish(std::vector<std::pair<double, const char*>> penalties, const Zo
     score.doubtful = score.confidence < kDoubtfulBelow;
     if (score.doubtful && score.doubts.empty() && !penalties.empty() && penalties.front().first > 0)
         score.doubts.emplace_back(penalties.front().second);
-    const std::string given = utf8FromWide(normaliseSpaces(zone.doubt));
-    for (size_t start = 0; start < given.size();) {
-        size_t end = given.find(' ', start);
-        if (end == std::string::npos)
-            end = given.size();
-        const std::string reason = given.substr(start, end - start);
-        if (std::find(score.doubts.begin(), score.doubts.end(), reason) == score.doubts.end())
-            score.doubts.push_back(reason);
-        start = end + 1;
-    }
+    keepGivenReasons(score, zone);
     if (score.doubtful && score.doubts.empty())
         score.doubts.emplace_back("weak");
     return score;
@@ -592,16 +599,7 @@ ZoneScore wordScore(const WordEvidence& e, const ZoneEntry& zone)
     name(ramp(e.piecesOff, kStrongBodiesLow, kStrongBodiesHigh) >= kNamed, "bodies");
     name(ramp(e.cut, kStrongCutLow, kStrongCutHigh) >= kNamed, "cut");
     // The reasons the zone came with (from the word finder) are kept.
-    const std::string given = utf8FromWide(normaliseSpaces(zone.doubt));
-    for (size_t start = 0; start < given.size();) {
-        size_t end = given.find(' ', start);
-        if (end == std::string::npos)
-            end = given.size();
-        const std::string reason = given.substr(start, end - start);
-        if (std::find(score.doubts.begin(), score.doubts.end(), reason) == score.doubts.end())
-            score.doubts.push_back(reason);
-        start = end + 1;
-    }
+    keepGivenReasons(score, zone);
     if (score.doubtful && score.doubts.empty()) {
         // Doubted for the sum of small misfits: the largest is named.
         pulls.push_back({kPerFinder * e.finder, "finder"});

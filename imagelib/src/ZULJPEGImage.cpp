@@ -162,6 +162,24 @@ void readHeader(JpegInput& in)
 // entropy-coded data is read, so a file the full decode refuses is refused
 // here too, but no colour is converted and a block's pixels come from its
 // mean alone.  False when libjpeg failed.
+// A decompressor reading a file, the library's errors caught by its own
+// handler and its memory bounded; destroyed with this object.
+struct Decompressor {
+    std::unique_ptr<JpegInput> in = std::make_unique<JpegInput>();
+
+    explicit Decompressor(std::FILE* file)
+    {
+        in->file = file;
+        installErrors(in->errors);
+        in->info.err = &in->errors.manager;
+        jpeg_create_decompress(&in->info);
+        in->info.mem->max_memory_to_use = kLibraryMemory;
+    }
+    ~Decompressor() { jpeg_destroy_decompress(&in->info); }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+};
+
 bool skim(JpegInput& in)
 {
     if (setjmp(in.errors.jump) != 0) {
@@ -250,16 +268,8 @@ bool ZULJPEGImage::zulReadSize(const std::string& path, int& width, int& height)
     if (!file) {
         return false;
     }
-    auto in = std::make_unique<JpegInput>();
-    in->file = file.get();
-    installErrors(in->errors);
-    in->info.err = &in->errors.manager;
-    jpeg_create_decompress(&in->info);
-    in->info.mem->max_memory_to_use = kLibraryMemory;
-    struct Destroy {
-        jpeg_decompress_struct* info;
-        ~Destroy() { jpeg_destroy_decompress(info); }
-    } destroy{&in->info};
+    const Decompressor decompressor(file.get());
+    JpegInput* in = decompressor.in.get();
     if (!skim(*in)) {
         throw ZULFileSupport::zulExplained(
             ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, __LINE__),
@@ -278,17 +288,9 @@ ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
     if (!file) {
         return ZULImage();
     }
-    auto in = std::make_unique<JpegInput>();
-    in->file = file.get();
+    const Decompressor decompressor(file.get());
+    JpegInput* in = decompressor.in.get();
     in->fileSize = static_cast<std::size_t>(std::max<std::int64_t>(ZULFileSupport::zulFileSize(path), 0));
-    installErrors(in->errors);
-    in->info.err = &in->errors.manager;
-    jpeg_create_decompress(&in->info);
-    in->info.mem->max_memory_to_use = kLibraryMemory;
-    struct Destroy {
-        jpeg_decompress_struct* info;
-        ~Destroy() { jpeg_destroy_decompress(info); }
-    } destroy{&in->info};
     if (!decode(*in)) {
         throw ZULFileSupport::zulExplained(
             ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, __LINE__),

@@ -1,4 +1,5 @@
 // -check and the verdict colours of -render, run as the program.
+#include "support/Fixtures.h"
 #include "support/ReviewFixtures.h"
 
 #include "ZULImage.h"
@@ -14,13 +15,6 @@ using tavotest::TempDir;
 
 namespace {
 
-int countOf(const std::string& text, const std::string& what)
-{
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 }  // namespace
 
@@ -32,11 +26,11 @@ TEST(CheckCommand, CleanPageScoresEveryZoneAndEndsWithStatusZero)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "doubtful: 0 of 1 lines, 0 of 6 words\n");
     const std::string out = readFile(dir / "out.xml");
-    EXPECT_EQ(countOf(out, " confidence=\""), 6);
-    EXPECT_EQ(countOf(out, "doubt="), 0);
+    EXPECT_EQ(tavotest::countOf(out, " confidence=\""), 6);
+    EXPECT_EQ(tavotest::countOf(out, "doubt="), 0);
     // Everything else of the file is kept: the confidence the zone came with
     // (none: 1.00) and the score follow the last attribute.
-    EXPECT_EQ(countOf(out, " finderscore=\"1.00\" confidence=\""), 6);
+    EXPECT_EQ(tavotest::countOf(out, " finderscore=\"1.00\" confidence=\""), 6);
     EXPECT_EQ(std::regex_replace(out, std::regex(" finderscore=\"[0-9.]*\" confidence=\"[0-9.]*\""), ""),
               readFile(dir / "words.xml"));
 }
@@ -53,13 +47,13 @@ TEST(CheckCommand, DoubtfulZonesAreListedWarnedAndEndWithStatusThree)
         << run.out;
     EXPECT_TRUE(std::regex_search(run.out, std::regex("\nwords\\.xml:7: word ")));
     EXPECT_TRUE(run.out.ends_with("\ndoubtful: 0 of 0 lines, 2 of 6 words\n")) << run.out;
-    EXPECT_EQ(countOf(run.err, "tavoalign: -check: words.xml:"), 2) << run.err;
-    EXPECT_EQ(countOf(run.err, "zone in doubt"), 2);
+    EXPECT_EQ(tavotest::countOf(run.err, "tavoalign: -check: words.xml:"), 2) << run.err;
+    EXPECT_EQ(tavotest::countOf(run.err, "zone in doubt"), 2);
 
     // Written in place; a second run finds the same and writes the same.
     const std::string checked = readFile(dir / "words.xml");
     EXPECT_NE(checked, before);
-    EXPECT_EQ(countOf(checked, " doubt=\""), 2);
+    EXPECT_EQ(tavotest::countOf(checked, " doubt=\""), 2);
     const auto again = runTool({"-check", "page.png", "words.xml", "words.xml"}, dir.path());
     EXPECT_EQ(again.out, run.out);
     EXPECT_EQ(readFile(dir / "words.xml"), checked);

@@ -1,5 +1,6 @@
 // A zone a person checked (checked="yes") stays checked and sure through
 // -check, -render, the exports and -import.
+#include "support/Fixtures.h"
 #include "support/ReviewFixtures.h"
 #include "support/RunTool.h"
 
@@ -19,13 +20,6 @@ std::string markChecked(std::string xml, int count)
     return xml;
 }
 
-size_t count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 }  // namespace
 
@@ -43,15 +37,15 @@ TEST(CheckedZones, AreSureForTheCheckerAndKeptByTheExportsAndTheImport)
     const size_t first = out.find("<DL_ZONE");
     EXPECT_EQ(out.substr(first, out.find('\n', first) - first),
               marked.substr(first, marked.find('\n', first) - first));  // left as the person left it
-    EXPECT_EQ(count(out, "confidence="), 5u);
+    EXPECT_EQ(tavotest::countOf(out, "confidence="), 5u);
 
     EXPECT_EQ(runTool({"-render", "page.png", "out.xml", "overlay.png"}, dir.path()).status, 0);
     EXPECT_EQ(runTool({"-topage", "page.png", "out.xml", "page.xml"}, dir.path()).status, 0);
     EXPECT_EQ(runTool({"-toalto", "page.png", "out.xml", "alto.xml"}, dir.path()).status, 0);
-    EXPECT_EQ(count(readFile(dir / "page.xml"), "checked {value:yes;}"), 1u);
+    EXPECT_EQ(tavotest::countOf(readFile(dir / "page.xml"), "checked {value:yes;}"), 1u);
     // A file without a reading-order chain is a file of lines: ALTO marks the
     // TextLine and the String that holds its text.
-    EXPECT_EQ(count(readFile(dir / "alto.xml"), "CS=\"true\""), 2u);
+    EXPECT_EQ(tavotest::countOf(readFile(dir / "alto.xml"), "CS=\"true\""), 2u);
     for (const char* file : {"page.xml", "alto.xml"})
         EXPECT_EQ(runTool({"-validate", file}, dir.path()).status, 0) << file;
 
@@ -63,7 +57,7 @@ TEST(CheckedZones, AreSureForTheCheckerAndKeptByTheExportsAndTheImport)
     for (const char* file : {"page.xml", "alto.xml"}) {
         EXPECT_EQ(runTool({"-import", file, "imported.xml"}, dir.path()).status, 0) << file;
         const std::string imported = readFile(dir / "imported.xml");
-        EXPECT_GT(count(imported, "<DL_ZONE"), 0u);
-        EXPECT_EQ(count(imported, "checked=\"yes\""), count(imported, "<DL_ZONE")) << file;
+        EXPECT_GT(tavotest::countOf(imported, "<DL_ZONE"), 0u);
+        EXPECT_EQ(tavotest::countOf(imported, "checked=\"yes\""), tavotest::countOf(imported, "<DL_ZONE")) << file;
     }
 }

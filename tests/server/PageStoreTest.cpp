@@ -1,5 +1,6 @@
 #include "server/PageStore.h"
 
+#include "support/Fixtures.h"
 #include "support/RunTool.h"
 #include "util/Strings.h"
 
@@ -14,16 +15,9 @@ using tavotest::writeFile;
 
 namespace {
 
-const std::string kHead = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                          "<TAVO xmlns=\"urn:tavo:groundtruth\" version=\"1.0\">\r\n"
-                          "<DL_DOCUMENT src=\"page.tif\" docTag=\"xml\" NrOfPages=\"1\">\r\n"
-                          "<DL_PAGE tavo_type=\"DL_PAGE\" src=\"page.tif\" pageID=\"1\" width=\"600\" height=\"400\">\r\n";
-const std::string kTail = "\t\t</DL_PAGE>\r\n\t</DL_DOCUMENT>\r\n</TAVO>\r\n";
-
-std::string zone(const std::string& attributes)
-{
-    return "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" " + attributes + "> </DL_ZONE>\r\n";
-}
+const std::string& kHead = tavotest::kZoneFileHead;
+const std::string& kTail = tavotest::kZoneFileTail;
+const auto zone = tavotest::zoneLine;
 
 // A page folder as tavoalign-page leaves it: two lines of words (numbered
 // right to left), the lines file and the transcription.
@@ -53,13 +47,6 @@ struct PageFolder {
     tavo::PageFiles files() const { return *tavo::findPage(fs::canonical(dir.path()), "p1"); }
 };
 
-size_t count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 }  // namespace
 
@@ -104,12 +91,12 @@ TEST(PageStore, EditedZonesAreMarkedCheckedAndTheWordsRenumbered)
     EXPECT_NE(saved.verify, "99999");  // the text no longer matches page.txt
 
     const std::string written = readFile(f.page / "words.xml");
-    EXPECT_EQ(count(written, "checked=\"yes\""), 3u);
-    EXPECT_EQ(count(written, "nextZoneID="), 3u);  // 4 words, the last names none
+    EXPECT_EQ(tavotest::countOf(written, "checked=\"yes\""), 3u);
+    EXPECT_EQ(tavotest::countOf(written, "nextZoneID="), 3u);  // 4 words, the last names none
     EXPECT_NE(written.find("id=\"4\""), std::string::npos);
     EXPECT_EQ(written.find("<script>"), std::string::npos);
     EXPECT_NE(written.find("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt; &amp; cd"), std::string::npos);
-    EXPECT_EQ(count(written, "doubt="), 0u);
+    EXPECT_EQ(tavotest::countOf(written, "doubt="), 0u);
     EXPECT_NE(written.find("status=\"\" nextZoneID=\"2\" pawboxes=\"450,100,50,40\" checked=\"yes\""),
               std::string::npos);  // the kept zone line lost its confidence, kept its status
 

@@ -1,6 +1,7 @@
 // -serve run as a process on a free port and sent hostile requests: each is
 // refused or its text kept as data, nothing is written outside the folder,
 // and the server keeps serving until SIGTERM ends it with status 0.
+#include "support/Fixtures.h"
 #include "support/RunTool.h"
 
 #include <httplib.h>
@@ -24,16 +25,9 @@ using tavotest::writeFile;
 
 namespace {
 
-const std::string kHead = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                          "<TAVO xmlns=\"urn:tavo:groundtruth\" version=\"1.0\">\r\n"
-                          "<DL_DOCUMENT src=\"page.tif\" docTag=\"xml\" NrOfPages=\"1\">\r\n"
-                          "<DL_PAGE tavo_type=\"DL_PAGE\" src=\"page.tif\" pageID=\"1\" width=\"600\" height=\"400\">\r\n";
-const std::string kTail = "\t\t</DL_PAGE>\r\n\t</DL_DOCUMENT>\r\n</TAVO>\r\n";
-
-std::string zone(const std::string& attributes)
-{
-    return "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" " + attributes + "> </DL_ZONE>\r\n";
-}
+const std::string& kHead = tavotest::kZoneFileHead;
+const std::string& kTail = tavotest::kZoneFileTail;
+const auto zone = tavotest::zoneLine;
 
 // Every file under dir with its contents.
 std::map<std::string, std::string> snapshot(const fs::path& dir)

@@ -31,6 +31,27 @@ inline std::string written(const std::vector<std::string>& lines)
     return kBom + crlf(lines);
 }
 
+// How many times what stands in text (overlapping included).
+inline int countOf(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// A one-page zone file of 600 x 400 pixels around its zone lines, and one
+// zone line with the given attributes.
+const std::string kZoneFileHead =
+    kBom + kXmlDecl + "\r\n<TAVO xmlns=\"urn:tavo:groundtruth\" version=\"1.0\">\r\n"
+    "<DL_DOCUMENT src=\"page.tif\" docTag=\"xml\" NrOfPages=\"1\">\r\n"
+    "<DL_PAGE tavo_type=\"DL_PAGE\" src=\"page.tif\" pageID=\"1\" width=\"600\" height=\"400\">\r\n";
+const std::string kZoneFileTail = "\t\t</DL_PAGE>\r\n\t</DL_DOCUMENT>\r\n</TAVO>\r\n";
+inline std::string zoneLine(const std::string& attributes)
+{
+    return "<DL_ZONE tavo_type=\"DL_TEXTLINEGT\" " + attributes + "> </DL_ZONE>\r\n";
+}
+
 // An allocated image with pseudo-random bytes.
 inline ZULImage randomImage(int width, int height, int bits, unsigned seed)
 {
