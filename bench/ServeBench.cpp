@@ -5,20 +5,15 @@
 // the server's resident memory along the way.
 #include "groundtruth/ZoneDocument.h"
 #include "util/Strings.h"
+#include "support/ServeProcess.h"
 
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -70,60 +65,21 @@ fs::path makePage()
     return dir;
 }
 
-class Server {
+// The server of the benchmark, its per-save lines drained so the pipe never
+// fills, and its resident memory.
+class Server : public tavotest::ServeProcess {
 public:
-    explicit Server(const fs::path& folder)
-    {
-        int out[2];
-        if (pipe(out) != 0)
-            return;
-        pid = fork();
-        if (pid == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            execl(TAVO_BINARY, TAVO_BINARY, "-serve", folder.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        stdout_ = fdopen(out[0], "r");
-        char line[256] = {};
-        if (std::fgets(line, sizeof line, stdout_)) {
-            std::cmatch m;
-            if (std::regex_search(line, m, std::regex(":([0-9]+)/\\?token=([0-9a-f]+)"))) {
-                port = std::stoi(m[1]);
-                token = m[2];
-            }
-        }
-        // The per-save lines are drained so the pipe never fills.
-        drain_ = std::thread([this] {
-            char buffer[256];
-            while (std::fgets(buffer, sizeof buffer, stdout_)) {
-            }
-        });
-    }
-    ~Server()
-    {
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        drain_.join();
-        std::fclose(stdout_);
-    }
+    explicit Server(const fs::path& folder) : ServeProcess(TAVO_BINARY, folder) { drain(); }
+    ~Server() { stop(); }
     double residentMB() const
     {
-        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        std::ifstream status("/proc/" + std::to_string(pid()) + "/status");
         std::string line;
         while (std::getline(status, line))
             if (line.rfind("VmRSS:", 0) == 0)
                 return std::stod(line.substr(6)) / 1024.0;
         return 0;
     }
-    pid_t pid = -1;
-    int port = 0;
-    std::string token;
-
-private:
-    std::FILE* stdout_ = nullptr;
-    std::thread drain_;
 };
 
 struct Session {

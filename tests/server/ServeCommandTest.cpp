@@ -3,19 +3,14 @@
 // and the server keeps serving until SIGTERM ends it with status 0.
 #include "support/Fixtures.h"
 #include "support/RunTool.h"
+#include "support/ServeProcess.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -39,69 +34,16 @@ std::map<std::string, std::string> snapshot(const fs::path& dir)
     return files;
 }
 
-class Server {
+// The server of a test, with an HTTP client that sends paths exactly as written.
+class Server : public tavotest::ServeProcess {
 public:
-    explicit Server(const fs::path& folder)
-    {
-        int out[2];
-        if (pipe(out) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            execl(TAVO_BINARY, TAVO_BINARY, "-serve", folder.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        stdout_ = fdopen(out[0], "r");
-        const std::string first = line();
-        std::smatch m;
-        if (std::regex_match(first, m, std::regex("open http://127\\.0\\.0\\.1:([0-9]+)/\\?token=([0-9a-f]{32})"))) {
-            port = std::stoi(m[1]);
-            token = m[2];
-        }
-    }
-    ~Server()
-    {
-        if (pid_ > 0 && !stopped_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (stdout_)
-            std::fclose(stdout_);
-    }
-    std::string line()
-    {
-        char buffer[512];
-        if (!stdout_ || !std::fgets(buffer, sizeof buffer, stdout_))
-            return {};
-        std::string text = buffer;
-        while (!text.empty() && text.back() == '\n')
-            text.pop_back();
-        return text;
-    }
-    int stop()
-    {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        stopped_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    explicit Server(const fs::path& folder) : ServeProcess(TAVO_BINARY, folder) {}
     httplib::Client client() const
     {
         httplib::Client c("127.0.0.1", port);
         c.set_url_encode(false);  // the paths go out exactly as written
         return c;
     }
-    int port = 0;
-    std::string token;
-
-private:
-    pid_t pid_ = -1;
-    std::FILE* stdout_ = nullptr;
-    bool stopped_ = false;
 };
 
 struct Batch {
