@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -76,24 +75,9 @@ std::string percentEncode(const std::string& path)
 std::vector<EditBox> readBoxes(std::u16string_view value)
 {
     std::vector<EditBox> out;
-    const std::string text = toNarrow(value);
-    std::vector<int> numbers;
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p < end) {
-        if (*p == ' ' || *p == ',') {
-            ++p;
-            continue;
-        }
-        int v = 0;
-        const auto [next, ec] = std::from_chars(p, end, v);
-        if (ec != std::errc())
-            return {};
-        numbers.push_back(v);
-        p = next;
-    }
+    const std::vector<int> numbers = parseIntList(value, true);
     if (numbers.size() % 4 != 0)
-        return {};
+        return out;
     for (size_t i = 0; i < numbers.size(); i += 4)
         out.push_back({numbers[i], numbers[i + 1], numbers[i + 2], numbers[i + 3]});
     return out;
