@@ -17,6 +17,7 @@ hand model of every real page.
 Standard library only.  The data stay where they are; nothing is written.
 """
 import glob
+import importlib.util
 import json
 import math
 import os
@@ -24,16 +25,14 @@ import subprocess
 import sys
 import tempfile
 
+# Box overlap exactly as the real-page scorer measures it.
+_spec = importlib.util.spec_from_file_location(
+    "score_realpages", os.path.join(os.path.dirname(os.path.abspath(__file__)), "score-realpages.py"))
+_scorer = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(_scorer)
+iou = _scorer.iou
+
 FEATURES = ["bodies", "length", "cut", "overlap", "finder", "lineDoubt"]
-
-
-def iou(a, b):
-    w = min(a[0] + a[2], b[0] + b[2]) - max(a[0], b[0])
-    h = min(a[1] + a[3], b[1] + b[3]) - max(a[1], b[1])
-    if w <= 0 or h <= 0:
-        return 0.0
-    i = w * h
-    return i / float(a[2] * a[3] + b[2] * b[3] - i)
 
 
 def evidence(build, run_dir):
