@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Scores runs of tools/tavoalign-page on real pages with hand-made truth.
 
-    score-realpages.py TRUTHDIR RUNDIR [--features FILE]
+    score-realpages.py TRUTHDIR RUNDIR [--features FILE] [--words FILE]
 
 TRUTHDIR holds <page>.lines.json (line truth: polygon and text per line) and,
 for some pages, <page>.words.json (word truth: line, text, ink-tight bbox and
@@ -23,7 +23,12 @@ trusted; words right, tight boxes, right words doubted, wrong word zones
 trusted, expected calibration error of the word confidences; pages ending
 with status 0, pages whose -verify gave 99999.  With --features, writes one
 row per scored word zone (box, text, confidence, doubt and whether it is
-right) for tools/fit-confidence.py.
+right) for tools/fit-confidence.py.  With --words, writes one tab-separated
+row per truth word that is not right or not tight (page, truth line and word,
+truth text and box, the zone paired with it, its text and box, box IoU, ink
+IoU, what is wrong: "none" (no zone paired), "text", "overlap", "loose"),
+then one per word zone paired with no truth word ("extra"), to see which
+words fail and why.
 
 Only the standard library is used; nothing of the pages is kept.
 """
@@ -243,7 +248,7 @@ def zone_doubted(attrs):
     return conf < 0.5 or bool(attrs.get("doubt", "").strip()), conf
 
 
-def score_page(truth_dir, run_dir, page, features):
+def score_page(truth_dir, run_dir, page, features, listing=None):
     res = {"page": page}
     lines_truth = json.load(open(os.path.join(truth_dir, page + ".lines.json"), encoding="utf-8"))
     status_file = os.path.join(run_dir, "status")
@@ -337,16 +342,34 @@ def score_page(truth_dir, run_dir, page, features):
     cand.sort(reverse=True)
     used_t, used_z = set(), set()
     right, tight, overlap_only = set(), 0, 0
+    paired = {}
     for ov, bi, ii, ti, zi in cand:
         if ti in used_t or zi in used_z:
             continue
         used_t.add(ti)
         used_z.add(zi)
+        paired[ti] = (zi, bi, ii)
         if bi >= 0.5 or ii >= 0.5:
             overlap_only += 1
             if nfc(truth[ti]["text"]) == nfc(kept[zi].get("contents", "")):
                 right.add(zi)
                 tight += bi >= 0.5
+    if listing is not None:
+        for ti, w in enumerate(truth):
+            zi, bi, ii = paired.get(ti, (None, 0.0, 0.0))
+            if zi is None:
+                why, text, box = "none", "", ""
+            else:
+                text, box = kept[zi].get("contents", ""), ",".join(map(str, box_of(kept[zi])))
+                why = ("text" if nfc(w["text"]) != nfc(text) else "overlap" if max(bi, ii) < 0.5
+                       else "loose" if bi < 0.5 else "")
+            if why:
+                listing.append("\t".join([page, str(w["line"]), str(w.get("word", "")), w["text"],
+                                          ",".join(map(str, w["bbox"])), text, box, "%.2f" % bi, "%.2f" % ii, why]))
+        for zi, a in enumerate(kept):
+            if zi not in used_z:
+                listing.append("\t".join([page, "", "", "", "", a.get("contents", ""),
+                                          ",".join(map(str, box_of(a))), "", "", "extra"]))
     res["truth_words"] = len(truth)
     res["word_zones"] = len(kept)
     res["words_right"] = len(right)
@@ -382,13 +405,23 @@ def main():
         k = args.index("--features")
         features_out = args[k + 1]
         del args[k:k + 2]
+    words_out = None
+    if "--words" in args:
+        k = args.index("--words")
+        words_out = args[k + 1]
+        del args[k:k + 2]
     if len(args) != 2:
         print(__doc__, file=sys.stderr)
         return 2
     truth_dir, run_root = args
     features = [] if features_out else None
     pages = sorted(d for d in os.listdir(run_root) if os.path.exists(os.path.join(truth_dir, d + ".lines.json")))
-    results = [score_page(truth_dir, os.path.join(run_root, p), p, features) for p in pages]
+    listing = [] if words_out else None
+    results = [score_page(truth_dir, os.path.join(run_root, p), p, features, listing) for p in pages]
+    if words_out:
+        with open(words_out, "w", encoding="utf-8") as f:
+            for row in listing:
+                f.write(row + "\n")
     fmt = "%-40s %6s %6s %6s %6s | %6s %6s %6s %6s %6s %5s | %s %s"
     print(fmt % ("page", "lines", "lineT", "lRdbt", "lWtru", "words", "wordT", "tight", "wRdbt", "wWtru", "ECE",
                  "status", "verify"))

@@ -4,6 +4,7 @@
 #include "ZULRunLabeller.h"
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <optional>
 #include <cstdlib>
@@ -17,8 +18,13 @@ namespace {
 constexpr double kMinInkContrast = 20.0;
 // The share of a component's ink that must lie inside the zone's outline.
 constexpr double kInsideOutline = 0.5;
+// A component crossing the whole zone with less ink per row than this many
+// stroke widths is a rule, not a letter.
+constexpr int kRuleStrokes = 2;
 // How far, in body heights, a mark may lie from the body it belongs to.
 constexpr double kMarkReach = 1.5;
+// A mark at least this long (in body heights) may be a letter's bar.
+constexpr double kBarLength = 0.5;
 
 // The inside of an outline row by row: for every row of the zone, the
 // column intervals between the outline's crossings of the row's middle.
@@ -143,11 +149,56 @@ int horizontalOverlap(const InkBoxI& a, const InkBoxI& b)
     return std::min(a.right, b.right) - std::max(a.left, b.left);
 }
 
-// How far a mark's centre is from a body's nearest ink, horizontal distance
-// counting double: marks sit over or under the letters they belong to.
-long markDistance(const InkPart& mark, const InkPart& body)
+// Whether a component is a long stroke falling to the left (its left end
+// lower by at least a quarter of its length): the bar of a kaf or gaf written
+// apart from its body, reaching out over the next word.
+bool isBar(const InkPart& part, int bodyHeight)
 {
-    const long cx = (mark.box.left + mark.box.right) / 2, cy = (mark.box.top + mark.box.bottom) / 2;
+    const int width = part.box.width();
+    if (width < kBarLength * bodyHeight || width <= part.box.height())
+        return false;
+    // Mean rows of the ink in the leftmost and rightmost quarter.
+    const int quarter = std::max(1, width / 4);
+    long leftRows = 0, leftCount = 0, rightRows = 0, rightCount = 0;
+    for (const InkRun& r : part.runs) {
+        const int inLeft = std::min(r.end, part.box.left + quarter) - r.start;
+        const int inRight = r.end - std::max(r.start, part.box.right + 1 - quarter);
+        if (inLeft > 0) {
+            leftRows += static_cast<long>(r.row) * inLeft;
+            leftCount += inLeft;
+        }
+        if (inRight > 0) {
+            rightRows += static_cast<long>(r.row) * inRight;
+            rightCount += inRight;
+        }
+    }
+    return leftCount > 0 && rightCount > 0 &&
+           4 * (leftRows * rightCount - rightRows * leftCount) >= static_cast<long>(width) * leftCount * rightCount;
+}
+
+// The point of a mark that tells whose it is: its centre, but for a bar the
+// lower end it was drawn down to, over its own letter.
+std::pair<long, long> markAnchor(const InkPart& mark, int bodyHeight)
+{
+    if (!isBar(mark, bodyHeight))
+        return {(mark.box.left + mark.box.right) / 2, (mark.box.top + mark.box.bottom) / 2};
+    const int quarter = std::max(1, mark.box.width() / 4);
+    long rows = 0, count = 0;
+    for (const InkRun& r : mark.runs) {
+        const int in = std::min(r.end, mark.box.left + quarter) - r.start;
+        if (in > 0) {
+            rows += static_cast<long>(r.row) * in;
+            count += in;
+        }
+    }
+    return {mark.box.left + quarter / 2, rows / std::max(1L, count)};
+}
+
+// How far a mark's anchor is from a body's nearest ink, horizontal distance
+// counting double: marks sit over or under the letters they belong to.
+long markDistance(const InkPart& mark, const InkPart& body, int bodyHeight)
+{
+    const auto [cx, cy] = markAnchor(mark, bodyHeight);
     long best = -1;
     for (const InkRun& r : body.runs) {
         const long dx = std::max({0L, r.start - cx, cx - (r.end - 1)});
@@ -262,6 +313,11 @@ ZoneInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
         if (part.runs.empty())
             continue;
         const bool touchesCore = part.box.top <= ink.coreBottom && part.box.bottom >= ink.coreTop;
+        // A single thin stroke that runs on past both edges of the zone is
+        // no letter of this line: a ruled margin, the page's edge, a fold.
+        if (c.top < marginTop && c.bottom >= zoneEnd &&
+            part.pixels < kRuleStrokes * ink.stroke * part.box.height())
+            continue;
         if (rows) {
             double inside = 0;
             for (const InkRun& r : part.runs)
@@ -275,7 +331,10 @@ ZoneInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
         const int size = std::max(part.box.width(), part.box.height());
         if (2 * part.pixels < ink.stroke * ink.stroke && size < ink.stroke)
             continue;  // noise
-        const bool main = (touchesCore && size >= bodySize) || size >= 1.2 * ink.bodyHeight;
+        // Letters' bodies reach down to the baseline; a bar ending above the
+        // core band's middle is a mark over them.
+        const bool overCore = part.box.bottom < coreMiddle && isBar(part, ink.bodyHeight);
+        const bool main = (touchesCore && !overCore && size >= bodySize) || size >= 1.2 * ink.bodyHeight;
         (main ? ink.bodies : ink.marks).push_back(std::move(part));
     }
     if (ink.bodies.empty())
@@ -290,7 +349,7 @@ ZoneInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
         for (size_t b = 0; b < ink.bodies.size(); ++b) {
             if (horizontalOverlap(mark.box, ink.bodies[b].box) < -reach && bestDistance >= 0)
                 continue;
-            const long d = markDistance(mark, ink.bodies[b]);
+            const long d = markDistance(mark, ink.bodies[b], ink.bodyHeight);
             if (bestDistance < 0 || d < bestDistance) {
                 bestDistance = d;
                 best = static_cast<int>(b);

@@ -233,3 +233,31 @@ TEST(WordFinder, PenLiftWiderThanTheWordGapStaysInsideTheWord)
     EXPECT_EQ(line.words[1].box.col, 140);
     EXPECT_EQ(right(line.words[1].box), 255);
 }
+
+// Strokes that are not letters of the line: a ruled margin crossing the whole
+// zone beside a word, and the bar of a kaf written apart from its body that
+// reaches out towards the next word and belongs to the word it falls to.
+TEST(WordFinder, MarginRuleIsLeftOutAndAKafBarStaysWithItsWord)
+{
+    ZULImage page = whitePage();
+    fill(page, 256, kBase - 11, 339, kBase);  // bodies as solid blocks: a 12-row core band
+    fill(page, 150, kBase - 11, 239, kBase);
+    fill(page, 343, 0, 345, 119);  // the margin, top to bottom of the page
+    for (int x = 242; x <= 255; ++x) {  // the bar, down from the right into the core's top half
+        const int y = kBase - 8 - (x - 242) * 8 / 13;
+        fill(page, x, y - 1, x, y + 1);
+    }
+    const FoundLine line = findWords(page, lineZone(kBayt + u" " + kSami));
+    ASSERT_EQ(line.words.size(), 2u);
+    EXPECT_EQ(line.words[0].box.col, 256);
+    EXPECT_EQ(right(line.words[0].box), 339);
+    EXPECT_EQ(line.words[0].box.row, kBase - 11);
+    EXPECT_EQ(line.words[1].box.col, 150);
+    EXPECT_EQ(right(line.words[1].box), 255);
+
+    // Seen through an outline the margin is inside the zone all the same.
+    const FoundLine outlined =
+        findWords(page, withPolygon(lineZone(kBayt + u" " + kSami), u"20,10 379,10 379,99 20,99"));
+    ASSERT_EQ(outlined.words.size(), 2u);
+    EXPECT_EQ(right(outlined.words[0].box), 339);
+}
