@@ -196,9 +196,9 @@ std::pair<long, long> markAnchor(const InkPart& mark, int bodyHeight)
 
 // How far a mark's anchor is from a body's nearest ink, horizontal distance
 // counting double: marks sit over or under the letters they belong to.
-long markDistance(const InkPart& mark, const InkPart& body, int bodyHeight)
+long markDistance(std::pair<long, long> anchor, const InkPart& body)
 {
-    const auto [cx, cy] = markAnchor(mark, bodyHeight);
+    const auto [cx, cy] = anchor;
     long best = -1;
     for (const InkRun& r : body.runs) {
         const long dx = std::max({0L, r.start - cx, cx - (r.end - 1)});
@@ -346,10 +346,11 @@ ZoneInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
         int best = 0;
         long bestDistance = -1;
         const int reach = ink.bodyHeight + mark.box.width();
+        const std::pair<long, long> anchor = markAnchor(mark, ink.bodyHeight);
         for (size_t b = 0; b < ink.bodies.size(); ++b) {
             if (horizontalOverlap(mark.box, ink.bodies[b].box) < -reach && bestDistance >= 0)
                 continue;
-            const long d = markDistance(mark, ink.bodies[b], ink.bodyHeight);
+            const long d = markDistance(anchor, ink.bodies[b]);
             if (bestDistance < 0 || d < bestDistance) {
                 bestDistance = d;
                 best = static_cast<int>(b);
