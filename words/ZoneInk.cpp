@@ -25,6 +25,9 @@ constexpr int kRuleStrokes = 2;
 constexpr double kMarkReach = 1.5;
 // A mark at least this long (in body heights) may be a letter's bar.
 constexpr double kBarLength = 0.5;
+// A bar holds no more ink than a stroke this many stroke widths thick along
+// its box's diagonal.
+constexpr double kBarStroke = 1.25;
 
 // The inside of an outline row by row: for every row of the zone, the
 // column intervals between the outline's crossings of the row's middle.
@@ -331,9 +334,11 @@ ZoneInk findLineInk(const ZULImage& zone, int marginTop, int marginBottom,
         const int size = std::max(part.box.width(), part.box.height());
         if (2 * part.pixels < ink.stroke * ink.stroke && size < ink.stroke)
             continue;  // noise
-        // Letters' bodies reach down to the baseline; a bar ending above the
-        // core band's middle is a mark over them.
-        const bool overCore = part.box.bottom < coreMiddle && isBar(part, ink.bodyHeight);
+        // Letters' bodies reach down to the baseline; a bar of a single
+        // stroke ending in the core band's top quarter is a mark over them.
+        const bool overCore = 4 * (part.box.bottom - ink.coreTop) < ink.coreBottom - ink.coreTop &&
+                              part.pixels <= kBarStroke * ink.stroke * std::hypot(part.box.width(), part.box.height()) &&
+                              isBar(part, ink.bodyHeight);
         const bool main = (touchesCore && !overCore && size >= bodySize) || size >= 1.2 * ink.bodyHeight;
         (main ? ink.bodies : ink.marks).push_back(std::move(part));
     }
