@@ -93,7 +93,9 @@ LinePlan planLine(std::u16string_view contents)
         const int word = static_cast<int>(plan.words.size());
         plan.words.push_back(token);
 
-        const std::u16string marked = markPaws(token);
+        // The token as it stands in the file may hold entities (&quot; for
+        // a quotation mark); its PAWs are those of the characters written.
+        const std::u16string marked = markPaws(unescapeXml(token));
         std::vector<std::u16string_view> pieces;
         size_t start = 0;
         for (size_t i = 0; i <= marked.size(); ++i) {

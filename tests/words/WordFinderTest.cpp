@@ -40,6 +40,17 @@ TEST(PawPlan, BreaksTokensIntoPawsAndMarksWordStarts)
     EXPECT_FALSE(number.paws[0].weak);
     EXPECT_TRUE(number.paws[1].weak);
     EXPECT_TRUE(number.paws[0].wordStart);
+
+    // Quotation marks stand in the file as entities: the word keeps them as
+    // written, its PAW is the one narrow mark they stand for.
+    const tavo::LinePlan quoted = tavo::planLine(u"&quot;" + kBayt + u" &quot;");
+    ASSERT_EQ(quoted.words.size(), 2u);
+    EXPECT_EQ(quoted.words[1], u"&quot;");
+    ASSERT_EQ(quoted.paws.size(), 3u);
+    EXPECT_TRUE(quoted.paws[0].weak);
+    EXPECT_DOUBLE_EQ(quoted.paws[0].weight, tavo::pawWeight(u"\""));
+    EXPECT_DOUBLE_EQ(quoted.paws[1].weight, tavo::pawWeight(kBayt));
+    EXPECT_TRUE(quoted.paws[2].weak);
 }
 
 TEST(WordFinder, TailUnderTheNextPawStaysWithItsOwnWord)
