@@ -65,6 +65,31 @@ bool isNumber(std::u16string_view piece)
 }
 constexpr double kWeakBelow = 0.8;
 
+// The basic Arabic letter that joins and is about as wide as a letter of the
+// extended block: the dotless forms manuscript transcriptions use (dotless
+// beh, qaf, feh, noon), Persian and Urdu letters, alef wasla.  The PAW
+// marker knows the basic letters only and would take the others for foreign
+// text.
+char16_t basicLetter(char16_t c)
+{
+    switch (c) {
+    case 0x066E: case 0x067E: case 0x0679: case 0x067B: return 0x0628;  // dotless beh, peh, tteh
+    case 0x066F: case 0x06A7: case 0x06A8: return 0x0642;              // dotless qaf
+    case 0x06A1: case 0x06A4: case 0x06A2: case 0x06A5: return 0x0641;  // dotless feh, veh
+    case 0x06BA: case 0x06BB: case 0x06B9: return 0x0646;              // noon ghunna
+    case 0x06CC: case 0x06D0: case 0x06D2: case 0x06D3: return 0x064A; // Farsi yeh, yeh barree
+    case 0x06A9: case 0x06AA: case 0x06AF: case 0x06B3: return 0x0643;  // keheh, gaf
+    case 0x0686: case 0x0687: return 0x062C;                            // tcheh
+    case 0x0698: case 0x0691: return 0x0632;                            // jeh, rreh
+    case 0x0688: return 0x062F;                                         // ddal
+    case 0x06C1: case 0x06BE: return 0x0647;                            // heh goal, doachashmee
+    case 0x06C0: case 0x06C3: case 0x06D5: return 0x0629;               // joined on the right only
+    case 0x0671: case 0x0672: case 0x0673: case 0x0675: return 0x0627;  // alef wasla, alef with hamza
+    case 0x06C6: case 0x06C7: case 0x06C8: case 0x06CB: case 0x0676: return 0x0648;
+    default: return c;
+    }
+}
+
 }  // namespace
 
 double pawWeight(std::u16string_view paw)
@@ -94,8 +119,11 @@ LinePlan planLine(std::u16string_view contents)
         plan.words.push_back(token);
 
         // The token as it stands in the file may hold entities (&quot; for
-        // a quotation mark); its PAWs are those of the characters written.
-        const std::u16string marked = markPaws(unescapeXml(token));
+        // a quotation mark) and extended letters; its PAWs are those of the
+        // characters written, each letter as its basic counterpart.
+        std::u16string written = unescapeXml(token);
+        std::transform(written.begin(), written.end(), written.begin(), basicLetter);
+        const std::u16string marked = markPaws(written);
         std::vector<std::u16string_view> pieces;
         size_t start = 0;
         for (size_t i = 0; i <= marked.size(); ++i) {

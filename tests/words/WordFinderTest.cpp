@@ -51,6 +51,16 @@ TEST(PawPlan, BreaksTokensIntoPawsAndMarksWordStarts)
     EXPECT_DOUBLE_EQ(quoted.paws[0].weight, tavo::pawWeight(u"\""));
     EXPECT_DOUBLE_EQ(quoted.paws[1].weight, tavo::pawWeight(kBayt));
     EXPECT_TRUE(quoted.paws[2].weak);
+
+    // Manuscripts are transcribed with dotless and Persian letters: "ٮں"
+    // is one Arabic PAW as wide as "بن", and the word stays as written.
+    const tavo::LinePlan dotless = tavo::planLine(u"\u066E\u06BA \u06A9\u06CC");
+    ASSERT_EQ(dotless.paws.size(), 2u);
+    EXPECT_EQ(dotless.words[0], u"\u066E\u06BA");
+    EXPECT_FALSE(dotless.paws[0].foreign);
+    EXPECT_DOUBLE_EQ(dotless.paws[0].weight, tavo::pawWeight(u"\u0628\u0646"));
+    EXPECT_FALSE(dotless.paws[1].foreign);
+    EXPECT_TRUE(dotless.hasArabic);
 }
 
 TEST(WordFinder, TailUnderTheNextPawStaysWithItsOwnWord)
