@@ -86,7 +86,20 @@ char16_t basicLetter(char16_t c)
     case 0x06C0: case 0x06C3: case 0x06D5: return 0x0629;               // joined on the right only
     case 0x0671: case 0x0672: case 0x0673: case 0x0675: return 0x0627;  // alef wasla, alef with hamza
     case 0x06C6: case 0x06C7: case 0x06C8: case 0x06CB: case 0x0676: return 0x0648;
-    default: return c;
+    case 0x069A: case 0x069B: case 0x069C: return 0x0633;               // seen with other dots
+    default: break;
+    }
+    if (c >= 0x06F0 && c <= 0x06F9)  // Persian digits
+        return static_cast<char16_t>(0x0660 + (c - 0x06F0));
+    return c;
+}
+
+// Marks of direction that are written nowhere on the page.
+bool isInvisible(char16_t c)
+{
+    switch (c) {
+    case 0x200E: case 0x200F: case 0x061C: case 0xFEFF: return true;
+    default: return false;
     }
 }
 
@@ -122,6 +135,8 @@ LinePlan planLine(std::u16string_view contents)
         // a quotation mark) and extended letters; its PAWs are those of the
         // characters written, each letter as its basic counterpart.
         std::u16string written = unescapeXml(token);
+        if (!std::all_of(written.begin(), written.end(), isInvisible))
+            written.erase(std::remove_if(written.begin(), written.end(), isInvisible), written.end());
         std::transform(written.begin(), written.end(), written.begin(), basicLetter);
         const std::u16string marked = markPaws(written);
         std::vector<std::u16string_view> pieces;

@@ -54,9 +54,9 @@ TEST(PawPlan, BreaksTokensIntoPawsAndMarksWordStarts)
 
     // Manuscripts are transcribed with dotless and Persian letters: "ٮں"
     // is one Arabic PAW as wide as "بن", and the word stays as written.
-    const tavo::LinePlan dotless = tavo::planLine(u"\u066E\u06BA \u06A9\u06CC");
+    const tavo::LinePlan dotless = tavo::planLine(u"\u066E\u06BA\u200E \u06A9\u06CC");
     ASSERT_EQ(dotless.paws.size(), 2u);
-    EXPECT_EQ(dotless.words[0], u"\u066E\u06BA");
+    EXPECT_EQ(dotless.words[0], u"\u066E\u06BA\u200E");  // the mark of direction is no PAW
     EXPECT_FALSE(dotless.paws[0].foreign);
     EXPECT_DOUBLE_EQ(dotless.paws[0].weight, tavo::pawWeight(u"\u0628\u0646"));
     EXPECT_FALSE(dotless.paws[1].foreign);
