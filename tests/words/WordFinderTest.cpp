@@ -5,9 +5,11 @@
 #include "support/InkLinePage.h"
 #include "words/PawPlan.h"
 #include "words/WordFinder.h"
+#include "words/ZoneInk.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -281,4 +283,34 @@ TEST(WordFinder, MarginRuleIsLeftOutAndAKafBarStaysWithItsWord)
         findWords(page, withPolygon(lineZone(kBayt + u" " + kSami), u"20,10 379,10 379,99 20,99"));
     ASSERT_EQ(outlined.words.size(), 2u);
     EXPECT_EQ(right(outlined.words[0].box), 339);
+}
+
+// The bar of a kaf drawn apart, ending just inside the top of the core band,
+// is a mark (it belongs to its letter, not a PAW of its own); the uprights
+// and the bodies on the baseline stay bodies.
+TEST(ZoneInk, BarOverTheCoreBandIsAMark)
+{
+    ZULImage grey(360, 92, 8, true);
+    for (int y = 0; y < 92; ++y)
+        std::fill_n(grey.zulGetRow(y), 360, std::uint8_t{255});
+    auto ink = [&](int x0, int y0, int x1, int y1) {
+        for (int y = y0; y <= y1; ++y)
+            std::fill_n(grey.zulGetRow(y + 1) + x0, x1 - x0 + 1, std::uint8_t{0});
+    };
+    ink(236, 39, 319, 50);  // two bodies filling a 12-row core band
+    ink(130, 39, 219, 50);
+    for (int x = 0; x < 8; ++x)  // stroke width 3: upright strokes
+        ink(20 + 6 * x, 10, 22 + 6 * x, 50);
+    for (int x = 222; x <= 235; ++x) {  // the bar: falls to the left into the core's top
+        const int y = 40 - (x - 222) * 8 / 13;
+        ink(x, y - 1, x, y + 1);
+    }
+    const tavo::ZoneInk found = tavo::findLineInk(grey, 1, 1, nullptr);
+    ASSERT_EQ(found.coreTop, 39);
+    ASSERT_EQ(found.stroke, 3);
+    bool barIsMark = false;
+    for (const tavo::InkPart& mark : found.marks)
+        barIsMark |= mark.box.left == 222 && mark.box.right == 235;
+    EXPECT_TRUE(barIsMark);
+    EXPECT_EQ(found.bodies.size(), 10u);
 }
