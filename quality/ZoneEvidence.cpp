@@ -38,7 +38,8 @@ int main(int argc, char** argv)
                                {"lengthPerWidth", evidence.hand.lengthPerWidth},
                                {"zonesUsed", evidence.hand.zonesUsed},
                                {"strokeWidth", ink.strokeWidth()},
-                               {"bodyHeight", ink.bodyHeight()}};
+                               {"bodyHeight", ink.bodyHeight()},
+                               {"cutTypical", evidence.hand.cutTypical}};
         std::printf("%s\n", hand.dump().c_str());
         for (size_t i = 0; i < words.zones.size(); ++i) {
             const tavo::ZoneEntry& z = words.zones[i];
@@ -47,12 +48,15 @@ int main(int argc, char** argv)
                                   {"box", {z.box.col, z.box.row, z.box.width, z.box.height}},
                                   {"text", tavo::utf8FromWide(z.text)},
                                   {"bodies", e.bodies},
+                                  {"bodyCount", e.bodyCount},
+                                  {"pieces", e.pieces},
                                   {"length", e.length},
                                   {"cut", e.cut},
                                   {"overlap", e.overlap},
                                   {"finder", e.finder},
                                   {"lineDoubt", e.line},
                                   {"void", e.empty || e.noInk},
+                                  {"ruledOut", tavo::wordRuledOut(e)},
                                   {"probability", tavo::wordProbability(e)}};
             std::printf("%s\n", row.dump().c_str());
         }

@@ -11,8 +11,10 @@ tools/score-realpages.py wrote with --features.  In every folder -words is run
 again on merged.xml (the checker weighs the word finder's own confidence),
 then zone_evidence.  Prints the coefficients for review/ZoneScore.cpp, the
 calibration on the data and the doubt threshold that keeps the share of wrong
-zones trusted at the target miss rate (default 0.05), and with --hands the
-hand model of every real page.
+zones trusted at the target miss rate (default 0.05; counted on the real pages'
+wrong zones when there are any, else on all), and with --hands the hand model
+of every real page.  Chances are taken as the checker writes them: the fitted
+chance times the share the evidence beyond the fit leaves (ruledOut).
 
 Standard library only.  The data stay where they are; nothing is written.
 """
@@ -107,8 +109,34 @@ def prob(w, x):
     return 1 / (1 + math.exp(-max(-30, min(30, z))))
 
 
+def chance(w, x, ruled):
+    """The chance the checker writes: fitted, times what the evidence beyond the fit leaves."""
+    return ruled * prob(w, x)
+
+
+def doubted(w, x, ruled, threshold):
+    """As the checker decides: the fitted chance measured against the
+    threshold (its log-odds taken off), times what the evidence beyond the
+    fit leaves, below one half."""
+    shift = math.log(threshold / (1 - threshold))
+    z = w[0] + sum(a * b for a, b in zip(w[1:], x)) - shift
+    return ruled / (1 + math.exp(-max(-30, min(30, z)))) < 0.5
+
+
+def pick_threshold(w, rows, miss):
+    """The lowest threshold (in steps of 0.005) that trusts no more wrong
+    zones than the miss rate of them, rounded."""
+    wrong = [(x, r) for x, y, r in rows if not y]
+    allowed = int(round(miss * len(wrong)))
+    for step in range(100, 200):
+        t = step / 200
+        if sum(1 for x, r in wrong if not doubted(w, x, r, t)) <= allowed:
+            return t
+    return 0.995
+
+
 def report(name, w, data, threshold):
-    pairs = [(prob(w, x), y) for x, y, _ in data]
+    pairs = [(chance(w, x, r), y) for x, y, r in data]
     bins = [[0, 0.0, 0] for _ in range(10)]
     for p, y in pairs:
         b = bins[min(int(p * 10), 9)]
@@ -118,9 +146,11 @@ def report(name, w, data, threshold):
     ece = sum(abs(b[1] - b[2]) for b in bins) / max(1, len(pairs))
     right = [p for p, y in pairs if y]
     wrong = [p for p, y in pairs if not y]
+    right_doubted = sum(1 for x, y, r in data if y and doubted(w, x, r, threshold))
+    wrong_trusted = sum(1 for x, y, r in data if not y and not doubted(w, x, r, threshold))
     print("%-10s zones %5d wrong %4d  right doubted %.3f  wrong trusted %.3f  ECE %.3f"
-          % (name, len(pairs), len(wrong), sum(p < threshold for p in right) / max(1, len(right)),
-             sum(p >= threshold for p in wrong) / max(1, len(wrong)), ece))
+          % (name, len(pairs), len(wrong), right_doubted / max(1, len(right)),
+             wrong_trusted / max(1, len(wrong)), ece))
 
 
 def main():
@@ -152,7 +182,7 @@ def main():
             _, rows = evidence(build, os.path.join(run_root, d))
             for r, y in label_generated(rows, json.load(open(truth, encoding="utf-8"))):
                 if not r["void"]:
-                    sets["generated"].append(([r[f] for f in FEATURES], 1 if y else 0, 1.0))
+                    sets["generated"].append(([r[f] for f in FEATURES], 1 if y else 0, r["ruledOut"]))
     for run_root, features in real:
         labels = {}
         for z in json.load(open(features, encoding="utf-8")):
@@ -164,7 +194,7 @@ def main():
             for r in rows:
                 key = (d, tuple(r["box"]), r["text"])
                 if key in labels and not r["void"]:
-                    sets["real"].append(([r[f] for f in FEATURES], 1 if labels[key] else 0, 1.0))
+                    sets["real"].append(([r[f] for f in FEATURES], 1 if labels[key] else 0, r["ruledOut"]))
     # Each set weighs as much in total as the other, the real pages
     # realWeight times that.
     data = []
@@ -173,18 +203,20 @@ def main():
             share = 1.0 / len(rows) * max(len(v) for v in sets.values() if v)
             data += [(x, y, share * (real_weight if name == "real" else 1.0)) for x, y, _ in rows]
     w = fit(data)
+    # The threshold is set where the wrong zones of real pages are trusted at
+    # the miss rate; generated pages' wrong zones are easier to tell.
+    target = sets["real"] or sets["generated"]
     print("bias %.3f" % w[0])
     for f, c in zip(FEATURES, w[1:]):
         print("%-10s %.3f" % (f, -c))
-    wrong = sorted(prob(w, x) for x, y, _ in data if not y)
-    threshold = wrong[min(len(wrong) - 1, int(math.ceil((1 - miss) * len(wrong))))] if wrong else 0.5
+    threshold = pick_threshold(w, target, miss)
     print("doubt below %.3f keeps wrong zones trusted at %.2f" % (threshold, miss))
     for name, rows in sets.items():
         if rows:
             report(name, w, rows, threshold)
     # The trade-off: what other targets would cost.
-    for target in (0.1, 0.2, 0.3, 0.5):
-        t = wrong[min(len(wrong) - 1, int(math.ceil((1 - target) * len(wrong))))] if wrong else 0.5
+    for rate in (0.1, 0.2, 0.3, 0.5):
+        t = pick_threshold(w, target, rate)
         for name, rows in sets.items():
             if rows:
                 report("%s@%.2f" % (name[:4], t), w, rows, t)
