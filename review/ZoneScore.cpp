@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 namespace tavo {
 
@@ -157,6 +158,8 @@ constexpr Limits kLineLimits{0.25, 0.6, 0.25, 0.6};
 constexpr double kCutLow = 0.1, kCutHigh = 0.35;
 // Zone area shared with another zone of the same file.
 constexpr double kOverlapLow = 0.2, kOverlapHigh = 0.6;
+// Words a line's zones must reproduce for its length to be left unjudged.
+constexpr int kLeastWordsForLength = 4;
 // Line ink no word zone covers.
 constexpr double kStrayLow = 0.08, kStrayHigh = 0.3;
 // A penalty from this size on is named among the doubts.
@@ -559,9 +562,24 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
             const int found = static_cast<int>(wordsOfLine[l].size());
             const double off = std::abs(found - expected);
             const char* reason = found == 0 ? "skipped" : (found > expected ? "split" : "merged");
-            linePenalties[l].push_back({ramp(off, 0, 2), reason});
-            linePenalties[l].push_back(
-                {ramp(strayShare(ink, w.lines[l], w.lineAreas[l], wordsOfLine[l]), kStrayLow, kStrayHigh), "stray"});
+            const double stray = strayShare(ink, w.lines[l], w.lineAreas[l], wordsOfLine[l]);
+            auto& p = linePenalties[l];
+            // A line whose words each find their own ink, that leaves none
+            // over and whose letters fit the text is not doubted for its
+            // length alone: a hand draws an opening line out, or packs a
+            // last one, and the words say the text is there.  Only a line
+            // of a few words: that two zones fall where two words are says
+            // little.
+            const auto fits = [&p](const char* what) {
+                return std::none_of(p.begin(), p.end(), [what](const auto& q) {
+                    return q.first > 0 && std::string_view(q.second) == what;
+                });
+            };
+            if (found == expected && expected >= kLeastWordsForLength && stray < kStrayLow && fits("bodies") &&
+                fits("cut") && fits("overlap"))
+                std::erase_if(p, [](const auto& q) { return std::string_view(q.second) == "length"; });
+            p.push_back({ramp(off, 0, 2), reason});
+            p.push_back({ramp(stray, kStrayLow, kStrayHigh), "stray"});
         }
     }
     for (size_t l = 0; l < w.lines.size(); ++l)

@@ -63,6 +63,26 @@ TEST(ZoneScore, ZoneCuttingThroughItsWordIsDoubtful)
     EXPECT_TRUE(names(scores.words[2], "cut"));
 }
 
+// A cut is judged against the page's own: where every word's edge cuts
+// into its letters (a hand whose words touch), the same cut rules a word
+// out less than on a page where it is the only one.
+TEST(ZoneScore, CutIsJudgedAgainstThePagesTypicalCut)
+{
+    auto alone = drawLine(kWords);
+    auto all = alone;
+    alone.words[2].box.width = alone.words[2].box.width * 2 / 3;
+    for (ZoneEntry& w : all.words)
+        w.box.width = w.box.width * 2 / 3;
+    // Without the line, whose doubt would pass to the words.
+    const PageEvidence one = pageEvidence(InkIndex(alone.page), alone.words, {});
+    const PageEvidence every = pageEvidence(InkIndex(all.page), all.words, {});
+    EXPECT_EQ(one.hand.cutTypical, 0);
+    EXPECT_GT(every.hand.cutTypical, 0.1);
+    EXPECT_NEAR(one.words[2].cut, every.words[2].cut, 1e-9);
+    EXPECT_LT(wordRuledOut(one.words[2]), 0.9);
+    EXPECT_GT(wordRuledOut(every.words[2]), wordRuledOut(one.words[2]));
+}
+
 TEST(ZoneScore, ZonesWithoutTextInkOrSpaceOfTheirOwnAreDoubtful)
 {
     auto s = drawLine(kWords);
