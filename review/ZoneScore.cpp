@@ -158,6 +158,8 @@ constexpr Limits kLineLimits{0.25, 0.6, 0.25, 0.6};
 constexpr double kCutLow = 0.1, kCutHigh = 0.35;
 // Zone area shared with another zone of the same file.
 constexpr double kOverlapLow = 0.2, kOverlapHigh = 0.6;
+// Word zones off the line's word count, as a share of its words.
+constexpr double kWordsOffLow = 0.1, kWordsOffHigh = 0.25;
 // Words a line's zones must reproduce for its length to be left unjudged.
 constexpr int kLeastWordsForLength = 4;
 // Line ink no word zone covers.
@@ -434,6 +436,13 @@ double typicalCut(const InkIndex& ink, const std::vector<ZoneEntry>& words, cons
     return *at;
 }
 
+// The median of a measure over a page's lines, when there are enough of
+// them to speak for the page; 0 otherwise.
+double typicalOf(const std::vector<double>& values)
+{
+    return static_cast<int>(values.size()) >= kHandLeastZones ? median(values) : 0;
+}
+
 struct Measured {
     std::vector<InkFit> fits;
     std::vector<double> ratios;  // ink width over expected width; 0 when unknown
@@ -520,7 +529,18 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
                                       : measureHand(words.fits, w.words, words.ratios, words.typical);
     const HandModel& hand = w.evidence.hand;
 
-    // Lines: penalties, with the body count against the hand's rate.
+    // Lines: penalties, with the body count against the hand's rate and the
+    // cut against the page's typical line.
+    std::vector<double> lineCuts(w.lines.size(), 0), known;
+    for (size_t l = 0; l < w.lines.size(); ++l) {
+        const InkFit& fit = lines.fits[l];
+        if (fit.ink >= kLeastInkBodies * ink.bodyHeight() * ink.strokeWidth() &&
+            !normaliseSpaces(w.lines[l].text).empty()) {
+            lineCuts[l] = static_cast<double>(fit.straddling) / static_cast<double>(fit.ink);
+            known.push_back(lineCuts[l]);
+        }
+    }
+    w.evidence.hand.lineCutTypical = typicalOf(known);
     const std::vector<double> lineOverlap = overlapShares(w.lines);
     std::vector<std::vector<std::pair<double, const char*>>> linePenalties(w.lines.size());
     for (size_t l = 0; l < w.lines.size(); ++l) {
@@ -539,7 +559,7 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
         const double expected = hand.bodiesPerPaw * paws;
         const double off = std::abs(fit.bodies - expected) / std::max(expected, 1.0);
         p.push_back({ramp(off, kLineLimits.bodiesLow, kLineLimits.bodiesHigh), "bodies"});
-        p.push_back({ramp(static_cast<double>(fit.straddling) / static_cast<double>(fit.ink), kCutLow, kCutHigh), "cut"});
+        p.push_back({ramp(lineCuts[l] - w.evidence.hand.lineCutTypical, kCutLow, kCutHigh), "cut"});
         if (lines.ratios[l] > 0 && lines.typical > 0)
             p.push_back({ramp(std::abs(std::log(lines.ratios[l] / lines.typical)), kLineLimits.lengthLow,
                               kLineLimits.lengthHigh), "length"});
@@ -554,6 +574,14 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
         if (w.owner[i] >= 0)
             wordsOfLine[static_cast<size_t>(w.owner[i])].push_back(w.words[i].box);
     if (!w.words.empty()) {
+        std::vector<double> strays(w.lines.size(), 0);
+        known.clear();
+        for (size_t l = 0; l < w.lines.size(); ++l)
+            if (!normaliseSpaces(w.lines[l].text).empty()) {
+                strays[l] = strayShare(ink, w.lines[l], w.lineAreas[l], wordsOfLine[l]);
+                known.push_back(strays[l]);
+            }
+        w.evidence.hand.strayTypical = typicalOf(known);
         for (size_t l = 0; l < w.lines.size(); ++l) {
             const std::u16string text = normaliseSpaces(w.lines[l].text);
             if (text.empty())
@@ -562,7 +590,7 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
             const int found = static_cast<int>(wordsOfLine[l].size());
             const double off = std::abs(found - expected);
             const char* reason = found == 0 ? "skipped" : (found > expected ? "split" : "merged");
-            const double stray = strayShare(ink, w.lines[l], w.lineAreas[l], wordsOfLine[l]);
+            const double stray = strays[l] - w.evidence.hand.strayTypical;
             auto& p = linePenalties[l];
             // A line whose words each find their own ink, that leaves none
             // over and whose letters fit the text is not doubted for its
@@ -578,12 +606,21 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
             if (found == expected && expected >= kLeastWordsForLength && stray < kStrayLow && fits("bodies") &&
                 fits("cut") && fits("overlap"))
                 std::erase_if(p, [](const auto& q) { return std::string_view(q.second) == "length"; });
-            p.push_back({ramp(off, 0, 2), reason});
+            // Word zones missing or too many, as a share of the line's words:
+            // the word finder's slip on a long line is its words' doubt, not
+            // the line's; a line that has no word zone at all is doubted.
+            p.push_back({found == 0 ? 1.0 : ramp(off / expected, kWordsOffLow, kWordsOffHigh), reason});
             p.push_back({ramp(stray, kStrayLow, kStrayHigh), "stray"});
         }
     }
-    for (size_t l = 0; l < w.lines.size(); ++l)
+    for (size_t l = 0; l < w.lines.size(); ++l) {
+        LineEvidence line;
+        for (const auto& [penalty, reason] : linePenalties[l])
+            line.penalties.emplace_back(penalty, reason);
         w.lineScores.push_back(finish(std::move(linePenalties[l]), w.lines[l]));
+        line.confidence = w.lineScores.back().confidence;
+        w.evidence.lines.push_back(std::move(line));
+    }
 
     // Words: evidence for the calibrated chance.
     w.evidence.hand.cutTypical = typicalCut(ink, w.words, words.fits);

@@ -14,6 +14,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tavo {
@@ -46,6 +47,11 @@ struct HandModel {
     // upper quartile over its words): where words touch and letters reach
     // into the next word, a cut is no sign of a wrong box by itself.
     double cutTypical = 0;
+    // The same for the line zones, and the share of a line's ink no word
+    // zone covers (medians over the lines): close lines whose letters reach
+    // into each other, or marks between the words, are the page's way.
+    double lineCutTypical = 0;
+    double strayTypical = 0;
     int zonesUsed = 0;
 };
 
@@ -71,9 +77,17 @@ double wordProbability(const WordEvidence& e);
 double wordRuledOut(const WordEvidence& e);
 
 // The evidence of every word zone and the hand it was measured against.
+// What the ink says about one line zone: each penalty (0 fits, 1 cannot be
+// right) by its reason, and the confidence they give.
+struct LineEvidence {
+    std::vector<std::pair<double, std::string>> penalties;
+    double confidence = 1;
+};
+
 struct PageEvidence {
     HandModel hand;
     std::vector<WordEvidence> words;
+    std::vector<LineEvidence> lines;
 };
 PageEvidence pageEvidence(const InkIndex& ink, const std::vector<ZoneEntry>& words,
                           const std::vector<ZoneEntry>& lines);
