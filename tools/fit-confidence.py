@@ -3,6 +3,7 @@
 evidence zone_evidence prints, on word zones labelled right or wrong.
 
     fit-confidence.py [--build DIR] [--gen RUNDIR PAGESDIR] [--real RUNDIR FEATURES.json] [--miss RATE] [--real-weight W] [--hands]
+                      [--leave-one-out]
 
 --gen: working folders of tools/tavoalign-page on generated pages (RUNDIR/<page>,
 as tools/run-quality.sh leaves them in WORKDIR/new) and the pages with their
@@ -14,7 +15,11 @@ calibration on the data and the doubt threshold that keeps the share of wrong
 zones trusted at the target miss rate (default 0.05; counted on the real pages'
 wrong zones when there are any, else on all), and with --hands the hand model
 of every real page.  Chances are taken as the checker writes them: the fitted
-chance times the share the evidence beyond the fit leaves (ruledOut).
+chance times the share the evidence beyond the fit leaves (ruledOut).  The
+real pages weigh --real-weight (default 4) times the generated ones in all.
+With --leave-one-out, each real page is also judged by a fit and a threshold
+made without it, and the right zones doubted and wrong zones trusted are
+summed over the pages: what to expect on pages the fit has not seen.
 
 Standard library only.  The data stay where they are; nothing is written.
 """
@@ -153,9 +158,34 @@ def report(name, w, data, threshold):
              wrong_trusted / max(1, len(wrong)), ece))
 
 
+def fit_sets(sets, real_weight):
+    """Each set weighs as much in total as the other, the real pages
+    real_weight times that."""
+    data = []
+    for name, rows in sets.items():
+        if rows:
+            share = 1.0 / len(rows) * max(len(v) for v in sets.values() if v)
+            data += [(x, y, share * (real_weight if name == "real" else 1.0)) for x, y, _ in rows]
+    return fit(data)
+
+
+def leave_one_out(sets, real_pages, real_weight, miss):
+    counts = [0, 0, 0, 0]  # right doubted, right, wrong trusted, wrong
+    for page in sorted(set(real_pages)):
+        kept = [row for row, p in zip(sets["real"], real_pages) if p != page]
+        left = [row for row, p in zip(sets["real"], real_pages) if p == page]
+        w = fit_sets({"generated": sets["generated"], "real": kept}, real_weight)
+        t = pick_threshold(w, kept or sets["generated"], miss)
+        for x, y, r in left:
+            counts[0 if y else 2] += bool(doubted(w, x, r, t)) == bool(y)
+            counts[1 if y else 3] += 1
+    print("left out one real page at a time: right doubted %d of %d, wrong trusted %d of %d"
+          % (counts[0], counts[1], counts[2], counts[3]))
+
+
 def main():
     args = sys.argv[1:]
-    build, gen, real, miss, verbose, real_weight = "build", [], [], 0.05, False, 1.0
+    build, gen, real, miss, verbose, real_weight, held_out = "build", [], [], 0.05, False, 4.0, False
     while args:
         a = args.pop(0)
         if a == "--build":
@@ -168,12 +198,15 @@ def main():
             real_weight = float(args.pop(0))
         elif a == "--hands":
             verbose = True
+        elif a == "--leave-one-out":
+            held_out = True
         elif a == "--miss":
             miss = float(args.pop(0))
         else:
             print(__doc__, file=sys.stderr)
             return 2
     sets = {"generated": [], "real": []}
+    real_pages = []  # the page of each real row
     for run_root, pages in gen:
         for d in sorted(os.listdir(run_root)):
             truth = os.path.join(pages, d + ".truth.json")
@@ -195,14 +228,8 @@ def main():
                 key = (d, tuple(r["box"]), r["text"])
                 if key in labels and not r["void"]:
                     sets["real"].append(([r[f] for f in FEATURES], 1 if labels[key] else 0, r["ruledOut"]))
-    # Each set weighs as much in total as the other, the real pages
-    # realWeight times that.
-    data = []
-    for name, rows in sets.items():
-        if rows:
-            share = 1.0 / len(rows) * max(len(v) for v in sets.values() if v)
-            data += [(x, y, share * (real_weight if name == "real" else 1.0)) for x, y, _ in rows]
-    w = fit(data)
+                    real_pages.append((run_root, d))
+    w = fit_sets(sets, real_weight)
     # The threshold is set where the wrong zones of real pages are trusted at
     # the miss rate; generated pages' wrong zones are easier to tell.
     target = sets["real"] or sets["generated"]
@@ -220,6 +247,8 @@ def main():
         for name, rows in sets.items():
             if rows:
                 report("%s@%.2f" % (name[:4], t), w, rows, t)
+    if held_out and sets["real"]:
+        leave_one_out(sets, real_pages, real_weight, miss)
     return 0
 
 
