@@ -358,8 +358,10 @@ constexpr double kLineWrongLow = 0.6, kLineShare = 0.6;
 // Share of a word's ink cut off at its edge, beyond what the page's words
 // typically have cut off, from which it is ruled out.
 constexpr double kStrongCutLow = 0.1, kStrongCutHigh = 0.5;
-// The page's typical cut is this quantile of its words' cuts.
-constexpr double kTypicalCutQuantile = 0.75;
+// The page's typical cut is this quantile of its words' cuts, and never
+// more than the most a page of touching words shows: where nearly every
+// zone cuts deep, the zones are wrong rather than the hand close.
+constexpr double kTypicalCutQuantile = 0.75, kMostTypicalCut = 0.3;
 
 // Zones that fit their text this well teach the page's hand.
 constexpr double kHandLength = 0.3;  // |log| of the length ratio
@@ -433,7 +435,7 @@ double typicalCut(const InkIndex& ink, const std::vector<ZoneEntry>& words, cons
         return 0;
     const auto at = cuts.begin() + static_cast<std::ptrdiff_t>(kTypicalCutQuantile * static_cast<double>(cuts.size() - 1));
     std::nth_element(cuts.begin(), at, cuts.end());
-    return *at;
+    return std::min(*at, kMostTypicalCut);
 }
 
 // The median of a measure over a page's lines, when there are enough of
