@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 namespace tavo {
 
@@ -157,6 +158,10 @@ constexpr Limits kLineLimits{0.25, 0.6, 0.25, 0.6};
 constexpr double kCutLow = 0.1, kCutHigh = 0.35;
 // Zone area shared with another zone of the same file.
 constexpr double kOverlapLow = 0.2, kOverlapHigh = 0.6;
+// Word zones off the line's word count, as a share of its words.
+constexpr double kWordsOffLow = 0.1, kWordsOffHigh = 0.25;
+// Words a line's zones must reproduce for its length to be left unjudged.
+constexpr int kLeastWordsForLength = 4;
 // Line ink no word zone covers.
 constexpr double kStrayLow = 0.08, kStrayHigh = 0.3;
 // A penalty from this size on is named among the doubts.
@@ -336,37 +341,43 @@ namespace {
 // 0.01, Newton's method) on the word zones of the generated default set and
 // of real development pages with word truth (those weighing four times the
 // generated ones in total), each zone labelled right when its text and box
-// match the truth.  A word is doubtful below the chance that leaves a fifth
-// of the wrong zones trusted on that data.
-constexpr double kBias = 4.69;
-constexpr double kPerBodies = 0.45;
-constexpr double kPerLength = 1.74;
-constexpr double kPerCut = 2.19;
-constexpr double kPerOverlap = 1.23;
-constexpr double kPerFinder = 1.31;
-constexpr double kPerLine = 1.00;
-constexpr double kWordDoubtBelow = 0.94;
+// match the truth.  A word is doubtful below the chance that leaves one in
+// twenty of the real pages' wrong zones trusted (--miss 0.05).
+constexpr double kBias = 5.42;
+constexpr double kPerBodies = 0.35;
+constexpr double kPerLength = 1.46;
+constexpr double kPerCut = 1.04;
+constexpr double kPerOverlap = 1.38;
+constexpr double kPerFinder = 1.65;
+constexpr double kPerLine = 1.22;
+constexpr double kWordDoubtBelow = 0.955;
 
-// Pieces off the hand's count, less an allowance of a fifth per piece
-// (pieces of a hand touch, broken strokes add bodies), from which a word is
-// ruled out whatever the fit says.
-constexpr double kStrongBodiesLow = 0.8, kStrongBodiesHigh = 2.3;
-constexpr double kStrongAllowance = 0.2;
 // A line doubted this much (1 - its confidence) on takes up to this share
 // of its words' confidence.
 constexpr double kLineWrongLow = 0.6, kLineShare = 0.6;
-// Share of a word's ink cut off at its edge from which it is ruled out.
-constexpr double kStrongCutLow = 0.2, kStrongCutHigh = 0.6;
+// Share of a word's ink cut off at its edge, beyond what the page's words
+// typically have cut off, from which it is ruled out.
+constexpr double kStrongCutLow = 0.1, kStrongCutHigh = 0.5;
+// The page's typical cut is this quantile of its words' cuts, and never
+// more than the most a page of touching words shows: where nearly every
+// zone cuts deep, the zones are wrong rather than the hand close.
+constexpr double kTypicalCutQuantile = 0.75, kMostTypicalCut = 0.3;
 
 // Zones that fit their text this well teach the page's hand.
 constexpr double kHandLength = 0.3;  // |log| of the length ratio
 constexpr double kHandCut = 0.1;
 constexpr int kHandLeastZones = 5;
-// The spread of the body count per expected body: the default, the most a
-// page may claim, and the median's ratio to the mean of a squared
-// deviation (a chi-square of one degree has its median at 0.45 of its mean).
-constexpr double kLeastSpread = 0.35, kMostSpread = 2.0;
-constexpr double kSpreadOfMedian = 1.0 / 0.45;
+// The spread of the body count per expected body: the least and the most a
+// page may claim, and the share of the zones, those that fit the rate best,
+// it is measured on (the rest may hold a wrong text).
+constexpr double kLeastSpread = 0.05, kMostSpread = 2.0;
+constexpr double kSpreadKept = 0.95;
+// The variance of any count around the hand's rate, however regular the
+// hand: a stroke broken or joined on the scan.
+constexpr double kCountNoise = 0.25;
+// Bodies off the hand's count by this many of the page's own standard
+// deviations rule a word out whatever the fit says.
+constexpr double kStrongBodiesLow = 2, kStrongBodiesHigh = 4;
 
 // Named reasons: the evidence that pulls a word's chance down this much.
 constexpr double kNamedLogit = 0.5;
@@ -394,16 +405,44 @@ HandModel measureHand(const std::vector<InkFit>& fits, const std::vector<ZoneEnt
     if (hand.zonesUsed < kHandLeastZones || paws <= 0)
         return hand;
     hand.bodiesPerPaw = std::clamp(bodies / paws, 0.6, 3.0);
-    // The spread: the squared misfit of the count per expected body, less
-    // the variance of a count of one (the median, so that the few zones of
-    // a wrong text among them do not widen it), never below the default.
+    // The spread: the mean squared misfit of the count per expected body,
+    // over the zones that fit best, so that the few zones of a wrong text
+    // among them do not widen it.  A hand that lifts the pen now and then
+    // strays more than a tidy one and is judged against that.
     std::vector<double> spreads;
     for (const auto& [b, p] : used) {
         const double expected = hand.bodiesPerPaw * p;
-        spreads.push_back((std::pow(b - expected, 2) - 1.0) / expected);
+        spreads.push_back(std::pow(b - expected, 2) / expected);
     }
-    hand.bodiesSpread = std::clamp(kSpreadOfMedian * median(spreads), kLeastSpread, kMostSpread);
+    std::sort(spreads.begin(), spreads.end());
+    const auto kept = static_cast<std::ptrdiff_t>(std::ceil(kSpreadKept * static_cast<double>(spreads.size())));
+    double sum = 0;
+    for (auto it = spreads.begin(); it != spreads.begin() + kept; ++it)
+        sum += *it;
+    hand.bodiesSpread = std::clamp(sum / static_cast<double>(kept), kLeastSpread, kMostSpread);
     return hand;
+}
+
+// The upper quartile of the share of ink cut off at the edge of the word
+// zones that hold text and ink.
+double typicalCut(const InkIndex& ink, const std::vector<ZoneEntry>& words, const std::vector<InkFit>& fits)
+{
+    std::vector<double> cuts;
+    for (size_t i = 0; i < words.size(); ++i)
+        if (fits[i].ink >= kLeastInkBodies * ink.bodyHeight() * ink.strokeWidth() && !normaliseSpaces(words[i].text).empty())
+            cuts.push_back(static_cast<double>(fits[i].straddling) / static_cast<double>(fits[i].ink));
+    if (cuts.empty())
+        return 0;
+    const auto at = cuts.begin() + static_cast<std::ptrdiff_t>(kTypicalCutQuantile * static_cast<double>(cuts.size() - 1));
+    std::nth_element(cuts.begin(), at, cuts.end());
+    return std::min(*at, kMostTypicalCut);
+}
+
+// The median of a measure over a page's lines, when there are enough of
+// them to speak for the page; 0 otherwise.
+double typicalOf(const std::vector<double>& values)
+{
+    return static_cast<int>(values.size()) >= kHandLeastZones ? median(values) : 0;
 }
 
 struct Measured {
@@ -429,11 +468,11 @@ Measured measureFits(const InkIndex& index, const std::vector<ZoneEntry>& zones,
 }
 
 // Bodies off the hand's count for the text, in standard deviations of a
-// count whose spread grows with the number of pieces.
+// count whose spread grows with the number of pieces as the page's does.
 double bodiesOff(int bodies, int paws, const HandModel& hand)
 {
     const double expected = hand.bodiesPerPaw * paws;
-    return std::abs(bodies - expected) / std::sqrt(1.0 + hand.bodiesSpread * expected);
+    return std::abs(bodies - expected) / std::sqrt(kCountNoise + hand.bodiesSpread * expected);
 }
 
 }  // namespace
@@ -449,24 +488,24 @@ double fittedChance(const WordEvidence& e, double shift = 0)
     return 1.0 / (1.0 + std::exp(shift - logit));
 }
 
-// Evidence beyond what the fitting data held much of (pieces far off the
-// hand's count, a zone edge through the letters) still rules a zone out,
-// and a line that is most likely wrong passes its doubt on to its words:
-// the share of the fitted chance they leave.
-double ruledOut(const WordEvidence& e)
-{
-    const double strong = (1.0 - ramp(e.piecesOff, kStrongBodiesLow, kStrongBodiesHigh)) *
-                          (1.0 - ramp(e.cut, kStrongCutLow, kStrongCutHigh));
-    return strong * (1.0 - kLineShare * ramp(e.line, kLineWrongLow, 1.0));
-}
-
 }  // namespace
+
+// Evidence beyond what the fitting data held much of (a body count far off
+// the page's own spread, a zone edge through the letters) still rules a
+// zone out, and a line that is most likely wrong passes its doubt on to its
+// words: the share of the fitted chance they leave.
+double wordRuledOut(const WordEvidence& e)
+{
+    return (1.0 - ramp(e.bodies, kStrongBodiesLow, kStrongBodiesHigh)) *
+           (1.0 - ramp(e.cut - e.pageCut, kStrongCutLow, kStrongCutHigh)) *
+           (1.0 - kLineShare * ramp(e.line, kLineWrongLow, 1.0));
+}
 
 double wordProbability(const WordEvidence& e)
 {
     if (e.empty || e.noInk)
         return 0;
-    return ruledOut(e) * fittedChance(e);
+    return wordRuledOut(e) * fittedChance(e);
 }
 
 namespace {
@@ -492,7 +531,18 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
                                       : measureHand(words.fits, w.words, words.ratios, words.typical);
     const HandModel& hand = w.evidence.hand;
 
-    // Lines: penalties, with the body count against the hand's rate.
+    // Lines: penalties, with the body count against the hand's rate and the
+    // cut against the page's typical line.
+    std::vector<double> lineCuts(w.lines.size(), 0), known;
+    for (size_t l = 0; l < w.lines.size(); ++l) {
+        const InkFit& fit = lines.fits[l];
+        if (fit.ink >= kLeastInkBodies * ink.bodyHeight() * ink.strokeWidth() &&
+            !normaliseSpaces(w.lines[l].text).empty()) {
+            lineCuts[l] = static_cast<double>(fit.straddling) / static_cast<double>(fit.ink);
+            known.push_back(lineCuts[l]);
+        }
+    }
+    w.evidence.hand.lineCutTypical = typicalOf(known);
     const std::vector<double> lineOverlap = overlapShares(w.lines);
     std::vector<std::vector<std::pair<double, const char*>>> linePenalties(w.lines.size());
     for (size_t l = 0; l < w.lines.size(); ++l) {
@@ -511,7 +561,7 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
         const double expected = hand.bodiesPerPaw * paws;
         const double off = std::abs(fit.bodies - expected) / std::max(expected, 1.0);
         p.push_back({ramp(off, kLineLimits.bodiesLow, kLineLimits.bodiesHigh), "bodies"});
-        p.push_back({ramp(static_cast<double>(fit.straddling) / static_cast<double>(fit.ink), kCutLow, kCutHigh), "cut"});
+        p.push_back({ramp(lineCuts[l] - w.evidence.hand.lineCutTypical, kCutLow, kCutHigh), "cut"});
         if (lines.ratios[l] > 0 && lines.typical > 0)
             p.push_back({ramp(std::abs(std::log(lines.ratios[l] / lines.typical)), kLineLimits.lengthLow,
                               kLineLimits.lengthHigh), "length"});
@@ -526,6 +576,14 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
         if (w.owner[i] >= 0)
             wordsOfLine[static_cast<size_t>(w.owner[i])].push_back(w.words[i].box);
     if (!w.words.empty()) {
+        std::vector<double> strays(w.lines.size(), 0);
+        known.clear();
+        for (size_t l = 0; l < w.lines.size(); ++l)
+            if (!normaliseSpaces(w.lines[l].text).empty()) {
+                strays[l] = strayShare(ink, w.lines[l], w.lineAreas[l], wordsOfLine[l]);
+                known.push_back(strays[l]);
+            }
+        w.evidence.hand.strayTypical = typicalOf(known);
         for (size_t l = 0; l < w.lines.size(); ++l) {
             const std::u16string text = normaliseSpaces(w.lines[l].text);
             if (text.empty())
@@ -534,15 +592,40 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
             const int found = static_cast<int>(wordsOfLine[l].size());
             const double off = std::abs(found - expected);
             const char* reason = found == 0 ? "skipped" : (found > expected ? "split" : "merged");
-            linePenalties[l].push_back({ramp(off, 0, 2), reason});
-            linePenalties[l].push_back(
-                {ramp(strayShare(ink, w.lines[l], w.lineAreas[l], wordsOfLine[l]), kStrayLow, kStrayHigh), "stray"});
+            const double stray = strays[l] - w.evidence.hand.strayTypical;
+            auto& p = linePenalties[l];
+            // A line whose words each find their own ink, that leaves none
+            // over and whose letters fit the text is not doubted for its
+            // length alone: a hand draws an opening line out, or packs a
+            // last one, and the words say the text is there.  Only a line
+            // of a few words: that two zones fall where two words are says
+            // little.
+            const auto fits = [&p](const char* what) {
+                return std::none_of(p.begin(), p.end(), [what](const auto& q) {
+                    return q.first > 0 && std::string_view(q.second) == what;
+                });
+            };
+            if (found == expected && expected >= kLeastWordsForLength && stray < kStrayLow && fits("bodies") &&
+                fits("cut") && fits("overlap"))
+                std::erase_if(p, [](const auto& q) { return std::string_view(q.second) == "length"; });
+            // Word zones missing or too many, as a share of the line's words:
+            // the word finder's slip on a long line is its words' doubt, not
+            // the line's; a line that has no word zone at all is doubted.
+            p.push_back({found == 0 ? 1.0 : ramp(off / expected, kWordsOffLow, kWordsOffHigh), reason});
+            p.push_back({ramp(stray, kStrayLow, kStrayHigh), "stray"});
         }
     }
-    for (size_t l = 0; l < w.lines.size(); ++l)
+    for (size_t l = 0; l < w.lines.size(); ++l) {
+        LineEvidence line;
+        for (const auto& [penalty, reason] : linePenalties[l])
+            line.penalties.emplace_back(penalty, reason);
         w.lineScores.push_back(finish(std::move(linePenalties[l]), w.lines[l]));
+        line.confidence = w.lineScores.back().confidence;
+        w.evidence.lines.push_back(std::move(line));
+    }
 
     // Words: evidence for the calibrated chance.
+    w.evidence.hand.cutTypical = typicalCut(ink, w.words, words.fits);
     const std::vector<double> wordOverlap = overlapShares(w.words);
     for (size_t i = 0; i < w.words.size(); ++i) {
         WordEvidence e;
@@ -553,14 +636,13 @@ PageWork weigh(const InkIndex& ink, const std::vector<ZoneEntry>& givenWords, co
         e.noInk = !e.empty && fit.ink < kLeastInkBodies * ink.bodyHeight() * ink.strokeWidth();
         if (!e.empty && !e.noInk) {
             const int paws = expectedBodies(text);
+            e.bodyCount = fit.bodies;
+            e.pieces = paws;
             e.bodies = bodiesOff(fit.bodies, paws, hand);
-            const double expected = hand.bodiesPerPaw * paws;
-            // The allowance widens with the hand's spread.
-            e.piecesOff = std::abs(fit.bodies - expected) -
-                          kStrongAllowance * std::sqrt(hand.bodiesSpread / kLeastSpread) * expected;
             if (words.ratios[i] > 0 && words.typical > 0)
                 e.length = std::abs(std::log(words.ratios[i] / words.typical));
             e.cut = static_cast<double>(fit.straddling) / static_cast<double>(fit.ink);
+            e.pageCut = hand.cutTypical;
         }
         e.overlap = wordOverlap[i];
         if (const std::optional<double> finder = zone.finderScore ? zone.finderScore : zone.confidence)
@@ -579,7 +661,7 @@ ZoneScore wordScore(const WordEvidence& e, const ZoneEntry& zone)
     // Doubtful below the threshold, and sooner as strong evidence scales
     // the chance down.
     static const double shift = std::log(kWordDoubtBelow / (1.0 - kWordDoubtBelow));
-    score.doubtful = e.empty || e.noInk || ruledOut(e) * fittedChance(e, shift) < 0.5;
+    score.doubtful = e.empty || e.noInk || wordRuledOut(e) * fittedChance(e, shift) < 0.5;
     if (e.empty)
         score.doubts.emplace_back("empty");
     if (e.noInk)
@@ -596,8 +678,8 @@ ZoneScore wordScore(const WordEvidence& e, const ZoneEntry& zone)
             score.doubts.emplace_back(reason);
     };
     name(ramp(e.line, kLineWrongLow, 1.0) >= kNamed, "line");
-    name(ramp(e.piecesOff, kStrongBodiesLow, kStrongBodiesHigh) >= kNamed, "bodies");
-    name(ramp(e.cut, kStrongCutLow, kStrongCutHigh) >= kNamed, "cut");
+    name(ramp(e.bodies, kStrongBodiesLow, kStrongBodiesHigh) >= kNamed, "bodies");
+    name(ramp(e.cut - e.pageCut, kStrongCutLow, kStrongCutHigh) >= kNamed, "cut");
     // The reasons the zone came with (from the word finder) are kept.
     keepGivenReasons(score, zone);
     if (score.doubtful && score.doubts.empty()) {

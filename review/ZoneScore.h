@@ -14,6 +14,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tavo {
@@ -40,31 +41,53 @@ struct PageScores {
 // strays more).
 struct HandModel {
     double bodiesPerPaw = 1;
-    double bodiesSpread = 0.35;  // variance of the count per expected body
+    double bodiesSpread = 0.1;  // variance of the count per expected body
     double lengthPerWidth = 0;  // 0 when the page gave no measure
+    // The share of a word's ink its zone's edge cuts off on this page (the
+    // upper quartile over its words): where words touch and letters reach
+    // into the next word, a cut is no sign of a wrong box by itself.
+    double cutTypical = 0;
+    // The same for the line zones, and the share of a line's ink no word
+    // zone covers (medians over the lines): close lines whose letters reach
+    // into each other, or marks between the words, are the page's way.
+    double lineCutTypical = 0;
+    double strayTypical = 0;
     int zonesUsed = 0;
 };
 
 // What the ink says about one word zone, each a measure of misfit (0 fits).
 struct WordEvidence {
     double bodies = 0;   // body count off the hand's, in standard deviations
-    double piecesOff = 0;  // bodies off the hand's count less an allowance
     double length = 0;   // |log| of the ink length over the hand's for the text
     double cut = 0;      // share of the ink cut off at the zone's edge
+    double pageCut = 0;  // the same, typical of the page's words (HandModel::cutTypical)
     double overlap = 0;  // share of the zone's area another zone covers
     double finder = 0;   // -log of the confidence the zone came with (0 without)
     double line = 0;     // 1 - confidence of the line the word lies on
+    int bodyCount = 0;   // letter bodies found in the zone
+    int pieces = 0;      // pieces (PAWs) drawn on the line its text has
     bool empty = false, noInk = false;
 };
 
 // The chance that a word zone with this evidence is right (calibrated on
 // pages with word truth; see docs/review.md).
 double wordProbability(const WordEvidence& e);
+// The share of the fitted chance that evidence beyond the fit leaves (a
+// zone edge through the letters, a line most likely wrong): 1 when none.
+double wordRuledOut(const WordEvidence& e);
 
 // The evidence of every word zone and the hand it was measured against.
+// What the ink says about one line zone: each penalty (0 fits, 1 cannot be
+// right) by its reason, and the confidence they give.
+struct LineEvidence {
+    std::vector<std::pair<double, std::string>> penalties;
+    double confidence = 1;
+};
+
 struct PageEvidence {
     HandModel hand;
     std::vector<WordEvidence> words;
+    std::vector<LineEvidence> lines;
 };
 PageEvidence pageEvidence(const InkIndex& ink, const std::vector<ZoneEntry>& words,
                           const std::vector<ZoneEntry>& lines);

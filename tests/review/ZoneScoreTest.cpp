@@ -27,6 +27,51 @@ bool names(const ZoneScore& score, const std::string& reason)
     return std::find(score.doubts.begin(), score.doubts.end(), reason) != score.doubts.end();
 }
 
+// The lines one under the other on one page, their zones moved with them.
+reviewtest::SynthPage stack(const std::vector<reviewtest::SynthPage>& parts)
+{
+    int width = 0, height = 0;
+    for (const auto& part : parts) {
+        width = std::max(width, part.page.zulGetWidth());
+        height += part.page.zulGetHeight();
+    }
+    reviewtest::SynthPage s{ZULImage(width, height, 8, true), {}, {}};
+    int top = 0;
+    long number = 5;
+    for (const auto& part : parts) {
+        for (int y = 0; y < part.page.zulGetHeight(); ++y)
+            for (int x = 0; x < part.page.zulGetWidth(); ++x)
+                if (part.page.zulGetPixelValue(x, y) < 128)
+                    s.page.zulSetPixel(x, top + y, 0);
+        for (auto [from, to] : {std::pair{&part.words, &s.words}, std::pair{&part.lines, &s.lines}})
+            for (ZoneEntry z : *from) {
+                z.box.row += top;
+                z.lineNumber = number++;
+                to->push_back(z);
+            }
+        top += part.page.zulGetHeight();
+    }
+    return s;
+}
+
+// The line drawn out: every column stretched by the factor, zones with it.
+reviewtest::SynthPage stretched(const reviewtest::SynthPage& line, double factor)
+{
+    const int width = static_cast<int>(line.page.zulGetWidth() * factor);
+    reviewtest::SynthPage s{ZULImage(width, line.page.zulGetHeight(), 8, true), line.words, line.lines};
+    for (int y = 0; y < line.page.zulGetHeight(); ++y)
+        for (int x = 0; x < width; ++x)
+            if (line.page.zulGetPixelValue(static_cast<int>(x / factor), y) < 128)
+                s.page.zulSetPixel(x, y, 0);
+    for (auto* zones : {&s.words, &s.lines})
+        for (ZoneEntry& z : *zones) {
+            const int right = static_cast<int>((z.box.col + z.box.width) * factor);
+            z.box.col = static_cast<int>(z.box.col * factor);
+            z.box.width = right - z.box.col;
+        }
+    return s;
+}
+
 }  // namespace
 
 TEST(ZoneScore, TextsOnTheirOwnInkAreSureAtAnyResolution)
@@ -63,6 +108,26 @@ TEST(ZoneScore, ZoneCuttingThroughItsWordIsDoubtful)
     EXPECT_TRUE(names(scores.words[2], "cut"));
 }
 
+// A cut is judged against the page's own: where every word's edge cuts
+// into its letters (a hand whose words touch), the same cut rules a word
+// out less than on a page where it is the only one.
+TEST(ZoneScore, CutIsJudgedAgainstThePagesTypicalCut)
+{
+    auto alone = drawLine(kWords);
+    auto all = alone;
+    alone.words[2].box.width = alone.words[2].box.width * 2 / 3;
+    for (ZoneEntry& w : all.words)
+        w.box.width = w.box.width * 2 / 3;
+    // Without the line, whose doubt would pass to the words.
+    const PageEvidence one = pageEvidence(InkIndex(alone.page), alone.words, {});
+    const PageEvidence every = pageEvidence(InkIndex(all.page), all.words, {});
+    EXPECT_EQ(one.hand.cutTypical, 0);
+    EXPECT_GT(every.hand.cutTypical, 0.1);
+    EXPECT_NEAR(one.words[2].cut, every.words[2].cut, 1e-9);
+    EXPECT_LT(wordRuledOut(one.words[2]), 0.9);
+    EXPECT_GT(wordRuledOut(every.words[2]), wordRuledOut(one.words[2]));
+}
+
 TEST(ZoneScore, ZonesWithoutTextInkOrSpaceOfTheirOwnAreDoubtful)
 {
     auto s = drawLine(kWords);
@@ -90,6 +155,62 @@ TEST(ZoneScore, LineWithMoreWordsThanZonesPassesItsDoubtToTheWords)
     EXPECT_TRUE(names(scores.lines[0], "merged"));
     for (const ZoneScore& w : scores.words)
         EXPECT_TRUE(names(w, "line"));
+}
+
+// A line is judged against the page's other lines: ink between the words
+// that every line of the page has (a hand's marks, a neighbour's strokes)
+// makes no line stray, while on a page where one line alone has it, it does.
+TEST(ZoneScore, StrayInkIsJudgedAgainstThePagesTypicalLine)
+{
+    const int body = 40;
+    auto marked = drawLine(kWords, body);
+    const ZoneBox& after = marked.words[1].box;  // a blot in the gap after the second word
+    for (int y = after.row + 1; y < after.row + after.height - 1; ++y)
+        for (int x = after.col + after.width + 2; x < after.col + after.width + body - 2; ++x)
+            marked.page.zulSetPixel(x, y, 0);
+    const auto plain = drawLine(kWords, body);
+    const PageScores one = score(stack({plain, plain, marked, plain, plain, plain}));
+    EXPECT_TRUE(names(one.lines[2], "stray"));
+    EXPECT_FALSE(names(one.lines[0], "stray"));
+    const PageScores every = score(stack({marked, marked, marked, marked, marked, marked}));
+    for (const ZoneScore& line : every.lines)
+        EXPECT_FALSE(names(line, "stray"));
+}
+
+// A line drawn out (an opening line, a hand that stretches its strokes)
+// whose word zones each hold a word of its text and leave no ink over is
+// not doubted for its length; the same line with words missing is.
+TEST(ZoneScore, DrawnOutLineIsNotDoubtedWhenItsWordsReproduceIt)
+{
+    const auto plain = drawLine(kWords);
+    const auto drawn = stretched(plain, 1.8);
+    const PageScores fits = score(stack({drawn, plain, plain, plain, plain, plain}));
+    EXPECT_FALSE(names(fits.lines[0], "length"));
+    EXPECT_EQ(fits.lines[0].verdict(), ZoneVerdict::Sure) << fits.lines[0].confidence;
+
+    auto missing = stack({drawn, plain, plain, plain, plain, plain});
+    missing.words.erase(missing.words.begin() + 1, missing.words.begin() + 3);  // two of the drawn line's six
+    const PageScores lacks = score(missing);
+    EXPECT_TRUE(names(lacks.lines[0], "length"));
+    EXPECT_NE(lacks.lines[0].verdict(), ZoneVerdict::Sure);
+}
+
+// One word zone too few on a long line is the word finder's slip, doubted
+// on its words; on a short line it makes the line doubtful.
+TEST(ZoneScore, WordZonesOffAreWeighedAsAShareOfTheLinesWords)
+{
+    std::vector<std::u16string> twelve = kWords;
+    twelve.insert(twelve.end(), kWords.begin(), kWords.end());
+    auto longLine = drawLine(twelve);
+    longLine.words.erase(longLine.words.begin() + 4);
+    const PageScores onLong = score(longLine);
+    EXPECT_FALSE(names(onLong.lines[0], "merged"));
+
+    auto shortLine = drawLine({kWords[0], kWords[1], kWords[2], kWords[3]});
+    shortLine.words.erase(shortLine.words.begin() + 1);
+    const PageScores onShort = score(shortLine);
+    EXPECT_TRUE(names(onShort.lines[0], "merged"));
+    EXPECT_NE(onShort.lines[0].verdict(), ZoneVerdict::Sure);
 }
 
 TEST(ZoneScore, LineInkNoWordCoversIsStray)
