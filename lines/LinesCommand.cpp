@@ -225,7 +225,7 @@ PageLineResult findTranscriptionLines(const ZULImage& page, const std::vector<st
 }
 
 void runLines(const std::u16string& image, const std::u16string& textFile, const std::u16string& outputXml,
-              Report& report)
+              Report& report, const std::u16string& cacheFile)
 {
     const std::string textName = utf8FromWide(textFile);
     const ZULImage page = loadPage(image, report);
@@ -269,6 +269,7 @@ void runLines(const std::u16string& image, const std::u16string& textFile, const
         document.zones.push_back({std::move(zone), 0});
     }
     writeZoneDocument(document, outputXml);
+    GreyCache(cacheFile, image).keep(page);
 }
 
 }  // namespace tavo

@@ -28,8 +28,10 @@ TextSize measureText(const std::u16string& line);
 // the usual attributes.  A line without ink is still written (no size,
 // confidence 0, doubt "missing") and warned about; the run then ends with
 // status 3.  A page or transcription that cannot be read, or a transcription
-// without a line, stops the command with nothing written.
+// without a line, stops the command with nothing written.  With a cache
+// file (-cache FILE), the page's grey pixels are kept there for the steps
+// after it (GreyCache, page/PageFile.h) once the output is written.
 void runLines(const std::u16string& image, const std::u16string& textFile, const std::u16string& outputXml,
-              Report& report);
+              Report& report, const std::u16string& cacheFile = {});
 
 }  // namespace tavo

@@ -83,6 +83,8 @@ struct JpegInput {
     std::size_t fileSize = 0;
     ZULImage::Buffer pixels;
     std::vector<JSAMPLE> skimmedRow;  // the one row a skim decodes into
+    std::vector<JSAMPLE> colourRow;   // the one colour row a gray decode converts
+    bool gray = false;                // a colour file decoded to gray
     std::size_t capacity = 0;
     std::size_t rowBytes = 0;
     float xResolution = 0.0f;
@@ -207,16 +209,26 @@ bool decode(JpegInput& in)
     }
     readHeader(in);
     jpeg_start_decompress(&in.info);
-    in.rowBytes = static_cast<std::size_t>(in.info.output_width) * in.info.output_components;
+    const bool convert = in.gray && in.info.output_components == 3;
+    in.rowBytes = static_cast<std::size_t>(in.info.output_width) * (convert ? 1 : in.info.output_components);
     const std::size_t total = in.rowBytes * in.info.output_height;
     growPixels(in, std::min(total, std::max(kFirstAllocation, in.fileSize * kUsualRatio)), total);
+    if (convert) {
+        in.colourRow.resize(3 * static_cast<std::size_t>(in.info.output_width));
+    }
     while (in.info.output_scanline < in.info.output_height) {
         const std::size_t end = (in.info.output_scanline + std::size_t{1}) * in.rowBytes;
         if (end > in.capacity) {
             growPixels(in, end, total);
         }
         JSAMPROW row = in.pixels.get() + in.info.output_scanline * in.rowBytes;
-        jpeg_read_scanlines(&in.info, &row, 1);
+        if (!convert) {
+            jpeg_read_scanlines(&in.info, &row, 1);
+            continue;
+        }
+        JSAMPROW colour = in.colourRow.data();
+        jpeg_read_scanlines(&in.info, &colour, 1);
+        ZULImageConverter::zulColor2GrayRow(colour, static_cast<int>(in.info.output_width), row);
     }
     jpeg_finish_decompress(&in.info);
     return true;
@@ -282,7 +294,9 @@ bool ZULJPEGImage::zulReadSize(const std::string& path, int& width, int& height)
     return true;
 }
 
-ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
+namespace {
+
+ZULImage loadJpeg(const std::string& path, bool gray)
 {
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file) {
@@ -290,6 +304,7 @@ ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
     }
     const Decompressor decompressor(file.get());
     JpegInput* in = decompressor.in.get();
+    in->gray = gray;
     in->fileSize = static_cast<std::size_t>(std::max<std::int64_t>(ZULFileSupport::zulFileSize(path), 0));
     if (!decode(*in)) {
         throw ZULFileSupport::zulExplained(
@@ -297,12 +312,24 @@ ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
             in->errors.message);
     }
     ZULImage image;
-    const int bits = in->info.output_components == 3 ? 24 : 8;
+    const int bits = in->info.output_components == 3 && !gray ? 24 : 8;
     image.zulSetImageHead(static_cast<int>(in->info.output_width), static_cast<int>(in->info.output_height), bits,
                           in->xResolution, in->yResolution, 1);
     image.zulSetImageData(std::move(in->pixels));
     image.zulSetFromFile(1);
     return ZULOrientation::zulUpright(std::move(image), in->orientation);
+}
+
+}  // namespace
+
+ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
+{
+    return loadJpeg(path, false);
+}
+
+ZULImage ZULJPEGImage::zulLoadGrayImage(const std::string& path) const
+{
+    return loadJpeg(path, true);
 }
 
 void ZULJPEGImage::zulSaveImage(const std::string& path, const ZULImage& image) const

@@ -19,6 +19,11 @@ public:
     // decode the file, 8 for a colour space other than gray, YCbCr or RGB,
     // 13 when the pixels cannot be allocated.
     ZULImage zulLoadImage(const std::string& path) const;
+    // zulLoadImage's image in gray: a colour file's rows are converted as
+    // they are decoded (ZULImageConverter::zulColor2GrayRow), so the colour
+    // page is never held; the same pixels as converting zulLoadImage's image
+    // and the same failures.
+    ZULImage zulLoadGrayImage(const std::string& path) const;
 
     // The width and height zulLoadImage's image would have (turned upright
     // by the EXIF orientation), from a decode at an eighth of the size that
