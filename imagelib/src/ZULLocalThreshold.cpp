@@ -194,8 +194,10 @@ private:
     std::vector<Divisor> m_divisors;  // by the window's width
 };
 
-void slidingWindows(const unsigned char* gray, unsigned char* out, int width, int height, int halfWidth,
-                    int halfHeight, const NiblackRule& rule)
+// rowOut(y) is where row y goes; rowDone(y) is called once it is complete.
+template <class RowOut, class RowDone>
+void slidingWindows(const unsigned char* gray, int width, int height, int halfWidth, int halfHeight,
+                    const NiblackRule& rule, RowOut rowOut, RowDone rowDone)
 {
     WindowSums sums(gray, width, height, halfWidth, halfHeight);
     // Closed pixels of the current row and the halfHeight rows below it.
@@ -206,7 +208,7 @@ void slidingWindows(const unsigned char* gray, unsigned char* out, int width, in
     for (int y = 0; y < height; ++y) {
         sums.moveTo(y);
         const unsigned char* in = gray + static_cast<std::size_t>(y) * width;
-        unsigned char* o = out + static_cast<std::size_t>(y) * width;
+        unsigned char* o = rowOut(y);
         const unsigned char* shut = closedRow(y);
         int x = 0;
         while (x < width) {
@@ -231,6 +233,7 @@ void slidingWindows(const unsigned char* gray, unsigned char* out, int width, in
             x = x1 + 1;
         }
         std::memset(closedRow(y), 0, static_cast<std::size_t>(width));
+        rowDone(y);
     }
 }
 
@@ -249,9 +252,32 @@ ZULImage zulLocalThreshold(const ZULImage& gray, int windowWidth, int windowHeig
     if (windowWidth >= width || windowHeight >= height) {
         wholePage(gray.zulGetImageData(), out.zulGetImageData(), gray.zulGetImageDataSize(), rule);
     } else {
-        slidingWindows(gray.zulGetImageData(), out.zulGetImageData(), width, height,
-                       std::max(windowWidth / 2, 0), std::max(windowHeight / 2, 0), rule);
+        unsigned char* pixels = out.zulGetImageData();
+        slidingWindows(
+            gray.zulGetImageData(), width, height, std::max(windowWidth / 2, 0), std::max(windowHeight / 2, 0), rule,
+            [&](int y) { return pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width); }, [](int) {});
     }
     out.zulSetBinaryState(1);
     return out;
+}
+
+void zulLocalThresholdRows(const ZULImage& gray, int windowWidth, int windowHeight, double k, int minStdDev,
+                           const std::function<void(int, const unsigned char*)>& row)
+{
+    if (!gray.zulHasImageData())
+        throw ZULException(5, "<zulLocalThreshold()> Image Data is NULL!", kSource, kLineNoData);
+    if (gray.zulGetBitsPerPixel() != 8)
+        throw ZULException(7, "<zulLocalThreshold()> A BYTE image expected", kSource, kLineDepth);
+    const int width = gray.zulGetWidth();
+    const int height = gray.zulGetHeight();
+    if (windowWidth >= width || windowHeight >= height) {
+        const ZULImage whole = zulLocalThreshold(gray, windowWidth, windowHeight, k, minStdDev);
+        for (int y = 0; y < height; ++y)
+            row(y, whole.zulGetRow(y));
+        return;
+    }
+    std::vector<unsigned char> out(static_cast<std::size_t>(width));
+    slidingWindows(
+        gray.zulGetImageData(), width, height, std::max(windowWidth / 2, 0), std::max(windowHeight / 2, 0),
+        NiblackRule(k, minStdDev), [&](int) { return out.data(); }, [&](int y) { row(y, out.data()); });
 }

@@ -218,6 +218,28 @@ void ZULRunLabeller::zulExtractRowRuns(const std::uint64_t* packed, int width, s
         runs.push_back(RowRun{start, width, -1});
 }
 
+namespace {
+
+// Labels packed rows; inked, when given, tells the rows that hold any ink.
+ZULRunLabeller::Labelling labelPacked(const std::uint64_t* packed, int width, int height,
+                                      const std::vector<bool>* inked)
+{
+    const std::size_t rowWords = static_cast<std::size_t>(ZULInk::zulPackedWords(width));
+    Labeller labeller;
+    std::vector<RowRun> cur;
+    for (int y = 0; y < height; ++y) {
+        if (!inked || (*inked)[static_cast<std::size_t>(y)])
+            ZULRunLabeller::zulExtractRowRuns(packed + static_cast<std::size_t>(y) * rowWords, width, cur);
+        else
+            cur.clear();
+        labeller.labelRow(y, cur);
+    }
+    labeller.finishAll();
+    return labeller.take();
+}
+
+}  // namespace
+
 ZULRunLabeller::Labelling ZULRunLabeller::zulLabelRuns(const ZULImage& page)
 {
     const int width = page.zulGetWidth();
@@ -233,17 +255,14 @@ ZULRunLabeller::Labelling ZULRunLabeller::zulLabelRuns(const ZULImage& page)
         inked[static_cast<std::size_t>(y)] =
             ZULInk::zulPackRow(page.zulGetRow(y), bits, width, packed.get() + static_cast<std::size_t>(y) * rowWords);
 
-    Labeller labeller;
-    std::vector<RowRun> cur;
-    for (int y = 0; y < height; ++y) {
-        if (inked[static_cast<std::size_t>(y)])
-            zulExtractRowRuns(packed.get() + static_cast<std::size_t>(y) * rowWords, width, cur);
-        else
-            cur.clear();
-        labeller.labelRow(y, cur);
-    }
-    labeller.finishAll();
-    return labeller.take();
+    return labelPacked(packed.get(), width, height, &inked);
+}
+
+ZULRunLabeller::Labelling ZULRunLabeller::zulLabelPacked(const std::uint64_t* packed, int width, int height)
+{
+    if (packed == nullptr || width <= 0 || height <= 0)
+        return {};
+    return labelPacked(packed, width, height, nullptr);
 }
 
 std::vector<ZULLWComponent> ZULRunLabeller::zulLabel(const ZULImage& page)

@@ -62,4 +62,9 @@ public:
     // The same components in the flat form, without an allocation per
     // component, for callers that only read them.
     static Labelling zulLabelRuns(const ZULImage& page);
+
+    // The same for a page already packed: height rows of
+    // ZULInk::zulPackedWords(width) words each, as ZULInk::zulPackRow writes
+    // them.
+    static Labelling zulLabelPacked(const std::uint64_t* packed, int width, int height);
 };
