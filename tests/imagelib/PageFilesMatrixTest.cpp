@@ -9,6 +9,8 @@
 #include <tiffio.h>
 
 #include "FileTestSupport.h"
+#include "ZULException.h"
+#include "ZULImageConverter.h"
 #include "ZULTIFFImage.h"
 
 using namespace filetest;
@@ -311,4 +313,47 @@ TEST(PageFilesMatrix, JpegVariantsOrientationAndDensity)
     page.zulSetResolution(300.0f, 300.0f, 1);
     ASSERT_TRUE(page.zulSaveImage(path));
     EXPECT_FLOAT_EQ(ZULImage(path).zulGetXResolution(), 300.0f);
+}
+
+// -words and -check read a JPEG page in grey as it is decoded: the pixels,
+// size and resolution of converting the colour page, for every variant and
+// orientation, and the same refusal of a file cut short.
+TEST(PageFilesMatrix, JpegReadInGrayIsTheConvertedColourPage)
+{
+    tavotest::TempDir dir;
+    const std::string path = (dir / "p.jpg").string();
+    const ZULImage colour = smoothImage(64, 40, 24);
+    auto expectConverted = [&](const char* what) {
+        ZULImage expected;
+        ZULImageConverter::zulColor2Gray(expected, ZULImage(path));
+        ZULImage gray;
+        ASSERT_TRUE(gray.zulLoadGrayImage(path)) << what;
+        EXPECT_TRUE(samePixels(gray, expected)) << what;
+        EXPECT_EQ(gray.zulGetBinaryState(), 0) << what;
+        EXPECT_FLOAT_EQ(gray.zulGetXResolution(), expected.zulGetXResolution()) << what;
+    };
+    writeJpeg(path, colour, [](jpeg_compress_struct& i) { jpeg_simple_progression(&i); });
+    expectConverted("progressive");
+    writeJpeg(path, colour, [](jpeg_compress_struct& i) { i.density_unit = 1, i.X_density = i.Y_density = 300; });
+    expectConverted("baseline");
+    for (int orientation : {3, 6}) {
+        writeJpeg(path, storedAs(colour, orientation), [](jpeg_compress_struct& i) { i.write_JFIF_header = FALSE; },
+                  {exifBlock(orientation, 240)});
+        expectConverted("turned");
+    }
+    // A gray file is taken as it is.
+    writeJpeg(path, smoothImage(64, 40, 8), [](jpeg_compress_struct&) {});
+    ZULImage gray;
+    ASSERT_TRUE(gray.zulLoadGrayImage(path));
+    EXPECT_TRUE(samePixels(gray, ZULImage(path)));
+    // Cut short: refused with the colour decode's code.
+    writeJpeg(path, colour, [](jpeg_compress_struct&) {});
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    int code = 0;
+    try {
+        gray.zulLoadGrayImage(path);
+    } catch (const ZULException& error) {
+        code = error.zulGetErrorCode();
+    }
+    EXPECT_EQ(code, 4);
 }
