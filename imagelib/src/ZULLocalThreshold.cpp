@@ -71,8 +71,8 @@ public:
         const std::int64_t below = mean - value;
         // (mean - value) x 100 / kk rounded down.
         const std::int64_t scaled = m_kk == 0 ? 0 : m_byKk(std::max<std::int64_t>(below, 0) * 100);
-        const bool ink = below > 0 && (m_kk == 0 || scaled * scaled >= variance);
-        return ink ? 0 : 255;
+        const bool ink = (below > 0) & ((m_kk == 0) | (scaled * scaled >= variance));
+        return static_cast<unsigned char>(ink ? 0 : 255);
     }
 
     // The window with these sums (n pixels, mean = sum / n) is flat:
@@ -157,6 +157,9 @@ public:
 
     int left(int x) const { return std::max(x - m_halfWidth, 0); }
     int right(int x) const { return std::min(x + m_halfWidth, m_width - 1); }
+    const Divisor& divisor(int columns) const { return m_divisors[static_cast<std::size_t>(columns)]; }
+    const std::int64_t* prefix() const { return m_prefix.data(); }
+    const std::int64_t* prefixSquares() const { return m_prefixSquares.data(); }
 
     // The window of pixel x: its sums and its pixel count.
     struct Window {
@@ -205,31 +208,62 @@ void slidingWindows(const unsigned char* gray, int width, int height, int halfWi
     std::vector<unsigned char> closed(static_cast<std::size_t>(band) * static_cast<std::size_t>(width));
     auto closedRow = [&](int r) { return closed.data() + static_cast<std::size_t>(r % band) * width; };
 
+    // Whether each pixel's window is flat (one byte a pixel, eight more so
+    // that the search below reads whole words).
+    std::vector<unsigned char> flat(static_cast<std::size_t>(width) + 8, 0);
+    // The interior columns, whose windows are all 2 halfWidth + 1 wide.
+    const int interiorFrom = std::min(halfWidth, width);
+    const int interiorTo = std::max(interiorFrom, width - halfWidth);
+
     for (int y = 0; y < height; ++y) {
         sums.moveTo(y);
         const unsigned char* in = gray + static_cast<std::size_t>(y) * width;
         unsigned char* o = rowOut(y);
         const unsigned char* shut = closedRow(y);
+        // First every pixel's verdict and whether its window is flat, as if
+        // nothing were closed: divided by multiplication and decided without
+        // a branch, since on grainy paper both are a coin toss.
+        const std::int64_t* sum = sums.prefix();
+        const std::int64_t* squares = sums.prefixSquares();
+        auto judge = [&](int x, int x0, int x1, const Divisor& n) {
+            const std::int64_t s = sum[x1] - sum[x0];
+            const std::int64_t q = squares[x1] - squares[x0];
+            const std::int64_t mean = n(s);
+            flat[static_cast<std::size_t>(x)] = rule.isFlat(q, mean, n.n());
+            o[x] = rule.decide(in[x], mean, n(q) - mean * mean);
+        };
+        for (int x = 0; x < interiorFrom; ++x)
+            judge(x, sums.left(x), sums.right(x) + 1, sums.divisor(sums.right(x) + 1 - sums.left(x)));
+        if (interiorFrom < interiorTo) {
+            const Divisor n = sums.divisor(2 * halfWidth + 1);
+            for (int x = interiorFrom; x < interiorTo; ++x)
+                judge(x, x - halfWidth, x + halfWidth + 1, n);
+        }
+        for (int x = interiorTo; x < width; ++x)
+            judge(x, sums.left(x), sums.right(x) + 1, sums.divisor(sums.right(x) + 1 - sums.left(x)));
+        // Then the scan: a closed pixel is paper; the first open pixel whose
+        // window is flat closes its window below, turns paper up to the
+        // window's right edge and the scan resumes after it.
         int x = 0;
         while (x < width) {
-            if (shut[x]) {
-                o[x++] = 255;
-                continue;
+            int next = x;
+            for (std::uint64_t f, s; next + 8 <= width; next += 8) {
+                std::memcpy(&f, flat.data() + next, 8);
+                std::memcpy(&s, shut + next, 8);
+                if ((f & ~s) != 0)
+                    break;
             }
-            // Divided by multiplication and decided without a branch on the
-            // pixel, whose side of the mean is a coin toss on grainy paper.
-            const WindowSums::Window win = sums.window(x);
-            const std::int64_t mean = win.n(win.sum);
-            if (!rule.isFlat(win.squares, mean, win.n.n())) {
-                o[x] = rule.decide(in[x], mean, win.n(win.squares) - mean * mean);
-                ++x;
-                continue;
-            }
-            const int x0 = sums.left(x);
-            const int x1 = sums.right(x);
+            while (next < width && !(flat[static_cast<std::size_t>(next)] && !shut[next]))
+                ++next;
+            for (int i = x; i < next; ++i)
+                o[i] = static_cast<unsigned char>(o[i] | (0 - shut[i]));
+            if (next >= width)
+                break;
+            const int x0 = sums.left(next);
+            const int x1 = sums.right(next);
             for (int r = y + 1; r <= std::min(y + halfHeight, height - 1); ++r)
                 std::memset(closedRow(r) + x0, 1, static_cast<std::size_t>(x1 - x0 + 1));
-            std::memset(o + x, 255, static_cast<std::size_t>(x1 - x + 1));
+            std::memset(o + next, 255, static_cast<std::size_t>(x1 - next + 1));
             x = x1 + 1;
         }
         std::memset(closedRow(y), 0, static_cast<std::size_t>(width));
