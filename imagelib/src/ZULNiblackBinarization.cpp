@@ -75,7 +75,6 @@ ZULRunLabeller::Labelling ZULNiblackBinarization::zulInkComponents(const ZULImag
     zulLocalThresholdRows(src, windowWidth, windowHeight, k, minStdDev, [&](int y, const unsigned char* row) {
         ZULInk::zulPackRow(row, 8, width, packed.get() + static_cast<std::size_t>(y) * rowWords);
     });
-    ZULRunLabeller::Labelling all = ZULRunLabeller::zulLabelPacked(packed.get(), width, height);
     // Every byte is written by zulBoxMean3x3Into.
     const std::unique_ptr<unsigned char[]> mean(
         new unsigned char[static_cast<std::size_t>(width) * static_cast<std::size_t>(height)]);
@@ -86,13 +85,13 @@ ZULRunLabeller::Labelling ZULNiblackBinarization::zulInkComponents(const ZULImag
         return ((row[static_cast<std::size_t>(x) >> 6] >> (x & 63)) & 1) == 0;
     };
     // edgeStrength on the packed map with the gradient taken where it is read.
-    auto strength = [&](const ZULRunLabeller::Box& c) {
+    auto strength = [&](const ZULRunLabeller::Box& c, const ZULRunLabeller::Run* runs) {
         std::int64_t sum = 0;
         std::int64_t count = 0;
-        const std::int32_t last = c.firstRun + c.runCount - 1;
-        for (std::int32_t i = c.firstRun; i <= last; ++i) {
-            const ZULRunLabeller::Run& run = all.runs[static_cast<std::size_t>(i)];
-            const bool whole = i == c.firstRun || i == last;
+        const std::int32_t last = c.runCount - 1;
+        for (std::int32_t i = 0; i <= last; ++i) {
+            const ZULRunLabeller::Run& run = runs[i];
+            const bool whole = i == 0 || i == last;
             for (int x = run.start; x < run.end; ++x) {
                 if (whole || (x > 0 && paper(x - 1, run.row)) || (x + 1 < width && paper(x + 1, run.row)) ||
                     (run.row > 0 && paper(x, run.row - 1)) || (run.row + 1 < height && paper(x, run.row + 1))) {
@@ -103,22 +102,15 @@ ZULRunLabeller::Labelling ZULNiblackBinarization::zulInkComponents(const ZULImag
         }
         return count == 0 ? minEdgeStrength + std::int64_t{1} : sum / count;
     };
-
     const int c = sizeCategory(width, height);
-    ZULRunLabeller::Labelling kept;
-    for (const ZULRunLabeller::Box& box : all.components) {
-        const int w = box.right - box.left + 1;
-        const int h = box.bottom - box.top + 1;
-        // zulFilterByWidth, zulFilterByHeight and zulFilterLarger together.
-        if (w <= c || w > kLargestSide || h <= c || h > kLargestSide || strength(box) < minEdgeStrength)
-            continue;
-        ZULRunLabeller::Box copy = box;
-        copy.firstRun = static_cast<std::int32_t>(kept.runs.size());
-        kept.components.push_back(copy);
-        kept.runs.insert(kept.runs.end(), all.runs.begin() + box.firstRun,
-                         all.runs.begin() + box.firstRun + box.runCount);
-    }
-    return kept;
+    // zulFilterByWidth, zulFilterByHeight and zulFilterLarger together, then
+    // the edge check.
+    return ZULRunLabeller::zulLabelPacked(
+        packed.get(), width, height, [&](const ZULRunLabeller::Box& box, const ZULRunLabeller::Run* runs) {
+            const int w = box.right - box.left + 1;
+            const int h = box.bottom - box.top + 1;
+            return w > c && w <= kLargestSide && h > c && h <= kLargestSide && strength(box, runs) >= minEdgeStrength;
+        });
 }
 
 ZULImage& ZULNiblackBinarization::zulBinarizeImage(ZULImage& out, const ZULImage& src)

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "ZULLWComponent.h"
@@ -65,6 +66,9 @@ public:
 
     // The same for a page already packed: height rows of
     // ZULInk::zulPackedWords(width) words each, as ZULInk::zulPackRow writes
-    // them.
-    static Labelling zulLabelPacked(const std::uint64_t* packed, int width, int height);
+    // them.  With keep, a component is kept only when keep(box, runs) says
+    // so as it is finished (runs: its box.runCount runs in its order); the
+    // kept ones are as without keep, in the same order.
+    using Keep = std::function<bool(const Box&, const Run*)>;
+    static Labelling zulLabelPacked(const std::uint64_t* packed, int width, int height, const Keep& keep = {});
 };
