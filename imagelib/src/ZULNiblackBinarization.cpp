@@ -1,5 +1,7 @@
 #include "ZULNiblackBinarization.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -80,22 +82,42 @@ ZULRunLabeller::Labelling ZULNiblackBinarization::zulInkComponents(const ZULImag
         new unsigned char[static_cast<std::size_t>(width) * static_cast<std::size_t>(height)]);
     zulBoxMean3x3Into(src, mean.get());
 
-    auto paper = [&](int x, int y) {
-        const std::uint64_t* row = packed.get() + static_cast<std::size_t>(y) * rowWords;
-        return ((row[static_cast<std::size_t>(x) >> 6] >> (x & 63)) & 1) == 0;
-    };
-    // edgeStrength on the packed map with the gradient taken where it is read.
+    // edgeStrength on the packed map with the gradient taken where it is
+    // read.  A run's pixels have ink beside them but at its ends (the run
+    // starts and ends at paper or the page's edge), so a pixel is on the edge
+    // when it is the run's first (not in column 0) or last (not in the last
+    // column), or when the row above or below (none off the page) has paper
+    // over or under it: those rows' words say which, 64 pixels at a time.
+    const std::vector<std::uint64_t> allInk(rowWords, ~std::uint64_t{0});  // the rows off the page
+    const std::uint64_t* noRow = allInk.data();
     auto strength = [&](const ZULRunLabeller::Box& c, const ZULRunLabeller::Run* runs) {
         std::int64_t sum = 0;
         std::int64_t count = 0;
         const std::int32_t last = c.runCount - 1;
         for (std::int32_t i = 0; i <= last; ++i) {
             const ZULRunLabeller::Run& run = runs[i];
-            const bool whole = i == 0 || i == last;
-            for (int x = run.start; x < run.end; ++x) {
-                if (whole || (x > 0 && paper(x - 1, run.row)) || (x + 1 < width && paper(x + 1, run.row)) ||
-                    (run.row > 0 && paper(x, run.row - 1)) || (run.row + 1 < height && paper(x, run.row + 1))) {
+            if (i == 0 || i == last) {  // the whole run
+                for (int x = run.start; x < run.end; ++x)
                     sum += zulGradientAt(mean.get(), width, height, x, run.row);
+                count += run.end - run.start;
+                continue;
+            }
+            const std::uint64_t* above =
+                run.row > 0 ? packed.get() + static_cast<std::size_t>(run.row - 1) * rowWords : noRow;
+            const std::uint64_t* below =
+                run.row + 1 < height ? packed.get() + static_cast<std::size_t>(run.row + 1) * rowWords : noRow;
+            for (int j = run.start >> 6; j <= (run.end - 1) >> 6; ++j) {
+                const int from = std::max(run.start, 64 * j) - 64 * j;  // the run's bits in word j
+                const int to = std::min(run.end, 64 * j + 64) - 64 * j;
+                const std::uint64_t inRun = (to == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << to) - 1) &
+                                            ~((std::uint64_t{1} << from) - 1);
+                std::uint64_t edge = ~(above[j] & below[j]) & inRun;
+                if (run.start > 0 && run.start >> 6 == j)
+                    edge |= std::uint64_t{1} << from;
+                if (run.end < width && (run.end - 1) >> 6 == j)
+                    edge |= std::uint64_t{1} << (to - 1);
+                for (; edge != 0; edge &= edge - 1) {
+                    sum += zulGradientAt(mean.get(), width, height, 64 * j + std::countr_zero(edge), run.row);
                     ++count;
                 }
             }

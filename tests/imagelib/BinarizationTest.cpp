@@ -476,6 +476,10 @@ TEST(Niblack, InkComponentsAreTheLabellingOfTheBinarizedPage)
     ZULImage strokes = grainPage(400, 300, 60, 10);
     for (int i = 0; i < 120; ++i)
         fillRect(strokes, 5 + (i * 37) % 380, 5 + (i * 53) % 280, 4 + i % 13, 4 + i % 9, static_cast<unsigned char>(i * 2));
+    for (int i = 0; i < 20; ++i) {  // blocks on the left and right edges
+        fillRect(strokes, 0, 4 + 14 * i, 5 + i % 4, 6 + i % 6, static_cast<unsigned char>(6 * i));
+        fillRect(strokes, 393 + i % 3, 4 + 14 * i, 7 - i % 3, 6 + i % 6, static_cast<unsigned char>(6 * i));
+    }
     for (int minEdge = 10; minEdge <= 400; minEdge += 15) {
         ZULNiblackBinarization niblack(15, 15, -0.2, 5, minEdge);
         ZULImage binary;
