@@ -55,50 +55,6 @@ void greyRow(const unsigned char* row, int bits, int width, int* grey)
     }
 }
 
-// Each map pixel: the mean and the darkest of its block of page pixels
-// (blocks at the right and bottom edges cut to the page), halfway between.
-// The block's rows are summed column by column first, then across.
-ReducedGrey reduce(const ZULImage& page, int scale)
-{
-    const int pw = page.zulGetWidth();
-    const int ph = page.zulGetHeight();
-    const int bits = page.zulGetBitsPerPixel();
-    ReducedGrey out;
-    out.width = (pw + scale - 1) / scale;
-    out.height = (ph + scale - 1) / scale;
-    out.grey.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
-    std::vector<int> grey(static_cast<size_t>(pw));
-    std::vector<int> columnSum(static_cast<size_t>(pw));
-    std::vector<int> columnDarkest(static_cast<size_t>(pw));
-    for (int my = 0; my < out.height; ++my) {
-        std::fill(columnSum.begin(), columnSum.end(), 0);
-        std::fill(columnDarkest.begin(), columnDarkest.end(), 255);
-        const int lastRow = std::min(ph, (my + 1) * scale);
-        for (int y = my * scale; y < lastRow; ++y) {
-            greyRow(page.zulGetRow(y), bits, pw, grey.data());
-            for (int x = 0; x < pw; ++x) {
-                columnSum[static_cast<size_t>(x)] += grey[static_cast<size_t>(x)];
-                columnDarkest[static_cast<size_t>(x)] =
-                    std::min(columnDarkest[static_cast<size_t>(x)], grey[static_cast<size_t>(x)]);
-            }
-        }
-        const int rows = lastRow - my * scale;
-        std::uint8_t* dst = out.grey.data() + static_cast<size_t>(my) * static_cast<size_t>(out.width);
-        for (int mx = 0; mx < out.width; ++mx) {
-            const int last = std::min(pw, (mx + 1) * scale);
-            int sum = 0;
-            int darkest = 255;
-            for (int x = mx * scale; x < last; ++x) {
-                sum += columnSum[static_cast<size_t>(x)];
-                darkest = std::min(darkest, columnDarkest[static_cast<size_t>(x)]);
-            }
-            const int count = rows * (last - mx * scale);
-            dst[mx] = static_cast<std::uint8_t>((sum / count + darkest) / 2);
-        }
-    }
-    return out;
-}
-
 struct Background {
     std::vector<int> level;      // of every block, smoothed over its neighbours
     std::vector<bool> offPage;   // a block in or next to the dark surroundings of the page
@@ -279,15 +235,13 @@ int otsuLevel(const std::vector<std::int64_t>& histogram)
     return level;
 }
 
-InkMap makeInkMap(const ZULImage& page)
+namespace {
+
+// The map of a reduced page: normalised and thresholded.
+InkMap mapOf(ReducedGrey grey, int scale)
 {
     InkMap map;
-    const int pw = page.zulGetWidth();
-    const int ph = page.zulGetHeight();
-    if (pw <= 0 || ph <= 0 || !page.zulHasImageData())
-        return map;
-    map.scale = inkMapScale(pw, ph);
-    ReducedGrey grey = reduce(page, map.scale);
+    map.scale = scale;
     normalise(grey);
     std::vector<std::int64_t> histogram(256);
     for (std::uint8_t g : grey.grey)
@@ -305,6 +259,69 @@ InkMap makeInkMap(const ZULImage& page)
             dst[x] = src[x] <= level ? 0 : 255;
     }
     return map;
+}
+
+}  // namespace
+
+// Each map pixel: the mean and the darkest of its block of page pixels
+// (blocks at the right and bottom edges cut to the page), halfway between.
+// The block's rows are summed column by column first, then across.
+InkMapRows::InkMapRows(int pageWidth, int pageHeight, int bits)
+    : width_(pageWidth), height_(pageHeight), bits_(bits), scale_(inkMapScale(pageWidth, pageHeight)),
+      mapWidth_((pageWidth + scale_ - 1) / scale_), mapHeight_((pageHeight + scale_ - 1) / scale_),
+      map_(static_cast<size_t>(mapWidth_) * static_cast<size_t>(mapHeight_)),
+      grey_(static_cast<size_t>(pageWidth)), columnSum_(static_cast<size_t>(pageWidth), 0),
+      columnDarkest_(static_cast<size_t>(pageWidth), 255)
+{
+}
+
+void InkMapRows::add(const unsigned char* row)
+{
+    if (next_ >= height_)
+        return;
+    greyRow(row, bits_, width_, grey_.data());
+    for (size_t x = 0; x < grey_.size(); ++x) {
+        columnSum_[x] += grey_[x];
+        columnDarkest_[x] = std::min(columnDarkest_[x], grey_[x]);
+    }
+    ++next_;
+    if (next_ % scale_ != 0 && next_ != height_)
+        return;
+    // A block of rows is in: its map row.
+    const int my = (next_ - 1) / scale_;
+    const int rows = next_ - my * scale_;
+    std::uint8_t* dst = map_.data() + static_cast<size_t>(my) * static_cast<size_t>(mapWidth_);
+    for (int mx = 0; mx < mapWidth_; ++mx) {
+        const int last = std::min(width_, (mx + 1) * scale_);
+        int sum = 0;
+        int darkest = 255;
+        for (int x = mx * scale_; x < last; ++x) {
+            sum += columnSum_[static_cast<size_t>(x)];
+            darkest = std::min(darkest, columnDarkest_[static_cast<size_t>(x)]);
+        }
+        const int count = rows * (last - mx * scale_);
+        dst[mx] = static_cast<std::uint8_t>((sum / count + darkest) / 2);
+    }
+    std::fill(columnSum_.begin(), columnSum_.end(), 0);
+    std::fill(columnDarkest_.begin(), columnDarkest_.end(), 255);
+}
+
+InkMap InkMapRows::finish()
+{
+    ReducedGrey grey{mapWidth_, mapHeight_, std::move(map_)};
+    return mapOf(std::move(grey), scale_);
+}
+
+InkMap makeInkMap(const ZULImage& page)
+{
+    const int pw = page.zulGetWidth();
+    const int ph = page.zulGetHeight();
+    if (pw <= 0 || ph <= 0 || !page.zulHasImageData())
+        return InkMap{};
+    InkMapRows rows(pw, ph, page.zulGetBitsPerPixel());
+    for (int y = 0; y < ph; ++y)
+        rows.add(page.zulGetRow(y));
+    return rows.finish();
 }
 
 bool addFaintInk(InkMap& map, int rows)

@@ -19,6 +19,9 @@ struct PageLineResult {
     std::vector<LineMatch> matches;
 };
 PageLineResult findTranscriptionLines(const ZULImage& page, const std::vector<std::u16string>& text);
+// The same on the page's ink map (makeInkMap, InkMapRows) and its size.
+PageLineResult findTranscriptionLines(InkMap map, int pageWidth, int pageHeight,
+                                      const std::vector<std::u16string>& text);
 
 // Letters and digits of a line, and its PAWs.
 TextSize measureText(const std::u16string& line);

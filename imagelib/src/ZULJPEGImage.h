@@ -8,6 +8,7 @@
 // not a half-filled image.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ZULImage.h"
@@ -24,6 +25,13 @@ public:
     // page is never held; the same pixels as converting zulLoadImage's image
     // and the same failures.
     ZULImage zulLoadGrayImage(const std::string& path) const;
+    // zulLoadImage's rows, top first, handed to row(y, pixels) as they are
+    // decoded, after begin(head) with the image's size, depth and
+    // resolution: the page is never held.  False, with nothing handed on,
+    // when the file does not open or its EXIF orientation turns it (its
+    // rows are not the page's); otherwise zulLoadImage's failures.
+    bool zulReadRows(const std::string& path, const std::function<void(const ZULImageHead&)>& begin,
+                     const std::function<void(int, const unsigned char*)>& row) const;
 
     // The width and height zulLoadImage's image would have (turned upright
     // by the EXIF orientation), from a decode at an eighth of the size that
