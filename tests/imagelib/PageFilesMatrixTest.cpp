@@ -11,6 +11,7 @@
 #include "FileTestSupport.h"
 #include "ZULException.h"
 #include "ZULImageConverter.h"
+#include "ZULJPEGImage.h"
 #include "ZULTIFFImage.h"
 
 using namespace filetest;
@@ -356,4 +357,54 @@ TEST(PageFilesMatrix, JpegReadInGrayIsTheConvertedColourPage)
         code = error.zulGetErrorCode();
     }
     EXPECT_EQ(code, 4);
+}
+
+// -lines reads an upright JPEG row by row: the rows and head of zulLoadImage,
+// nothing for a page its EXIF turns (its rows are not the page's), and the
+// same failure, message and all, for a file cut short.
+TEST(PageFilesMatrix, JpegRowsAreTheLoadedPageOrNothing)
+{
+    tavotest::TempDir dir;
+    const std::string path = (dir / "p.jpg").string();
+    for (const ZULImage& page : {smoothImage(64, 40, 24), smoothImage(50, 30, 8)}) {
+        writeJpeg(path, page, [](jpeg_compress_struct& i) { i.density_unit = 1, i.X_density = i.Y_density = 200; });
+        const ZULImage loaded(path);
+        ZULImage rows(loaded.zulGetWidth(), loaded.zulGetHeight(), loaded.zulGetBitsPerPixel(), true);
+        ZULImageHead head;
+        int next = 0;
+        ASSERT_TRUE(ZULJPEGImage().zulReadRows(
+            path, [&](const ZULImageHead& h) { head = h; },
+            [&](int y, const unsigned char* row) {
+                ASSERT_EQ(y, next++);
+                std::copy_n(row, rows.zulGetBytesPerRow(), rows.zulGetRow(y));
+            }));
+        EXPECT_EQ(next, loaded.zulGetHeight());
+        EXPECT_EQ(head.width, loaded.zulGetWidth());
+        EXPECT_EQ(head.bitsPerPixel, loaded.zulGetBitsPerPixel());
+        EXPECT_FLOAT_EQ(head.xResolution, 200.0f);
+        EXPECT_TRUE(samePixels(rows, loaded));
+    }
+    writeJpeg(path, storedAs(smoothImage(64, 40, 24), 6), [](jpeg_compress_struct& i) { i.write_JFIF_header = FALSE; },
+              {exifBlock(6, 240)});
+    int calls = 0;
+    EXPECT_FALSE(ZULJPEGImage().zulReadRows(
+        path, [&](const ZULImageHead&) { ++calls; }, [&](int, const unsigned char*) { ++calls; }));
+    EXPECT_EQ(calls, 0);
+    EXPECT_FALSE(ZULJPEGImage().zulReadRows(
+        (dir / "none.jpg").string(), [](const ZULImageHead&) {}, [](int, const unsigned char*) {}));
+    writeJpeg(path, smoothImage(64, 40, 24), [](jpeg_compress_struct&) {});
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    std::string loading, reading;
+    try {
+        const ZULImage cut(path);
+    } catch (const ZULException& error) {
+        loading = error.what();
+    }
+    try {
+        ZULJPEGImage().zulReadRows(path, [](const ZULImageHead&) {}, [](int, const unsigned char*) {});
+    } catch (const ZULException& error) {
+        reading = error.what();
+    }
+    EXPECT_FALSE(loading.empty());
+    EXPECT_EQ(reading, loading);
 }
