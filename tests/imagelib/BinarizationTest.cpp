@@ -518,9 +518,10 @@ TEST(LocalThreshold, RowsAreTheRowsOfTheImage)
         const ZULImage page = grainPage(w, h, 5, 8);
         const ZULImage whole = zulLocalThreshold(page, ww, 15, -0.2, 5);
         int next = 0;
+        const int width = w;
         zulLocalThresholdRows(page, ww, 15, -0.2, 5, [&](int y, const unsigned char* row) {
             ASSERT_EQ(y, next++);
-            EXPECT_TRUE(std::equal(row, row + w, whole.zulGetRow(y))) << y;
+            EXPECT_TRUE(std::equal(row, row + width, whole.zulGetRow(y))) << y;
         });
         EXPECT_EQ(next, h);
     }
