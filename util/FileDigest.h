@@ -8,8 +8,8 @@
 
 namespace tavo {
 
-// Mixes the file's bytes and its length into hash, eight bytes a step
-// (FNV-style multiply and a fold); false when it cannot be read.
+// Mixes the file's bytes and its length into hash (FNV-style multiply and a
+// fold, four lanes of eight bytes); false when it cannot be read.
 bool addFileDigest(std::uint64_t& hash, const std::string& path);
 
 }  // namespace tavo
