@@ -271,6 +271,16 @@ void GreyCache::keep(const ZULImage& page)
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, std::fclose);
     if (openCache(file_, digest(), file))
         return;  // kept already
+    // A file that is there and holds no grey page (the scan itself, an
+    // output, anything given by mistake) is never replaced.
+    file.reset(std::fopen(file_.c_str(), "rb"));
+    if (file) {
+        char line[32] = {};
+        if (!std::fgets(line, sizeof line, file.get()) || std::string(line) != std::string(kCacheHeader) + "\n")
+            return;
+    } else if (errno != ENOENT) {
+        return;
+    }
     file.reset();
     writeCacheOf(file_, digest(), page);
     held_ = true;

@@ -42,8 +42,10 @@ public:
     bool size(int& width, int& height);
     // Writes the file from the page as loaded by loadPage (any depth) or
     // load(), unless it already holds this page or the page is bilevel; a
-    // command calls it once its own outputs are written.  Never fails: a file
-    // that cannot be written is left out and the next step decodes the page.
+    // command calls it once its own outputs are written.  A file that is
+    // there but is no grey page of any scan (the scan itself or an output
+    // named by mistake) is never replaced.  Never fails: a file that cannot
+    // be written is left out and the next step decodes the page.
     void keep(const ZULImage& page);
 
 private:

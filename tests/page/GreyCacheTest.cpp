@@ -140,6 +140,17 @@ TEST(GreyCache, DamagedFilesAreDecodedAroundAndBilevelPagesNeverKept)
     bilevel.keep(bilevel.load(report));
     GreyCache(cache.u16string(), tiff.u16string()).keep(bits);
     EXPECT_FALSE(std::filesystem::exists(cache));
+    // A file that is no grey page is never replaced: the scan or an output
+    // named as the cache by mistake stays as it was.
+    const std::string scan = tavotest::readFile(page);
+    GreyCache mistaken(page.u16string(), page.u16string());
+    mistaken.keep(mistaken.load(report));
+    EXPECT_EQ(tavotest::readFile(page), scan);
+    tavotest::writeFile(dir / "out.xml", "<TAVO/>\n");
+    GreyCache(u"", page.u16string()).keep(oldGrey(page));
+    GreyCache((dir / "out.xml").u16string(), page.u16string()).keep(oldGrey(page));
+    EXPECT_EQ(tavotest::readFile(dir / "out.xml"), "<TAVO/>\n");
+    std::filesystem::remove(dir / "out.xml");
     // No file name: nothing is read or written.
     GreyCache none({}, page.u16string());
     none.keep(none.load(report));
