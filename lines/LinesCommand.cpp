@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 
 #include "lines/InkMap.h"
@@ -242,6 +243,11 @@ void runLines(const std::u16string& image, const std::u16string& textFile, const
     // stored upright, made as its rows are decoded, without the colour page.
     ZULImage page;  // the page as stored, when it is loaded whole
     ZULImage grey;  // the grey page for the cache, when the rows are streamed
+    // Its rows as they come: like the decoder's own buffer, allocated for
+    // the whole page only when the file is large enough to hold it, so a
+    // short file claiming a huge size costs little.
+    ZULImage::Buffer greyRows;
+    size_t greyCapacity = 0, greySize = 0, greyTotal = 0;
     std::optional<InkMapRows> rows;
     int width = 0, height = 0, bits = 0;
     const std::string name = utf8FromWide(image);
@@ -257,21 +263,35 @@ void runLines(const std::u16string& image, const std::u16string& textFile, const
                     bits = head.bitsPerPixel;
                     rows.emplace(width, height, bits);
                     if (!cacheFile.empty()) {
-                        grey = ZULImage(width, height, 8);
-                        grey.zulSetImageData(ZULImage::Buffer(
-                            new unsigned char[static_cast<size_t>(width) * static_cast<size_t>(height)]));
-                        grey.zulSetResolution(head.xResolution, head.yResolution, head.resolutionInInches);
+                        grey.zulSetImageHead(width, height, 8, head.xResolution, head.yResolution,
+                                             head.resolutionInInches);
+                        greyTotal = static_cast<size_t>(width) * static_cast<size_t>(height);
+                        std::error_code error;
+                        const auto file = static_cast<size_t>(std::filesystem::file_size(name, error));
+                        greyCapacity = std::min(greyTotal, std::max(size_t{4} << 20, error ? 0 : 64 * file));
+                        greyRows.reset(new unsigned char[greyCapacity]);
                     }
                 },
-                [&](int y, const unsigned char* row) {
+                [&](int, const unsigned char* row) {
                     rows->add(row);
-                    if (!grey.zulHasImageData())
+                    if (!greyRows)
                         return;
+                    if (greySize + static_cast<size_t>(width) > greyCapacity) {
+                        const size_t larger = std::min(greyTotal, std::max(greySize + width, 2 * greyCapacity));
+                        ZULImage::Buffer moved(new unsigned char[larger]);
+                        std::memcpy(moved.get(), greyRows.get(), greySize);
+                        greyRows = std::move(moved);
+                        greyCapacity = larger;
+                    }
+                    unsigned char* out = greyRows.get() + greySize;
                     if (bits == 24)
-                        ZULImageConverter::zulColor2GrayRow(row, width, grey.zulGetRow(y));
+                        ZULImageConverter::zulColor2GrayRow(row, width, out);
                     else
-                        std::memcpy(grey.zulGetRow(y), row, static_cast<size_t>(width));
+                        std::memcpy(out, row, static_cast<size_t>(width));
+                    greySize += static_cast<size_t>(width);
                 });
+        if (streamed && greyRows)
+            grey.zulSetImageData(std::move(greyRows));  // every row is in: exactly the page's size
     } catch (const ZULException& error) {
         report.fail(name, std::string("cannot load image: ") + error.what());
     }
