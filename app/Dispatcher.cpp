@@ -195,6 +195,16 @@ std::u16string scoresOption(const Arguments& a) { return optionValue(a, 5, u"-sc
 // -toalto: the page job's grey page (GreyCache, page/PageFile.h).
 std::u16string cacheOption(const Arguments& a) { return optionValue(a, 5, u"-cache"); }
 
+// -words: the first argument after the operands, -cache FILE aside, is the
+// reading order switch; none (or anything else) numbers nothing.
+ReadingMode wordsReadingMode(const Arguments& a)
+{
+    size_t i = 5;
+    while (i < a.size() && a[i] == u"-cache")
+        i += 2;
+    return i < a.size() ? readingModeFromSwitch(a[i]) : ReadingMode::Unnumbered;
+}
+
 // kExitOk when -cache, if given, has its file; otherwise prints the usage.
 int checkCacheOption(const Arguments& a, const char* operands)
 {
@@ -260,8 +270,7 @@ const std::vector<Command>& commandTable()
         {u"-words", kWordsOperands, G::GroundTruth, 5, nullptr,
          [](const Arguments& a) { return checkCacheOption(a, kWordsOperands); }, false,
          [](const auto& a, Report& r) {
-             runWords(a[2], a[3], a[4], a.size() > 5 ? readingModeFromSwitch(a[5]) : ReadingMode::Unnumbered, r,
-                      cacheOption(a));
+             runWords(a[2], a[3], a[4], wordsReadingMode(a), r, cacheOption(a));
          }},
         {u"-meta", "input.xml output.xml", G::GroundTruth, 4, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runMeta(a[2], a[3], r); }},
