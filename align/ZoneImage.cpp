@@ -47,10 +47,12 @@ ZULImage cutGreyColumns(const ZULImage& page, const ZoneBox& box, int left, int 
 {
     const ZULRectShape columns = zoneColumns(page, box, left, right);
     try {
-        ZULImage colour;
-        page.zulSubImage(colour, columns.x, columns.y, columns.width, columns.height);
+        ZULImage cut;
+        page.zulSubImage(cut, columns.x, columns.y, columns.width, columns.height);
+        if (page.zulGetBitsPerPixel() == 8)
+            return cut;  // a grey page (loadGreyPage)
         ZULImage grey;
-        ZULImageConverter::zulColor2Gray(grey, colour);
+        ZULImageConverter::zulColor2Gray(grey, cut);
         return grey;
     } catch (const ZULException& e) {
         throw UnprocessableZone(boxText({columns.x, columns.y, columns.width, columns.height}) + ": " + e.what());

@@ -117,6 +117,7 @@ PageXmlOptions exportOptions(const Arguments& args)
     PageXmlOptions options;
     options.imageName = utf8FromWide(optionValue(args, 5, u"-image"));
     options.linesFile = optionValue(args, 5, u"-linezones");
+    options.cacheFile = optionValue(args, 5, u"-cache");
     return options;
 }
 
@@ -184,8 +185,34 @@ int checkServeOptions(const Arguments& a)
 
 // -check and -review: the optional lines file at position 5 and the option
 // -scores FILE after the operands.
-std::u16string linesOperand(const Arguments& a) { return a.size() > 5 && a[5] != u"-scores" ? a[5] : std::u16string(); }
+std::u16string linesOperand(const Arguments& a)
+{
+    return a.size() > 5 && a[5] != u"-scores" && a[5] != u"-cache" ? a[5] : std::u16string();
+}
 std::u16string scoresOption(const Arguments& a) { return optionValue(a, 5, u"-scores"); }
+
+// -cache FILE after the operands of -lines, -words, -check, -topage and
+// -toalto: the page job's grey page (GreyCache, page/PageFile.h).
+std::u16string cacheOption(const Arguments& a) { return optionValue(a, 5, u"-cache"); }
+
+// -words: the first argument after the operands, -cache FILE aside, is the
+// reading order switch; none (or anything else) numbers nothing.
+ReadingMode wordsReadingMode(const Arguments& a)
+{
+    size_t i = 5;
+    while (i < a.size() && a[i] == u"-cache")
+        i += 2;
+    return i < a.size() ? readingModeFromSwitch(a[i]) : ReadingMode::Unnumbered;
+}
+
+// kExitOk when -cache, if given, has its file; otherwise prints the usage.
+int checkCacheOption(const Arguments& a, const char* operands)
+{
+    if (!hasOption(a, 5, u"-cache") || !cacheOption(a).empty())
+        return kExitOk;
+    std::cout << "usage: " << utf8FromWide(a[1]) << " " << operands << std::endl;
+    return kExitArgumentError;
+}
 
 int checkScoresOption(const Arguments& a)
 {
@@ -194,6 +221,14 @@ int checkScoresOption(const Arguments& a)
     std::cout << "usage: " << utf8FromWide(a[1]) << " page words.xml output [lines.xml] [-scores FILE]" << std::endl;
     return kExitArgumentError;
 }
+
+constexpr const char* kLinesOperands = "page text.txt output.xml [-cache FILE]";
+constexpr const char* kWordsOperands = "page lines.xml words.xml [-readorderRL|-readorderLR] [-cache FILE]";
+constexpr const char* kCheckOperands = "page words.xml output.xml [lines.xml] [-scores FILE] [-cache FILE]";
+constexpr const char* kToPageOperands =
+    "page zones.xml output.xml [-2013] [-wordsLR] [-image NAME] [-linezones lines.xml] [-cache FILE]";
+constexpr const char* kToAltoOperands =
+    "page zones.xml output.xml [-alto42] [-image NAME] [-linezones lines.xml] [-cache FILE]";
 
 const std::vector<Command>& commandTable()
 {
@@ -229,11 +264,13 @@ const std::vector<Command>& commandTable()
          }},
         {u"-merge", "text.txt input.xml output.xml", G::GroundTruth, 5, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runMerge(a[2], a[3], a[4], r); }},
-        {u"-lines", "page text.txt output.xml", G::GroundTruth, 5, nullptr, nullptr, false,
-         [](const auto& a, Report& r) { runLines(a[2], a[3], a[4], r); }},
-        {u"-words", "page lines.xml words.xml [-readorderRL|-readorderLR]", G::GroundTruth, 5, nullptr, nullptr, false,
+        {u"-lines", kLinesOperands, G::GroundTruth, 5, nullptr,
+         [](const Arguments& a) { return checkCacheOption(a, kLinesOperands); }, false,
+         [](const auto& a, Report& r) { runLines(a[2], a[3], a[4], r, cacheOption(a)); }},
+        {u"-words", kWordsOperands, G::GroundTruth, 5, nullptr,
+         [](const Arguments& a) { return checkCacheOption(a, kWordsOperands); }, false,
          [](const auto& a, Report& r) {
-             runWords(a[2], a[3], a[4], a.size() > 5 ? readingModeFromSwitch(a[5]) : ReadingMode::Unnumbered, r);
+             runWords(a[2], a[3], a[4], wordsReadingMode(a), r, cacheOption(a));
          }},
         {u"-meta", "input.xml output.xml", G::GroundTruth, 4, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runMeta(a[2], a[3], r); }},
@@ -269,16 +306,16 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runKeepline(static_cast<int>(a.size()), a[2], a[3], r); }},
         {u"-render", "page input.xml output-image", G::Images, 5, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runRender(a[2], a[3], a[4], r); }},
-        {u"-topage", "page zones.xml output.xml [-2013] [-wordsLR] [-image NAME] [-linezones lines.xml]",
-         G::Interchange, 5, nullptr, nullptr, false,
+        {u"-topage", kToPageOperands, G::Interchange, 5, nullptr,
+         [](const Arguments& a) { return checkCacheOption(a, kToPageOperands); }, false,
          [](const auto& a, Report& r) {
              PageXmlOptions options = exportOptions(a);
              options.schema2013 = hasOption(a, 5, u"-2013");
              options.wordsLeftToRight = hasOption(a, 5, u"-wordsLR");
              runToPage(a[2], a[3], a[4], options, r);
          }},
-        {u"-toalto", "page zones.xml output.xml [-alto42] [-image NAME] [-linezones lines.xml]", G::Interchange, 5,
-         nullptr, nullptr, false,
+        {u"-toalto", kToAltoOperands, G::Interchange, 5, nullptr,
+         [](const Arguments& a) { return checkCacheOption(a, kToAltoOperands); }, false,
          [](const auto& a, Report& r) { runToAlto(a[2], a[3], a[4], hasOption(a, 5, u"-alto42"), exportOptions(a), r); }},
         {u"-pairs", "page zones.xml outfolder [-words] [-all]", G::Interchange, 5, nullptr, nullptr, false,
          [](const auto& a, Report& r) {
@@ -288,8 +325,15 @@ const std::vector<Command>& commandTable()
          [](const auto& a, Report& r) { runImport(a[2], a[3], r); }},
         {u"-validate", "file.xml", G::Interchange, 3, nullptr, nullptr, false,
          [](const auto& a, Report& r) { runValidate(a[2], r); }},
-        {u"-check", "page words.xml output.xml [lines.xml] [-scores FILE]", G::Review, 5, nullptr, checkScoresOption,
-         false, [](const auto& a, Report& r) { runCheck(a[2], a[3], a[4], linesOperand(a), r, scoresOption(a)); }},
+        {u"-check", kCheckOperands, G::Review, 5, nullptr,
+         [](const Arguments& a) {
+             const int status = checkScoresOption(a);
+             return status != kExitOk ? status : checkCacheOption(a, kCheckOperands);
+         },
+         false,
+         [](const auto& a, Report& r) {
+             runCheck(a[2], a[3], a[4], linesOperand(a), r, scoresOption(a), cacheOption(a));
+         }},
         {u"-review", "page words.xml review.html [lines.xml] [-scores FILE]", G::Review, 5, nullptr,
          checkScoresOption, false,
          [](const auto& a, Report& r) { runReview(a[2], a[3], a[4], linesOperand(a), r, scoresOption(a)); }},

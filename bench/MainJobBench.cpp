@@ -13,7 +13,9 @@
 // CPU of the whole run that the commands do not account for.
 //
 // Bytes written: a file that is new or replaced (the atomic writer gives it
-// a new inode) counts whole, a file appended to counts its growth.
+// a new inode) counts whole, a file appended to counts its growth.  The row
+// "kept" leaves out the files the job removed before it ended (scores.txt,
+// grey.cache): what stays on the disk.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -55,16 +57,25 @@ Snapshot snapshot(const fs::path& dir)
     return files;
 }
 
-long long bytesAdded(const Snapshot& before, const Snapshot& after)
+// The bytes each file got between the two snapshots.
+std::map<std::string, long long> bytesByFile(const Snapshot& before, const Snapshot& after)
 {
-    long long bytes = 0;
+    std::map<std::string, long long> added;
     for (const auto& [name, now] : after) {
         const auto was = before.find(name);
         if (was == before.end() || was->second.inode != now.inode)
-            bytes += now.size;
+            added[name] = now.size;
         else if (was->second.mtime != now.mtime)
-            bytes += std::max(0LL, now.size - was->second.size);
+            added[name] = std::max(0LL, now.size - was->second.size);
     }
+    return added;
+}
+
+long long bytesAdded(const Snapshot& before, const Snapshot& after)
+{
+    long long bytes = 0;
+    for (const auto& [name, size] : bytesByFile(before, after))
+        bytes += size;
     return bytes;
 }
 
@@ -135,6 +146,10 @@ int standIn(const std::string& state, int argc, char** argv)
     std::ofstream log(state + "/steps", std::ios::app);
     log << "script 0 " << bytesAdded(last, before) << '\n';
     log << (argc > 1 ? argv[1] : "?") << ' ' << cpu << ' ' << bytesAdded(before, after) << '\n';
+    // Each file a command wrote, to tell at the end which the job removed.
+    std::ofstream written(state + "/written", std::ios::app);
+    for (const auto& [name, size] : bytesByFile(before, after))
+        written << size << ' ' << name << '\n';
     // The stand-in's own time is the benchmark's, not the script's.
     rusage self{};
     getrusage(RUSAGE_SELF, &self);
@@ -148,9 +163,16 @@ struct Step {
     long long bytes = 0;
 };
 
+// The bytes written to files the job removed before it ended (its scores
+// and grey cache), counted in their steps' rows too.
+struct Run {
+    std::vector<Step> steps;
+    long long removed = 0;
+};
+
 // One run of the main job on page and text; the rows in the order of the
 // steps, the script's share last.
-std::vector<Step> runOnce(const std::string& self, const std::string& page, const std::string& text, bool overlay)
+Run runOnce(const std::string& self, const std::string& page, const std::string& text, bool overlay)
 {
     char pattern[] = "/tmp/tavo-mainjob-XXXXXX";
     if (!mkdtemp(pattern)) {
@@ -185,10 +207,18 @@ std::vector<Step> runOnce(const std::string& self, const std::string& page, cons
         }
     }
     script.cpu += total;
-    script.bytes += bytesAdded(loadSnapshot(tmp + "/snapshot"), snapshot(work));
+    const Snapshot end = snapshot(work);
+    script.bytes += bytesAdded(loadSnapshot(tmp + "/snapshot"), end);
     steps.push_back(script);
+    Run run{steps, 0};
+    std::ifstream written(tmp + "/written");
+    long long size = 0;
+    std::string name;
+    while (written >> size && std::getline(written >> std::ws, name))
+        if (!end.count(name))
+            run.removed += size;
     fs::remove_all(tmp);
-    return steps;
+    return run;
 }
 
 template <class T>
@@ -201,8 +231,12 @@ T median(std::vector<T> v)
 void measure(const std::string& self, const std::string& page, const std::string& text, bool overlay, int runs)
 {
     std::vector<std::vector<Step>> all;
-    for (int r = 0; r < runs; ++r)
-        all.push_back(runOnce(self, page, text, overlay));
+    std::vector<long long> removed;
+    for (int r = 0; r < runs; ++r) {
+        Run run = runOnce(self, page, text, overlay);
+        all.push_back(std::move(run.steps));
+        removed.push_back(run.removed);
+    }
     const long long scan = static_cast<long long>(fs::file_size(page));
     std::printf("%s (%lld bytes), median of %d runs%s\n", fs::path(page).filename().c_str(), scan, runs,
                 overlay ? ", with --overlay" : "");
@@ -223,8 +257,11 @@ void measure(const std::string& self, const std::string& page, const std::string
         bytes += b;
         std::printf("  %-10s %8.3f %14lld\n", all[0][i].name.c_str(), c, b);
     }
-    std::printf("  %-10s %8.3f %14lld  (%.2f x the scan)\n\n", "total", cpu, bytes,
+    std::printf("  %-10s %8.3f %14lld  (%.2f x the scan)\n", "total", cpu, bytes,
                 static_cast<double>(bytes) / static_cast<double>(scan));
+    const long long gone = median(removed);
+    std::printf("  %-10s %8s %14lld  (%.2f x the scan; %lld in files the job removed before its end)\n\n", "kept", "",
+                bytes - gone, static_cast<double>(bytes - gone) / static_cast<double>(scan), gone);
 }
 
 }  // namespace

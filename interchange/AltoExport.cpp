@@ -104,7 +104,7 @@ std::string altoXml(const GtPage& page, bool alto42)
 void runToAlto(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
                bool alto42, const PageXmlOptions& options, Report& report)
 {
-    const auto [width, height] = pageImageSize(image, report);
+    const auto [width, height] = pageImageSize(image, report, options.cacheFile);
     const std::string name = options.imageName.empty() ? baseName(utf8FromWide(image)) : options.imageName;
     const GtPage page = readGtPage(zones, name, width, height, report, options.linesFile);
     CTextFileWrite out(output, kCodePage);  // written as it is built, as -topage

@@ -16,16 +16,17 @@ struct PageXmlOptions {
     std::string timestamp;          // Created and LastChange; empty: now, UTC
     std::string imageName;          // imageFilename; empty: the page image's file name
     std::u16string linesFile;       // the line zones of a words file (-linezones); empty: none
+    std::u16string cacheFile;       // the page job's grey page (-cache), for the page's size; empty: none
 };
 
 // The documents, UTF-8, for a page already read.
 std::string pageXml(const GtPage& page, const PageXmlOptions& options);
 std::string altoXml(const GtPage& page, bool alto42);
 
-// -topage page zones.xml out.xml [-2013] [-wordsLR] [-image NAME] [-linezones lines.xml]
+// -topage page zones.xml out.xml [-2013] [-wordsLR] [-image NAME] [-linezones lines.xml] [-cache FILE]
 void runToPage(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
                const PageXmlOptions& options, Report& report);
-// -toalto page zones.xml out.xml [-alto42] [-image NAME] [-linezones lines.xml]
+// -toalto page zones.xml out.xml [-alto42] [-image NAME] [-linezones lines.xml] [-cache FILE]
 // (the same options; schema2013 and wordsLeftToRight do not apply).
 void runToAlto(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
                bool alto42, const PageXmlOptions& options, Report& report);

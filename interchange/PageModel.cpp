@@ -88,10 +88,12 @@ PixelBox boundingBox(const std::vector<Point>& points)
     return box;
 }
 
-std::pair<int, int> pageImageSize(const std::u16string& image, Report& report)
+std::pair<int, int> pageImageSize(const std::u16string& image, Report& report, const std::u16string& cacheFile)
 {
     const std::string name = utf8FromWide(image);
     int width = 0, height = 0;
+    if (GreyCache(cacheFile, image).size(width, height))
+        return {width, height};
     try {
         if (!ZULImage::zulReadImageSize(name, width, height) || width <= 0 || height <= 0)
             report.fail(name, "cannot load image");

@@ -77,8 +77,10 @@ GtPage readGtPage(const std::u16string& zonesFile, const std::string& imageName,
                   int height, Report& report, const std::u16string& linesFile = {});
 
 // The page image's size; throws RuntimeFailure naming it when it cannot be
-// loaded.
-std::pair<int, int> pageImageSize(const std::u16string& image, Report& report);
+// loaded.  A cache file that holds the page (GreyCache, page/PageFile.h)
+// gives it without reading the image: the page it was made from decoded
+// whole.
+std::pair<int, int> pageImageSize(const std::u16string& image, Report& report, const std::u16string& cacheFile = {});
 
 // "x,y x,y ..." (commas or blanks between coordinates); nullopt when the
 // text is not an even list of integers.

@@ -149,7 +149,7 @@ void writeUtf8File(const std::u16string& fileName, const std::string& bytes)
 void runToPage(const std::u16string& image, const std::u16string& zones, const std::u16string& output,
                const PageXmlOptions& options, Report& report)
 {
-    const auto [width, height] = pageImageSize(image, report);
+    const auto [width, height] = pageImageSize(image, report, options.cacheFile);
     const std::string name = options.imageName.empty() ? baseName(utf8FromWide(image)) : options.imageName;
     const GtPage page = readGtPage(zones, name, width, height, report, options.linesFile);
     // Written as it is built: a page of a million zones is never held whole.

@@ -32,56 +32,27 @@ struct ReducedGrey {
     std::vector<std::uint8_t> grey;
 };
 
-int pixelGrey(const unsigned char* row, int bits, int x)
+// The luminance of one row: (77 red + 150 green + 29 blue) / 256 for
+// colour, the value for grey, 0 or 255 for 1-bit pixels.
+void greyRow(const unsigned char* row, int bits, int width, int* grey)
 {
     switch (bits) {
-    case 24: {
-        const unsigned char* p = row + 3 * static_cast<size_t>(x);
-        return (77 * p[0] + 150 * p[1] + 29 * p[2]) >> 8;
-    }
+    case 24:
+        for (int x = 0; x < width; ++x, row += 3)
+            grey[x] = (77 * row[0] + 150 * row[1] + 29 * row[2]) >> 8;
+        break;
     case 8:
-        return row[x];
+        for (int x = 0; x < width; ++x)
+            grey[x] = row[x];
+        break;
     case 1:
-        return ((row[x >> 3] >> (7 - (x & 7))) & 1) != 0 ? 255 : 0;
+        for (int x = 0; x < width; ++x)
+            grey[x] = ((row[x >> 3] >> (7 - (x & 7))) & 1) != 0 ? 255 : 0;
+        break;
     default:
-        return 255;
+        std::fill(grey, grey + width, 255);
+        break;
     }
-}
-
-ReducedGrey reduce(const ZULImage& page, int scale)
-{
-    const int pw = page.zulGetWidth();
-    const int ph = page.zulGetHeight();
-    const int bits = page.zulGetBitsPerPixel();
-    ReducedGrey out;
-    out.width = (pw + scale - 1) / scale;
-    out.height = (ph + scale - 1) / scale;
-    out.grey.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
-    std::vector<int> sum(static_cast<size_t>(out.width));
-    std::vector<int> darkest(static_cast<size_t>(out.width));
-    std::vector<int> count(static_cast<size_t>(out.width));
-    for (int my = 0; my < out.height; ++my) {
-        std::fill(sum.begin(), sum.end(), 0);
-        std::fill(darkest.begin(), darkest.end(), 255);
-        std::fill(count.begin(), count.end(), 0);
-        const int lastRow = std::min(ph, (my + 1) * scale);
-        for (int y = my * scale; y < lastRow; ++y) {
-            const unsigned char* row = page.zulGetRow(y);
-            for (size_t mx = 0; mx < sum.size(); ++mx) {
-                const int last = std::min(pw, static_cast<int>(mx + 1) * scale);
-                for (int x = static_cast<int>(mx) * scale; x < last; ++x) {
-                    const int g = pixelGrey(row, bits, x);
-                    sum[mx] += g;
-                    darkest[mx] = std::min(darkest[mx], g);
-                    ++count[mx];
-                }
-            }
-        }
-        std::uint8_t* dst = out.grey.data() + static_cast<size_t>(my) * static_cast<size_t>(out.width);
-        for (size_t mx = 0; mx < sum.size(); ++mx)
-            dst[mx] = static_cast<std::uint8_t>((sum[mx] / count[mx] + darkest[mx]) / 2);
-    }
-    return out;
 }
 
 struct Background {
@@ -194,18 +165,31 @@ void normalise(ReducedGrey& map)
     auto at = [&](int bx, int by) {
         return level[static_cast<size_t>(std::clamp(by, 0, bh - 1) * bw + std::clamp(bx, 0, bw - 1))];
     };
+    // What depends on the column alone, worked out once: the blocks left and
+    // right of it, its weight between them and its block.
+    struct Column {
+        int left, right, block;
+        float weight;
+    };
+    std::vector<Column> columns(static_cast<size_t>(map.width));
+    for (int x = 0; x < map.width; ++x) {
+        const float fx = (static_cast<float>(x) + 0.5f) / static_cast<float>(block) - 0.5f;
+        const int bx = static_cast<int>(fx < 0 ? -1 : fx);
+        columns[static_cast<size_t>(x)] = {bx, bx + 1, x / block, fx - static_cast<float>(bx)};
+    }
     for (int y = 0; y < map.height; ++y) {
         const float fy = (static_cast<float>(y) + 0.5f) / static_cast<float>(block) - 0.5f;
         const int by = static_cast<int>(fy < 0 ? -1 : fy);
         const float wy = fy - static_cast<float>(by);
+        const size_t offRow = static_cast<size_t>((y / block) * bw);
         std::uint8_t* row = map.grey.data() + static_cast<size_t>(y) * static_cast<size_t>(map.width);
         for (int x = 0; x < map.width; ++x) {
-            const float fx = (static_cast<float>(x) + 0.5f) / static_cast<float>(block) - 0.5f;
-            const int bx = static_cast<int>(fx < 0 ? -1 : fx);
-            const float wx = fx - static_cast<float>(bx);
-            const float top = static_cast<float>(at(bx, by)) * (1 - wx) + static_cast<float>(at(bx + 1, by)) * wx;
-            const float bottom = static_cast<float>(at(bx, by + 1)) * (1 - wx) + static_cast<float>(at(bx + 1, by + 1)) * wx;
-            if (row[x] < dark && background.offPage[static_cast<size_t>((y / block) * bw + x / block)]) {
+            const Column& c = columns[static_cast<size_t>(x)];
+            const float wx = c.weight;
+            const float top = static_cast<float>(at(c.left, by)) * (1 - wx) + static_cast<float>(at(c.right, by)) * wx;
+            const float bottom =
+                static_cast<float>(at(c.left, by + 1)) * (1 - wx) + static_cast<float>(at(c.right, by + 1)) * wx;
+            if (row[x] < dark && background.offPage[offRow + static_cast<size_t>(c.block)]) {
                 row[x] = 255;
                 continue;
             }
@@ -251,15 +235,13 @@ int otsuLevel(const std::vector<std::int64_t>& histogram)
     return level;
 }
 
-InkMap makeInkMap(const ZULImage& page)
+namespace {
+
+// The map of a reduced page: normalised and thresholded.
+InkMap mapOf(ReducedGrey grey, int scale)
 {
     InkMap map;
-    const int pw = page.zulGetWidth();
-    const int ph = page.zulGetHeight();
-    if (pw <= 0 || ph <= 0 || !page.zulHasImageData())
-        return map;
-    map.scale = inkMapScale(pw, ph);
-    ReducedGrey grey = reduce(page, map.scale);
+    map.scale = scale;
     normalise(grey);
     std::vector<std::int64_t> histogram(256);
     for (std::uint8_t g : grey.grey)
@@ -277,6 +259,69 @@ InkMap makeInkMap(const ZULImage& page)
             dst[x] = src[x] <= level ? 0 : 255;
     }
     return map;
+}
+
+}  // namespace
+
+// Each map pixel: the mean and the darkest of its block of page pixels
+// (blocks at the right and bottom edges cut to the page), halfway between.
+// The block's rows are summed column by column first, then across.
+InkMapRows::InkMapRows(int pageWidth, int pageHeight, int bits)
+    : width_(pageWidth), height_(pageHeight), bits_(bits), scale_(inkMapScale(pageWidth, pageHeight)),
+      mapWidth_((pageWidth + scale_ - 1) / scale_), mapHeight_((pageHeight + scale_ - 1) / scale_),
+      map_(static_cast<size_t>(mapWidth_) * static_cast<size_t>(mapHeight_)),
+      grey_(static_cast<size_t>(pageWidth)), columnSum_(static_cast<size_t>(pageWidth), 0),
+      columnDarkest_(static_cast<size_t>(pageWidth), 255)
+{
+}
+
+void InkMapRows::add(const unsigned char* row)
+{
+    if (next_ >= height_)
+        return;
+    greyRow(row, bits_, width_, grey_.data());
+    for (size_t x = 0; x < grey_.size(); ++x) {
+        columnSum_[x] += grey_[x];
+        columnDarkest_[x] = std::min(columnDarkest_[x], grey_[x]);
+    }
+    ++next_;
+    if (next_ % scale_ != 0 && next_ != height_)
+        return;
+    // A block of rows is in: its map row.
+    const int my = (next_ - 1) / scale_;
+    const int rows = next_ - my * scale_;
+    std::uint8_t* dst = map_.data() + static_cast<size_t>(my) * static_cast<size_t>(mapWidth_);
+    for (int mx = 0; mx < mapWidth_; ++mx) {
+        const int last = std::min(width_, (mx + 1) * scale_);
+        int sum = 0;
+        int darkest = 255;
+        for (int x = mx * scale_; x < last; ++x) {
+            sum += columnSum_[static_cast<size_t>(x)];
+            darkest = std::min(darkest, columnDarkest_[static_cast<size_t>(x)]);
+        }
+        const int count = rows * (last - mx * scale_);
+        dst[mx] = static_cast<std::uint8_t>((sum / count + darkest) / 2);
+    }
+    std::fill(columnSum_.begin(), columnSum_.end(), 0);
+    std::fill(columnDarkest_.begin(), columnDarkest_.end(), 255);
+}
+
+InkMap InkMapRows::finish()
+{
+    ReducedGrey grey{mapWidth_, mapHeight_, std::move(map_)};
+    return mapOf(std::move(grey), scale_);
+}
+
+InkMap makeInkMap(const ZULImage& page)
+{
+    const int pw = page.zulGetWidth();
+    const int ph = page.zulGetHeight();
+    if (pw <= 0 || ph <= 0 || !page.zulHasImageData())
+        return InkMap{};
+    InkMapRows rows(pw, ph, page.zulGetBitsPerPixel());
+    for (int y = 0; y < ph; ++y)
+        rows.add(page.zulGetRow(y));
+    return rows.finish();
 }
 
 bool addFaintInk(InkMap& map, int rows)

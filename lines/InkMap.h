@@ -32,6 +32,24 @@ int inkMapScale(int pageWidth, int pageHeight);
 // A page without pixels gives an empty map.
 InkMap makeInkMap(const ZULImage& page);
 
+// makeInkMap for a page that arrives row by row, top first (a scan decoded
+// as it is read): each block of rows is reduced as soon as it is in, so the
+// page is never held.  finish() gives the same map as makeInkMap.
+class InkMapRows {
+public:
+    InkMapRows(int pageWidth, int pageHeight, int bits);
+    // The next row of the page (bytes as ZULImage holds them).
+    void add(const unsigned char* row);
+    InkMap finish();
+
+private:
+    int width_, height_, bits_, scale_;
+    int next_ = 0;  // page rows added
+    int mapWidth_, mapHeight_;
+    std::vector<std::uint8_t> map_;
+    std::vector<int> grey_, columnSum_, columnDarkest_;
+};
+
 // Thresholds rows [0, rows) of the map again, closer to the paper, so
 // pencil and pale ink there become ink too (references and notes in the top
 // margin).  Returns whether any faint ink was found there.

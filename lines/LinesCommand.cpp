@@ -3,8 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
 
 #include "lines/InkMap.h"
+#include "ZULException.h"
+#include "ZULImageConverter.h"
+#include "ZULImageFile.h"
+#include "ZULJPEGImage.h"
 #include "transcript/Merge.h"
 #include "textline/PageDocument.h"
 #include "align/Paw.h"
@@ -204,10 +211,15 @@ TextSize measureText(const std::u16string& line)
 
 PageLineResult findTranscriptionLines(const ZULImage& page, const std::vector<std::u16string>& text)
 {
+    return findTranscriptionLines(makeInkMap(page), page.zulGetWidth(), page.zulGetHeight(), text);
+}
+
+PageLineResult findTranscriptionLines(InkMap map, int pageWidth, int pageHeight,
+                                      const std::vector<std::u16string>& text)
+{
     std::vector<TextSize> texts;
     for (const std::u16string& line : text)
         texts.push_back(measureText(line));
-    InkMap map = makeInkMap(page);
     PageReading reading = readPage(map, texts);
     // Faint ink above the first line is taken when it explains the text
     // better: pencil there is a reference or a note, not a stain.
@@ -219,23 +231,83 @@ PageLineResult findTranscriptionLines(const ZULImage& page, const std::vector<st
     PageLineResult result;
     result.matches = std::move(reading.matches);
     splitSharedBands(reading.components, reading.lines, result.matches);
-    result.ink = collectLineInk(reading.components, reading.lines, result.matches, map.scale, page.zulGetWidth(),
-                                page.zulGetHeight());
+    result.ink = collectLineInk(reading.components, reading.lines, result.matches, map.scale, pageWidth, pageHeight);
     return result;
 }
 
 void runLines(const std::u16string& image, const std::u16string& textFile, const std::u16string& outputXml,
-              Report& report)
+              Report& report, const std::u16string& cacheFile)
 {
     const std::string textName = utf8FromWide(textFile);
-    const ZULImage page = loadPage(image, report);
+    // The page's ink map, and the grey page the cache keeps: from a JPEG
+    // stored upright, made as its rows are decoded, without the colour page.
+    ZULImage page;  // the page as stored, when it is loaded whole
+    ZULImage grey;  // the grey page for the cache, when the rows are streamed
+    // Its rows as they come: like the decoder's own buffer, allocated for
+    // the whole page only when the file is large enough to hold it, so a
+    // short file claiming a huge size costs little.
+    ZULImage::Buffer greyRows;
+    size_t greyCapacity = 0, greySize = 0, greyTotal = 0;
+    std::optional<InkMapRows> rows;
+    int width = 0, height = 0, bits = 0;
+    const std::string name = utf8FromWide(image);
+    bool streamed = false;
+    try {
+        streamed =
+            ZULImageFile::zulGetImageFormat(name) == ZULImageFile::kJPEG &&
+            ZULJPEGImage().zulReadRows(
+                name,
+                [&](const ZULImageHead& head) {
+                    width = head.width;
+                    height = head.height;
+                    bits = head.bitsPerPixel;
+                    rows.emplace(width, height, bits);
+                    if (!cacheFile.empty()) {
+                        grey.zulSetImageHead(width, height, 8, head.xResolution, head.yResolution,
+                                             head.resolutionInInches);
+                        greyTotal = static_cast<size_t>(width) * static_cast<size_t>(height);
+                        std::error_code error;
+                        const auto file = static_cast<size_t>(std::filesystem::file_size(name, error));
+                        greyCapacity = std::min(greyTotal, std::max(size_t{4} << 20, error ? 0 : 64 * file));
+                        greyRows.reset(new unsigned char[greyCapacity]);
+                    }
+                },
+                [&](int, const unsigned char* row) {
+                    rows->add(row);
+                    if (!greyRows)
+                        return;
+                    if (greySize + static_cast<size_t>(width) > greyCapacity) {
+                        const size_t larger = std::min(greyTotal, std::max(greySize + width, 2 * greyCapacity));
+                        ZULImage::Buffer moved(new unsigned char[larger]);
+                        std::memcpy(moved.get(), greyRows.get(), greySize);
+                        greyRows = std::move(moved);
+                        greyCapacity = larger;
+                    }
+                    unsigned char* out = greyRows.get() + greySize;
+                    if (bits == 24)
+                        ZULImageConverter::zulColor2GrayRow(row, width, out);
+                    else
+                        std::memcpy(out, row, static_cast<size_t>(width));
+                    greySize += static_cast<size_t>(width);
+                });
+        if (streamed && greyRows)
+            grey.zulSetImageData(std::move(greyRows));  // every row is in: exactly the page's size
+    } catch (const ZULException& error) {
+        report.fail(name, std::string("cannot load image: ") + error.what());
+    }
+    if (!streamed) {
+        page = loadPage(image, report);
+        width = page.zulGetWidth();
+        height = page.zulGetHeight();
+    }
     const std::vector<TextLine> text = readTranscription(textFile, report);
     std::vector<std::u16string> raw;
     for (const TextLine& line : text)
         raw.push_back(line.raw);
-    const PageLineResult found = findTranscriptionLines(page, raw);
+    const PageLineResult found =
+        streamed ? findTranscriptionLines(rows->finish(), width, height, raw) : findTranscriptionLines(page, raw);
 
-    const PageDocumentFrame frame = pageDocumentFrame(image, page.zulGetWidth(), page.zulGetHeight());
+    const PageDocumentFrame frame = pageDocumentFrame(image, width, height);
     ZoneDocument document;
     document.headerLines = frame.head;
     document.footerLines = frame.tail;
@@ -269,6 +341,7 @@ void runLines(const std::u16string& image, const std::u16string& textFile, const
         document.zones.push_back({std::move(zone), 0});
     }
     writeZoneDocument(document, outputXml);
+    GreyCache(cacheFile, image).keep(streamed ? grey : page);
 }
 
 }  // namespace tavo

@@ -19,6 +19,9 @@ struct PageLineResult {
     std::vector<LineMatch> matches;
 };
 PageLineResult findTranscriptionLines(const ZULImage& page, const std::vector<std::u16string>& text);
+// The same on the page's ink map (makeInkMap, InkMapRows) and its size.
+PageLineResult findTranscriptionLines(InkMap map, int pageWidth, int pageHeight,
+                                      const std::vector<std::u16string>& text);
 
 // Letters and digits of a line, and its PAWs.
 TextSize measureText(const std::u16string& line);
@@ -28,8 +31,10 @@ TextSize measureText(const std::u16string& line);
 // the usual attributes.  A line without ink is still written (no size,
 // confidence 0, doubt "missing") and warned about; the run then ends with
 // status 3.  A page or transcription that cannot be read, or a transcription
-// without a line, stops the command with nothing written.
+// without a line, stops the command with nothing written.  With a cache
+// file (-cache FILE), the page's grey pixels are kept there for the steps
+// after it (GreyCache, page/PageFile.h) once the output is written.
 void runLines(const std::u16string& image, const std::u16string& textFile, const std::u16string& outputXml,
-              Report& report);
+              Report& report, const std::u16string& cacheFile = {});
 
 }  // namespace tavo

@@ -83,11 +83,10 @@ h2 { font-size: 1em; margin: 0.5em 0; }
 
 ZULImage greyPage(const ZULImage& page, int factor)
 {
-    ZULImage grey;
-    if (page.zulGetBitsPerPixel() == 8)
-        grey = page;
-    else
-        ZULImageConverter::zulConvertImage(grey, page, ZULImageConverter::kGray);
+    ZULImage converted;  // a grey page is read in place
+    if (page.zulGetBitsPerPixel() != 8)
+        ZULImageConverter::zulConvertImage(converted, page, ZULImageConverter::kGray);
+    const ZULImage& grey = page.zulGetBitsPerPixel() == 8 ? page : converted;
     if (factor <= 1)
         return grey;
     // Each pixel is the mean of its block; blocks at the right and bottom

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tavo {
 
@@ -57,7 +58,12 @@ constexpr double kCellBodies = 2;
 }  // namespace
 
 InkIndex::InkIndex(const ZULImage& page)
-    : ink_(ZULRunLabeller::zulLabelRuns(page)), width_(page.zulGetWidth()), height_(page.zulGetHeight())
+    : InkIndex(ZULRunLabeller::zulLabelRuns(page), page.zulGetWidth(), page.zulGetHeight())
+{
+}
+
+InkIndex::InkIndex(ZULRunLabeller::Labelling ink, int width, int height)
+    : ink_(std::move(ink)), width_(width), height_(height)
 {
     std::vector<int> runLengths;
     runLengths.reserve(ink_.runs.size());
@@ -95,12 +101,16 @@ InkIndex InkIndex::ofPage(const ZULImage& page, ZULImage* keepGrey)
 {
     if (!page.zulHasImageData() || page.zulGetBitsPerPixel() == 1)
         return InkIndex(page);
-    ZULImage grey, binary;
+    // The components of the Niblack map, labelled without the map itself.
+    ZULNiblackBinarization niblack(15, 15, -0.2, 5, 50);
+    if (page.zulGetBitsPerPixel() == 8 && !keepGrey)
+        return InkIndex(niblack.zulInkComponents(page), page.zulGetWidth(), page.zulGetHeight());
+    ZULImage grey;
     ZULImageConverter::zulConvertImage(grey, page, ZULImageConverter::kGray);
-    ZULNiblackBinarization(15, 15, -0.2, 5, 50).zulBinarizeImage(binary, grey);
+    InkIndex ink(niblack.zulInkComponents(grey), page.zulGetWidth(), page.zulGetHeight());
     if (keepGrey)
         *keepGrey = std::move(grey);
-    return InkIndex(binary);
+    return ink;
 }
 
 InkIndex::CellRange InkIndex::cells(int left, int top, int right, int bottom) const

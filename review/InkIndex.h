@@ -32,6 +32,8 @@ class InkIndex {
 public:
     // Labels the ink (grey below 128) of a page of any depth.
     explicit InkIndex(const ZULImage& page);
+    // Indexes ink already labelled on a page of this size.
+    InkIndex(ZULRunLabeller::Labelling ink, int width, int height);
 
     // The ink of a scanned or photographed page of any depth, binarised by
     // local thresholds with an edge check (the one -niblack applies), so

@@ -99,11 +99,15 @@ void listDoubtful(const ZoneFile& file, const std::vector<ZoneScore>& scores, co
 }  // namespace
 
 void runCheck(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& outXml,
-              const std::u16string& linesXml, Report& report, const std::u16string& scoresFile)
+              const std::u16string& linesXml, Report& report, const std::u16string& scoresFile,
+              const std::u16string& cacheFile)
 {
-    CheckedPage checked = loadCheckedPage(image, wordsXml, linesXml, report);
-    ZULImage grey;  // kept for the thumbnail of the scores file
-    const InkIndex ink = InkIndex::ofPage(checked.page, scoresFile.empty() ? nullptr : &grey);
+    GreyCache cache(cacheFile, image);
+    const ZULImage grey = cache.load(report);  // the ink and the thumbnail need only grey
+    CheckedPage checked{{}, readZoneFile(wordsXml, report), {}, {}};
+    if (!linesXml.empty())
+        checked.lines = readZoneFile(linesXml, report);
+    const InkIndex ink = InkIndex::ofPage(grey);
     checked.scores = scoreCheckedPage(ink, checked.words, checked.lines);
     // Each zone line gets its score as it is written (zones come in line
     // order), so the file is not held twice; a checked zone keeps its line as
@@ -133,12 +137,13 @@ void runCheck(const std::u16string& image, const std::u16string& wordsXml, const
         const ZoneFile written = readZoneFile(outXml, report);
         writeKnownScores(scoresFile, inputDigest(image, outXml, linesXml),
                          {ink.pageWidth(), ink.pageHeight(), scoreCheckedPage(ink, written, checked.lines),
-                          reviewThumbnail(grey.zulHasImageData() ? grey : checked.page)});
+                          reviewThumbnail(grey)});
     }
 
     listDoubtful(checked.lines, checked.scores.lines, utf8FromWide(linesXml), true, report);
     listDoubtful(checked.words, checked.scores.words, utf8FromWide(wordsXml), false, report);
     report.printLine(doubtSummary(checked));
+    cache.keep(grey);
 }
 
 }  // namespace tavo

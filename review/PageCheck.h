@@ -46,7 +46,10 @@ std::u16string withScore(std::u16string line, const ZoneScore& score);
 // prints the doubtful lines and words one per line and a summary line, and
 // warns of each doubtful zone (exit status 3).  With a scores file, also
 // writes there the scores -review computes from outXml (see ScoreCache.h).
+// The ink is measured on the grey page, taken from the cache file when it
+// holds it (-cache FILE, GreyCache in page/PageFile.h).
 void runCheck(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& outXml,
-              const std::u16string& linesXml, Report& report, const std::u16string& scoresFile = {});
+              const std::u16string& linesXml, Report& report, const std::u16string& scoresFile = {},
+              const std::u16string& cacheFile = {});
 
 }  // namespace tavo

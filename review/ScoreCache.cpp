@@ -1,6 +1,7 @@
 #include "review/ScoreCache.h"
 
 #include "review/Html.h"
+#include "util/FileDigest.h"
 #include "util/Strings.h"
 #include "util/TextFile.h"
 
@@ -21,38 +22,6 @@ namespace {
 constexpr const char* kHeader = "tavoalign scores 1";
 // Thumbnails are about this wide, in pixels of the screen.
 constexpr int kThumbWidth = 240;
-
-// A 64-bit digest of the file's bytes and its length, eight bytes a step
-// (FNV-style multiply and a fold); false when it cannot be read.
-bool addFile(std::uint64_t& hash, const std::u16string& path)
-{
-    std::ifstream in(utf8FromWide(path), std::ios::binary);
-    if (!in)
-        return false;
-    auto mix = [&hash](std::uint64_t word) {
-        hash = (hash ^ word) * 0x100000001b3ULL;
-        hash ^= hash >> 29;
-    };
-    std::vector<char> buffer(std::size_t{1} << 16);
-    std::uint64_t length = 0;
-    while (in) {
-        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        std::size_t i = 0;
-        for (; i + 8 <= got; i += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, buffer.data() + i, 8);
-            mix(word);
-        }
-        for (; i < got; ++i)
-            mix(static_cast<unsigned char>(buffer[i]));
-        length += got;
-    }
-    if (in.bad())
-        return false;
-    mix(length);  // the length ends each file's part
-    return true;
-}
 
 // A line without its end (LF or CR LF).
 bool readLine(std::istream& in, std::string& line)
@@ -160,7 +129,8 @@ ZULImage reviewThumbnail(const ZULImage& page)
 std::uint64_t inputDigest(const std::u16string& image, const std::u16string& wordsXml, const std::u16string& linesXml)
 {
     std::uint64_t hash = 0xcbf29ce484222325ULL;
-    if (!addFile(hash, image) || !addFile(hash, wordsXml) || (!linesXml.empty() && !addFile(hash, linesXml)))
+    if (!addFileDigest(hash, utf8FromWide(image)) || !addFileDigest(hash, utf8FromWide(wordsXml)) ||
+        (!linesXml.empty() && !addFileDigest(hash, utf8FromWide(linesXml))))
         return 0;
     return hash == 0 ? 1 : hash;
 }

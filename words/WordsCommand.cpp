@@ -13,9 +13,10 @@
 namespace tavo {
 
 void runWords(const std::u16string& image, const std::u16string& inXml,
-              const std::u16string& outXml, ReadingMode mode, Report& report)
+              const std::u16string& outXml, ReadingMode mode, Report& report, const std::u16string& cacheFile)
 {
-    const ZULImage page = loadWorkingPage(image, report);
+    GreyCache cache(cacheFile, image);
+    const ZULImage page = cache.load(report);
     const std::string inName = utf8FromWide(inXml);
     std::optional<ZoneDocument> input = loadWholeZoneDocument(inXml);
     if (!input)
@@ -58,6 +59,7 @@ void runWords(const std::u16string& image, const std::u16string& inXml,
             appendAttribute(zone.text, name, value);
     }
     writeZoneDocument(output, outXml);
+    cache.keep(page);
 }
 
 }  // namespace tavo

@@ -91,15 +91,27 @@ std::vector<float> paperLevel(const ZULImage& grey, int block)
     }
     std::vector<float> paper(static_cast<size_t>(w) * h);
     auto cell = [&](int i, int j) { return level[static_cast<size_t>(j * bx + i)]; };
+    // What depends on the column alone, worked out once.
+    struct Column {
+        int i0, i1;
+        float ax;
+    };
+    std::vector<Column> columns(static_cast<size_t>(w));
+    for (int x = 0; x < w; ++x) {
+        const float fx = std::clamp((x + 0.5f) / block - 0.5f, 0.0f, static_cast<float>(bx - 1));
+        const int i0 = static_cast<int>(fx), i1 = std::min(i0 + 1, bx - 1);
+        columns[static_cast<size_t>(x)] = {i0, i1, fx - i0};
+    }
     for (int y = 0; y < h; ++y) {
         const float fy = std::clamp((y + 0.5f) / block - 0.5f, 0.0f, static_cast<float>(by - 1));
         const int j0 = static_cast<int>(fy), j1 = std::min(j0 + 1, by - 1);
+        const float ay = fy - j0;
+        float* out = paper.data() + static_cast<size_t>(y) * w;
         for (int x = 0; x < w; ++x) {
-            const float fx = std::clamp((x + 0.5f) / block - 0.5f, 0.0f, static_cast<float>(bx - 1));
-            const int i0 = static_cast<int>(fx), i1 = std::min(i0 + 1, bx - 1);
-            const float ax = fx - i0, ay = fy - j0;
-            paper[static_cast<size_t>(y) * w + x] =
-                (1 - ay) * ((1 - ax) * cell(i0, j0) + ax * cell(i1, j0)) + ay * ((1 - ax) * cell(i0, j1) + ax * cell(i1, j1));
+            const Column& c = columns[static_cast<size_t>(x)];
+            const float ax = c.ax;
+            out[x] = (1 - ay) * ((1 - ax) * cell(c.i0, j0) + ax * cell(c.i1, j0)) +
+                     ay * ((1 - ax) * cell(c.i0, j1) + ax * cell(c.i1, j1));
         }
     }
     return paper;

@@ -23,6 +23,14 @@ void checkGray(const ZULImage& gray, const char* operation)
 ZULImage zulBoxMean3x3(const ZULImage& gray)
 {
     checkGray(gray, "zulBoxMean3x3");
+    ZULImage out(gray.zulGetWidth(), gray.zulGetHeight(), 8, true);
+    zulBoxMean3x3Into(gray, out.zulGetImageData());
+    return out;
+}
+
+void zulBoxMean3x3Into(const ZULImage& gray, unsigned char* mean)
+{
+    checkGray(gray, "zulBoxMean3x3");
     const int width = gray.zulGetWidth();
     const int height = gray.zulGetHeight();
     const auto w = static_cast<std::size_t>(width);
@@ -40,7 +48,6 @@ ZULImage zulBoxMean3x3(const ZULImage& gray)
             h[width - 1] = in[width - 2] + in[width - 1];
     };
     sumRow(0);
-    ZULImage out(width, height, 8, true);
     for (int y = 0; y < height; ++y) {
         const int y0 = y > 0 ? y - 1 : y;
         const int y1 = y + 1 < height ? y + 1 : y;
@@ -50,7 +57,7 @@ ZULImage zulBoxMean3x3(const ZULImage& gray)
         const int* a = rowSums(y0);
         const int* b = rows == 3 ? rowSums(y) : nullptr;
         const int* c = y1 != y0 ? rowSums(y1) : nullptr;
-        unsigned char* o = out.zulGetRow(y);
+        unsigned char* o = mean + static_cast<std::size_t>(y) * w;
         auto at = [&](int x) { return a[x] + (b ? b[x] : 0) + (c ? c[x] : 0); };
         auto clipped = [&](int x) {
             const int columns = (x > 0 ? 2 : 1) + (x + 1 < width ? 1 : 0);
@@ -67,7 +74,6 @@ ZULImage zulBoxMean3x3(const ZULImage& gray)
         if (width > 1)
             clipped(width - 1);
     }
-    return out;
 }
 
 std::vector<std::int16_t> zulGradientMap(const ZULImage& gray)

@@ -113,6 +113,12 @@ public:
     // extension decides nothing is read by its content, and one whose content
     // is no known format raises code 4.  Defined with the image file codecs.
     bool zulLoadImage(const std::string& path);
+    // The image zulLoadImage gives, in gray as ZULImageConverter::zulConvertImage
+    // (kGray) makes it (1-bit: 0 and 255, 8-bit as stored, 24-bit weighted),
+    // binaryState unknown (0), with the same failures; a colour JPEG file is
+    // converted row by row as it is decoded.  An image of another depth is
+    // left as loaded.
+    bool zulLoadGrayImage(const std::string& path);
     bool zulSaveImage(const std::string& path) const;
     // The width and height zulLoadImage would give, with the same failures:
     // for a JPEG file from ZULJPEGImage::zulReadSize, for the other formats by

@@ -248,6 +248,11 @@ ZULImage& ZULImageConverter::zulByte2Bit(ZULImage& out, const ZULImage& src, int
     return out;
 }
 
+void ZULImageConverter::zulColor2GrayRow(const unsigned char* rgb, int width, unsigned char* gray)
+{
+    grayRowFromColor(rgb, width, gray);
+}
+
 ZULImage& ZULImageConverter::zulColor2Gray(ZULImage& out, const ZULImage& src)
 {
     if (src.zulGetBitsPerPixel() != 24) {

@@ -28,6 +28,8 @@ public:
     static ZULImage& zulByte2Bit(ZULImage& out, const ZULImage& src, int threshold);
     // gray = (299 red + 587 green + 114 blue) / 1000.
     static ZULImage& zulColor2Gray(ZULImage& out, const ZULImage& src);
+    // One row of zulColor2Gray: width RGB pixels to width gray bytes.
+    static void zulColor2GrayRow(const unsigned char* rgb, int width, unsigned char* gray);
     // White exactly where all three channels reach their thresholds.
     static ZULImage& zulDownscaleColor2Binary_threshold(ZULImage& out, const ZULImage& src, int tRed,
                                                         int tGreen, int tBlue);

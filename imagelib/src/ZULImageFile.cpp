@@ -10,6 +10,7 @@
 #include "ZULBMPImage.h"
 #include "ZULException.h"
 #include "ZULImage.h"
+#include "ZULImageConverter.h"
 #include "ZULJPEGImage.h"
 #include "ZULPNGImage.h"
 #include "ZULPPMImage.h"
@@ -125,9 +126,11 @@ int ZULImageFile::zulGetSaveDepth(const std::string& path)
     return extension == "pbm" ? 1 : extension == "pgm" ? 8 : extension == "ppm" ? 24 : 0;
 }
 
-bool ZULImage::zulLoadImage(const std::string& path)
+namespace {
+
+// The format by extension, else by content; raises code 4 for neither.
+int loadFormat(const std::string& path)
 {
-    zulSetImageData(nullptr);
     int format = ZULImageFile::zulGetImageFormat(path);
     if (format == ZULImageFile::kUnknown) {
         format = ZULImageFile::zulGetContentFormat(path);
@@ -135,6 +138,37 @@ bool ZULImage::zulLoadImage(const std::string& path)
             throw ZULException(4, "unknown format: not TIFF, BMP, JPEG, PNG or PNM");
         }
     }
+    return format;
+}
+
+}  // namespace
+
+bool ZULImage::zulLoadGrayImage(const std::string& path)
+{
+    zulSetImageData(nullptr);
+    if (loadFormat(path) == ZULImageFile::kJPEG) {
+        *this = ZULJPEGImage().zulLoadGrayImage(path);
+    } else {
+        ZULImage page;
+        if (page.zulLoadImage(path)) {
+            if (page.zulGetBitsPerPixel() == 1 || page.zulGetBitsPerPixel() == 24) {
+                ZULImageConverter::zulConvertImage(*this, page, ZULImageConverter::kGray);
+            } else {
+                *this = std::move(page);
+            }
+        }
+    }
+    if (!zulHasImageData()) {
+        return false;
+    }
+    zulSetBinaryState(0);
+    return true;
+}
+
+bool ZULImage::zulLoadImage(const std::string& path)
+{
+    zulSetImageData(nullptr);
+    const int format = loadFormat(path);
     switch (format) {
     case ZULImageFile::kPPM:
         *this = ZULPPMImage().zulLoadImage(path);

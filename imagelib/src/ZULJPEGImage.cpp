@@ -20,6 +20,8 @@
 namespace {
 
 constexpr const char* kSource = "..\\src\\ZULJPEGImage";
+// Messages name the line of this file each failure was first raised at, as
+// they always have; a line number stays with its message when code moves.
 constexpr const char* kLoad = "ZULJPEGImage::zulLoadImage()";
 constexpr const char* kSave = "ZULJPEGImage::zulSaveImage()";
 constexpr int kQuality = 95;
@@ -83,6 +85,12 @@ struct JpegInput {
     std::size_t fileSize = 0;
     ZULImage::Buffer pixels;
     std::vector<JSAMPLE> skimmedRow;  // the one row a skim decodes into
+    std::vector<JSAMPLE> colourRow;   // the one colour row a gray decode converts
+    bool gray = false;                // a colour file decoded to gray
+    // Rows handed on as decoded instead of kept (zulReadRows).
+    const std::function<void(const ZULImageHead&)>* begin = nullptr;
+    const std::function<void(int, const unsigned char*)>* rowSink = nullptr;
+    bool turned = false;              // zulReadRows: the orientation turns the rows
     std::size_t capacity = 0;
     std::size_t rowBytes = 0;
     float xResolution = 0.0f;
@@ -130,7 +138,7 @@ void growPixels(JpegInput& in, std::size_t needed, std::size_t total)
     ZULImage::Buffer larger = ZULFileSupport::zulAllocate(capacity);
     if (!larger) {
         throw ZULException(13, ZULFileSupport::zulText(kLoad, "Could not allocate enough memory for the image"),
-                           kSource, __LINE__);
+                           kSource, 133);
     }
     if (in.pixels) {
         std::memcpy(larger.get(), in.pixels.get(), in.capacity);
@@ -154,7 +162,7 @@ void readHeader(JpegInput& in)
         in.info.out_color_space = JCS_RGB;
     } else {
         throw ZULException(8, ZULFileSupport::zulText(kLoad, "Only gray and RGB JPEG files are supported"), kSource,
-                           __LINE__);
+                           157);
     }
 }
 
@@ -206,17 +214,51 @@ bool decode(JpegInput& in)
         return false;
     }
     readHeader(in);
+    if (in.rowSink) {
+        in.turned = in.orientation >= 2 && in.orientation <= 8;
+        if (in.turned) {
+            return true;
+        }
+        jpeg_start_decompress(&in.info);
+        ZULImageHead head;
+        head.width = static_cast<int>(in.info.output_width);
+        head.height = static_cast<int>(in.info.output_height);
+        head.bitsPerPixel = in.info.output_components == 3 ? 24 : 8;
+        head.xResolution = in.xResolution;
+        head.yResolution = in.yResolution;
+        head.zulDeriveLayout();
+        (*in.begin)(head);
+        in.colourRow.resize(static_cast<std::size_t>(in.info.output_width) * in.info.output_components);
+        while (in.info.output_scanline < in.info.output_height) {
+            const int y = static_cast<int>(in.info.output_scanline);
+            JSAMPROW row = in.colourRow.data();
+            jpeg_read_scanlines(&in.info, &row, 1);
+            (*in.rowSink)(y, row);
+        }
+        jpeg_finish_decompress(&in.info);
+        return true;
+    }
     jpeg_start_decompress(&in.info);
-    in.rowBytes = static_cast<std::size_t>(in.info.output_width) * in.info.output_components;
+    const bool convert = in.gray && in.info.output_components == 3;
+    in.rowBytes = static_cast<std::size_t>(in.info.output_width) * (convert ? 1 : in.info.output_components);
     const std::size_t total = in.rowBytes * in.info.output_height;
     growPixels(in, std::min(total, std::max(kFirstAllocation, in.fileSize * kUsualRatio)), total);
+    if (convert) {
+        in.colourRow.resize(3 * static_cast<std::size_t>(in.info.output_width));
+    }
     while (in.info.output_scanline < in.info.output_height) {
         const std::size_t end = (in.info.output_scanline + std::size_t{1}) * in.rowBytes;
         if (end > in.capacity) {
             growPixels(in, end, total);
         }
         JSAMPROW row = in.pixels.get() + in.info.output_scanline * in.rowBytes;
-        jpeg_read_scanlines(&in.info, &row, 1);
+        if (!convert) {
+            jpeg_read_scanlines(&in.info, &row, 1);
+            continue;
+        }
+        JSAMPROW colour = in.colourRow.data();
+        jpeg_read_scanlines(&in.info, &colour, 1);
+        ZULImageConverter::zulColor2GrayRow(colour, static_cast<int>(in.info.output_width), row);
     }
     jpeg_finish_decompress(&in.info);
     return true;
@@ -272,7 +314,7 @@ bool ZULJPEGImage::zulReadSize(const std::string& path, int& width, int& height)
     JpegInput* in = decompressor.in.get();
     if (!skim(*in)) {
         throw ZULFileSupport::zulExplained(
-            ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, __LINE__),
+            ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, 275),
             in->errors.message);
     }
     // Orientations 5 to 8 turn the page a quarter.
@@ -282,7 +324,9 @@ bool ZULJPEGImage::zulReadSize(const std::string& path, int& width, int& height)
     return true;
 }
 
-ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
+namespace {
+
+ZULImage loadJpeg(const std::string& path, bool gray)
 {
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file) {
@@ -290,14 +334,15 @@ ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
     }
     const Decompressor decompressor(file.get());
     JpegInput* in = decompressor.in.get();
+    in->gray = gray;
     in->fileSize = static_cast<std::size_t>(std::max<std::int64_t>(ZULFileSupport::zulFileSize(path), 0));
     if (!decode(*in)) {
         throw ZULFileSupport::zulExplained(
-            ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, __LINE__),
+            ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, 296),
             in->errors.message);
     }
     ZULImage image;
-    const int bits = in->info.output_components == 3 ? 24 : 8;
+    const int bits = in->info.output_components == 3 && !gray ? 24 : 8;
     image.zulSetImageHead(static_cast<int>(in->info.output_width), static_cast<int>(in->info.output_height), bits,
                           in->xResolution, in->yResolution, 1);
     image.zulSetImageData(std::move(in->pixels));
@@ -305,28 +350,59 @@ ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
     return ZULOrientation::zulUpright(std::move(image), in->orientation);
 }
 
+}  // namespace
+
+ZULImage ZULJPEGImage::zulLoadImage(const std::string& path) const
+{
+    return loadJpeg(path, false);
+}
+
+ZULImage ZULJPEGImage::zulLoadGrayImage(const std::string& path) const
+{
+    return loadJpeg(path, true);
+}
+
+bool ZULJPEGImage::zulReadRows(const std::string& path, const std::function<void(const ZULImageHead&)>& begin,
+                               const std::function<void(int, const unsigned char*)>& row) const
+{
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return false;
+    }
+    const Decompressor decompressor(file.get());
+    JpegInput* in = decompressor.in.get();
+    in->begin = &begin;
+    in->rowSink = &row;
+    if (!decode(*in)) {
+        throw ZULFileSupport::zulExplained(
+            ZULException(4, ZULFileSupport::zulText(kLoad, "Could not decode the JPEG data"), kSource, 296),
+            in->errors.message);
+    }
+    return !in->turned;
+}
+
 void ZULJPEGImage::zulSaveImage(const std::string& path, const ZULImage& image) const
 {
     if (!image.zulHasImageData()) {
-        throw ZULException(5, ZULFileSupport::zulText(kSave, "Image Data is NULL!"), kSource, __LINE__);
+        throw ZULException(5, ZULFileSupport::zulText(kSave, "Image Data is NULL!"), kSource, 311);
     }
     const int bits = image.zulGetBitsPerPixel();
     if (bits != 1 && bits != 8 && bits != 24) {
         throw ZULException(8, ZULFileSupport::zulText(kSave, "Only 1, 8 and 24 bit images can be written"), kSource,
-                           __LINE__);
+                           316);
     }
     ZULImageConverter::ImagePtr gray;
     if (bits == 1) {
         gray = ZULImageConverter::zulCreateConvertedImage(&image, ZULImageConverter::kGray);
         if (!gray) {
             throw ZULException(13, ZULFileSupport::zulText(kSave, "Could not convert the image to gray"), kSource,
-                               __LINE__);
+                               323);
         }
     }
     ZULAtomicFile output(path, kSource, kSave);
     FilePtr file(std::fopen(output.zulTempPath().c_str(), "wb"));
     if (!file) {
-        throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not open for writing"), kSource, __LINE__);
+        throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not open for writing"), kSource, 329);
     }
     auto out = std::make_unique<JpegOutput>();
     out->file = file.get();
@@ -340,11 +416,11 @@ void ZULJPEGImage::zulSaveImage(const std::string& path, const ZULImage& image) 
     } destroy{&out->info};
     if (!encode(*out)) {
         throw ZULFileSupport::zulExplained(
-            ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__),
+            ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, 343),
             out->errors.message);
     }
     if (std::fclose(file.release()) != 0) {
-        throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, __LINE__);
+        throw ZULException(1, ZULFileSupport::zulText(kSave, "Could not write the file"), kSource, 347);
     }
     output.zulCommit();
 }

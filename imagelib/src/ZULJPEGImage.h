@@ -8,6 +8,7 @@
 // not a half-filled image.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ZULImage.h"
@@ -19,6 +20,18 @@ public:
     // decode the file, 8 for a colour space other than gray, YCbCr or RGB,
     // 13 when the pixels cannot be allocated.
     ZULImage zulLoadImage(const std::string& path) const;
+    // zulLoadImage's image in gray: a colour file's rows are converted as
+    // they are decoded (ZULImageConverter::zulColor2GrayRow), so the colour
+    // page is never held; the same pixels as converting zulLoadImage's image
+    // and the same failures.
+    ZULImage zulLoadGrayImage(const std::string& path) const;
+    // zulLoadImage's rows, top first, handed to row(y, pixels) as they are
+    // decoded, after begin(head) with the image's size, depth and
+    // resolution: the page is never held.  False, with nothing handed on,
+    // when the file does not open or its EXIF orientation turns it (its
+    // rows are not the page's); otherwise zulLoadImage's failures.
+    bool zulReadRows(const std::string& path, const std::function<void(const ZULImageHead&)>& begin,
+                     const std::function<void(int, const unsigned char*)>& row) const;
 
     // The width and height zulLoadImage's image would have (turned upright
     // by the EXIF orientation), from a decode at an eighth of the size that

@@ -71,8 +71,8 @@ public:
         const std::int64_t below = mean - value;
         // (mean - value) x 100 / kk rounded down.
         const std::int64_t scaled = m_kk == 0 ? 0 : m_byKk(std::max<std::int64_t>(below, 0) * 100);
-        const bool ink = below > 0 && (m_kk == 0 || scaled * scaled >= variance);
-        return ink ? 0 : 255;
+        const bool ink = (below > 0) & ((m_kk == 0) | (scaled * scaled >= variance));
+        return static_cast<unsigned char>(ink ? 0 : 255);
     }
 
     // The window with these sums (n pixels, mean = sum / n) is flat:
@@ -133,8 +133,9 @@ public:
             addRow(r, 1);
     }
 
-    // Prepares row y; rows must come in order from 0.
-    void moveTo(int y)
+    // Prepares row y; rows must come in order from 0.  Without prefixes
+    // the windows of the row are not read (every pixel of it is closed).
+    void moveTo(int y, bool prefixes = true)
     {
         if (y > 0) {
             if (y + m_halfHeight < m_height)
@@ -149,6 +150,8 @@ public:
             for (std::size_t w = 1; w < m_divisors.size(); ++w)
                 m_divisors[w] = Divisor(static_cast<std::int64_t>(w) * m_rows);
         }
+        if (!prefixes)
+            return;
         for (int x = 0; x < m_width; ++x) {
             m_prefix[x + 1] = m_prefix[x] + m_columns[x];
             m_prefixSquares[x + 1] = m_prefixSquares[x] + m_columnSquares[x];
@@ -157,6 +160,9 @@ public:
 
     int left(int x) const { return std::max(x - m_halfWidth, 0); }
     int right(int x) const { return std::min(x + m_halfWidth, m_width - 1); }
+    const Divisor& divisor(int columns) const { return m_divisors[static_cast<std::size_t>(columns)]; }
+    const std::int64_t* prefix() const { return m_prefix.data(); }
+    const std::int64_t* prefixSquares() const { return m_prefixSquares.data(); }
 
     // The window of pixel x: its sums and its pixel count.
     struct Window {
@@ -194,8 +200,10 @@ private:
     std::vector<Divisor> m_divisors;  // by the window's width
 };
 
-void slidingWindows(const unsigned char* gray, unsigned char* out, int width, int height, int halfWidth,
-                    int halfHeight, const NiblackRule& rule)
+// rowOut(y) is where row y goes; rowDone(y) is called once it is complete.
+template <class RowOut, class RowDone>
+void slidingWindows(const unsigned char* gray, int width, int height, int halfWidth, int halfHeight,
+                    const NiblackRule& rule, RowOut rowOut, RowDone rowDone)
 {
     WindowSums sums(gray, width, height, halfWidth, halfHeight);
     // Closed pixels of the current row and the halfHeight rows below it.
@@ -203,34 +211,84 @@ void slidingWindows(const unsigned char* gray, unsigned char* out, int width, in
     std::vector<unsigned char> closed(static_cast<std::size_t>(band) * static_cast<std::size_t>(width));
     auto closedRow = [&](int r) { return closed.data() + static_cast<std::size_t>(r % band) * width; };
 
+    // Whether each pixel's window is flat (one byte a pixel, eight more so
+    // that the search below reads whole words).
+    std::vector<unsigned char> flat(static_cast<std::size_t>(width) + 8, 0);
+    // The interior columns, whose windows are all 2 halfWidth + 1 wide.
+    const int interiorFrom = std::min(halfWidth, width);
+    const int interiorTo = std::max(interiorFrom, width - halfWidth);
+
     for (int y = 0; y < height; ++y) {
-        sums.moveTo(y);
         const unsigned char* in = gray + static_cast<std::size_t>(y) * width;
-        unsigned char* o = out + static_cast<std::size_t>(y) * width;
+        unsigned char* o = rowOut(y);
         const unsigned char* shut = closedRow(y);
+        // A row closed whole (most of a clean page) is paper.
+        if (std::memchr(shut, 0, static_cast<std::size_t>(width)) == nullptr) {
+            sums.moveTo(y, false);
+            std::memset(o, 255, static_cast<std::size_t>(width));
+            std::memset(closedRow(y), 0, static_cast<std::size_t>(width));
+            rowDone(y);
+            continue;
+        }
+        sums.moveTo(y);
+        // First the verdict of every open pixel and whether its window is
+        // flat: divided by multiplication and decided without a branch,
+        // since on grainy paper both are a coin toss.  Eight pixels closed
+        // together are passed over (the scan below makes them paper).
+        const std::int64_t* sum = sums.prefix();
+        const std::int64_t* squares = sums.prefixSquares();
+        auto judge = [&](int x, int x0, int x1, const Divisor& n) {
+            const std::int64_t s = sum[x1] - sum[x0];
+            const std::int64_t q = squares[x1] - squares[x0];
+            const std::int64_t mean = n(s);
+            flat[static_cast<std::size_t>(x)] = rule.isFlat(q, mean, n.n());
+            o[x] = rule.decide(in[x], mean, n(q) - mean * mean);
+        };
+        for (int x = 0; x < interiorFrom; ++x)
+            judge(x, sums.left(x), sums.right(x) + 1, sums.divisor(sums.right(x) + 1 - sums.left(x)));
+        if (interiorFrom < interiorTo) {
+            const Divisor n = sums.divisor(2 * halfWidth + 1);
+            constexpr std::uint64_t kAllClosed = 0x0101010101010101ULL;
+            int x = interiorFrom;
+            for (std::uint64_t s; x + 8 <= interiorTo; x += 8) {
+                std::memcpy(&s, shut + x, 8);
+                if (s == kAllClosed)
+                    continue;
+                for (int i = x; i < x + 8; ++i)
+                    judge(i, i - halfWidth, i + halfWidth + 1, n);
+            }
+            for (; x < interiorTo; ++x)
+                judge(x, x - halfWidth, x + halfWidth + 1, n);
+        }
+        for (int x = interiorTo; x < width; ++x)
+            judge(x, sums.left(x), sums.right(x) + 1, sums.divisor(sums.right(x) + 1 - sums.left(x)));
+        // Then the scan: a closed pixel is paper; the first open pixel whose
+        // window is flat closes its window below, turns paper up to the
+        // window's right edge and the scan resumes after it.
         int x = 0;
         while (x < width) {
-            if (shut[x]) {
-                o[x++] = 255;
-                continue;
+            int next = x;
+            for (std::uint64_t f, s; next + 8 <= width; next += 8) {
+                std::memcpy(&f, flat.data() + next, 8);
+                std::memcpy(&s, shut + next, 8);
+                if ((f & ~s) != 0)
+                    break;
             }
-            // Divided by multiplication and decided without a branch on the
-            // pixel, whose side of the mean is a coin toss on grainy paper.
-            const WindowSums::Window win = sums.window(x);
-            const std::int64_t mean = win.n(win.sum);
-            if (!rule.isFlat(win.squares, mean, win.n.n())) {
-                o[x] = rule.decide(in[x], mean, win.n(win.squares) - mean * mean);
-                ++x;
-                continue;
-            }
-            const int x0 = sums.left(x);
-            const int x1 = sums.right(x);
+            while (next < width && !(flat[static_cast<std::size_t>(next)] && !shut[next]))
+                ++next;
+            for (int i = x; i < next; ++i)
+                o[i] = static_cast<unsigned char>(o[i] | (0 - shut[i]));
+            if (next >= width)
+                break;
+            const int x0 = sums.left(next);
+            const int x1 = sums.right(next);
             for (int r = y + 1; r <= std::min(y + halfHeight, height - 1); ++r)
                 std::memset(closedRow(r) + x0, 1, static_cast<std::size_t>(x1 - x0 + 1));
-            std::memset(o + x, 255, static_cast<std::size_t>(x1 - x + 1));
+            std::memset(o + next, 255, static_cast<std::size_t>(x1 - next + 1));
             x = x1 + 1;
         }
         std::memset(closedRow(y), 0, static_cast<std::size_t>(width));
+        rowDone(y);
     }
 }
 
@@ -249,9 +307,32 @@ ZULImage zulLocalThreshold(const ZULImage& gray, int windowWidth, int windowHeig
     if (windowWidth >= width || windowHeight >= height) {
         wholePage(gray.zulGetImageData(), out.zulGetImageData(), gray.zulGetImageDataSize(), rule);
     } else {
-        slidingWindows(gray.zulGetImageData(), out.zulGetImageData(), width, height,
-                       std::max(windowWidth / 2, 0), std::max(windowHeight / 2, 0), rule);
+        unsigned char* pixels = out.zulGetImageData();
+        slidingWindows(
+            gray.zulGetImageData(), width, height, std::max(windowWidth / 2, 0), std::max(windowHeight / 2, 0), rule,
+            [&](int y) { return pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width); }, [](int) {});
     }
     out.zulSetBinaryState(1);
     return out;
+}
+
+void zulLocalThresholdRows(const ZULImage& gray, int windowWidth, int windowHeight, double k, int minStdDev,
+                           const std::function<void(int, const unsigned char*)>& row)
+{
+    if (!gray.zulHasImageData())
+        throw ZULException(5, "<zulLocalThreshold()> Image Data is NULL!", kSource, kLineNoData);
+    if (gray.zulGetBitsPerPixel() != 8)
+        throw ZULException(7, "<zulLocalThreshold()> A BYTE image expected", kSource, kLineDepth);
+    const int width = gray.zulGetWidth();
+    const int height = gray.zulGetHeight();
+    if (windowWidth >= width || windowHeight >= height) {
+        const ZULImage whole = zulLocalThreshold(gray, windowWidth, windowHeight, k, minStdDev);
+        for (int y = 0; y < height; ++y)
+            row(y, whole.zulGetRow(y));
+        return;
+    }
+    std::vector<unsigned char> out(static_cast<std::size_t>(width));
+    slidingWindows(
+        gray.zulGetImageData(), width, height, std::max(windowWidth / 2, 0), std::max(windowHeight / 2, 0),
+        NiblackRule(k, minStdDev), [&](int) { return out.data(); }, [&](int y) { row(y, out.data()); });
 }

@@ -15,8 +15,15 @@
 // so each pixel costs a constant number of operations.
 #pragma once
 
+#include <functional>
+
 #include "ZULImage.h"
 
 // Returns an 8-bit image of gray's size holding 0 (ink) and 255 (paper).
 // gray must be an 8-bit image with pixels (ZULException code 7 or 5 otherwise).
 ZULImage zulLocalThreshold(const ZULImage& gray, int windowWidth, int windowHeight, double k, int minStdDev);
+
+// The same rows, top first, each handed to row(y, pixels) as soon as it is
+// complete instead of kept: a page-sized result is never held.
+void zulLocalThresholdRows(const ZULImage& gray, int windowWidth, int windowHeight, double k, int minStdDev,
+                           const std::function<void(int, const unsigned char*)>& row);

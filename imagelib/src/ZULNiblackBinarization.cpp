@@ -1,12 +1,16 @@
 #include "ZULNiblackBinarization.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "ZULEdgeMap.h"
 #include "ZULException.h"
 #include "ZULImage.h"
 #include "ZULImageConverter.h"
+#include "ZULInk.h"
 #include "ZULLWConnectedComponents.h"
 #include "ZULLocalThreshold.h"
 
@@ -57,6 +61,78 @@ std::int64_t ZULNiblackBinarization::edgeStrength(const ZULLWComponent& componen
         }
     }
     return count == 0 ? whenEmpty : sum / count;
+}
+
+ZULRunLabeller::Labelling ZULNiblackBinarization::zulInkComponents(const ZULImage& src)
+{
+    if (!src.zulHasImageData() || src.zulGetBitsPerPixel() != 8 || src.zulGetBinaryState() == 1) {
+        ZULImage binary;
+        return ZULRunLabeller::zulLabelRuns(zulBinarizeImage(binary, src));
+    }
+    const int width = src.zulGetWidth();
+    const int height = src.zulGetHeight();
+    const auto rowWords = static_cast<std::size_t>(ZULInk::zulPackedWords(width));
+    // Every word is written by zulPackRow, so the map starts uncleared.
+    const std::unique_ptr<std::uint64_t[]> packed(new std::uint64_t[rowWords * static_cast<std::size_t>(height)]);
+    zulLocalThresholdRows(src, windowWidth, windowHeight, k, minStdDev, [&](int y, const unsigned char* row) {
+        ZULInk::zulPackRow(row, 8, width, packed.get() + static_cast<std::size_t>(y) * rowWords);
+    });
+    // Every byte is written by zulBoxMean3x3Into.
+    const std::unique_ptr<unsigned char[]> mean(
+        new unsigned char[static_cast<std::size_t>(width) * static_cast<std::size_t>(height)]);
+    zulBoxMean3x3Into(src, mean.get());
+
+    // edgeStrength on the packed map with the gradient taken where it is
+    // read.  A run's pixels have ink beside them but at its ends (the run
+    // starts and ends at paper or the page's edge), so a pixel is on the edge
+    // when it is the run's first (not in column 0) or last (not in the last
+    // column), or when the row above or below (none off the page) has paper
+    // over or under it: those rows' words say which, 64 pixels at a time.
+    const std::vector<std::uint64_t> allInk(rowWords, ~std::uint64_t{0});  // the rows off the page
+    const std::uint64_t* noRow = allInk.data();
+    auto strength = [&](const ZULRunLabeller::Box& c, const ZULRunLabeller::Run* runs) {
+        std::int64_t sum = 0;
+        std::int64_t count = 0;
+        const std::int32_t last = c.runCount - 1;
+        for (std::int32_t i = 0; i <= last; ++i) {
+            const ZULRunLabeller::Run& run = runs[i];
+            if (i == 0 || i == last) {  // the whole run
+                for (int x = run.start; x < run.end; ++x)
+                    sum += zulGradientAt(mean.get(), width, height, x, run.row);
+                count += run.end - run.start;
+                continue;
+            }
+            const std::uint64_t* above =
+                run.row > 0 ? packed.get() + static_cast<std::size_t>(run.row - 1) * rowWords : noRow;
+            const std::uint64_t* below =
+                run.row + 1 < height ? packed.get() + static_cast<std::size_t>(run.row + 1) * rowWords : noRow;
+            for (int j = run.start >> 6; j <= (run.end - 1) >> 6; ++j) {
+                const int from = std::max(run.start, 64 * j) - 64 * j;  // the run's bits in word j
+                const int to = std::min(run.end, 64 * j + 64) - 64 * j;
+                const std::uint64_t inRun = (to == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << to) - 1) &
+                                            ~((std::uint64_t{1} << from) - 1);
+                std::uint64_t edge = ~(above[j] & below[j]) & inRun;
+                if (run.start > 0 && run.start >> 6 == j)
+                    edge |= std::uint64_t{1} << from;
+                if (run.end < width && (run.end - 1) >> 6 == j)
+                    edge |= std::uint64_t{1} << (to - 1);
+                for (; edge != 0; edge &= edge - 1) {
+                    sum += zulGradientAt(mean.get(), width, height, 64 * j + std::countr_zero(edge), run.row);
+                    ++count;
+                }
+            }
+        }
+        return count == 0 ? minEdgeStrength + std::int64_t{1} : sum / count;
+    };
+    const int c = sizeCategory(width, height);
+    // zulFilterByWidth, zulFilterByHeight and zulFilterLarger together, then
+    // the edge check.
+    return ZULRunLabeller::zulLabelPacked(
+        packed.get(), width, height, [&](const ZULRunLabeller::Box& box, const ZULRunLabeller::Run* runs) {
+            const int w = box.right - box.left + 1;
+            const int h = box.bottom - box.top + 1;
+            return w > c && w <= kLargestSide && h > c && h <= kLargestSide && strength(box, runs) >= minEdgeStrength;
+        });
 }
 
 ZULImage& ZULNiblackBinarization::zulBinarizeImage(ZULImage& out, const ZULImage& src)

@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "ZULBinarization.h"
+#include "ZULRunLabeller.h"
 
 class ZULImage;
 class ZULLWComponent;
@@ -33,6 +34,16 @@ public:
     // back only expanded to 0/255, a source already marked binary as a grey
     // copy.  No pixels: ZULException code 5.
     ZULImage& zulBinarizeImage(ZULImage& out, const ZULImage& src) override;
+
+    // The ink components of zulBinarizeImage's result for src, as
+    // ZULRunLabeller::zulLabelRuns gives them for that image (the same
+    // components, runs and order), made without its page-sized images: the
+    // local threshold's rows are packed to bits as they come, the kept
+    // components are taken from their labelling (an ink component of the
+    // result is a whole component of the threshold's map), and the gradient
+    // is taken only at the pixels the edge check reads, from the 3 x 3 mean,
+    // the one page-sized copy.  The same failures as zulBinarizeImage.
+    ZULRunLabeller::Labelling zulInkComponents(const ZULImage& src);
 
     std::int32_t windowWidth = 15;
     std::int32_t windowHeight = 15;

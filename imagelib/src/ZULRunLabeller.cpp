@@ -17,6 +17,7 @@ using RowRun = ZULRunLabeller::RowRun;
 // runs of the previous row.
 class Labeller {
 public:
+    explicit Labeller(const ZULRunLabeller::Keep* keep = nullptr) : m_keep(keep) {}
     void labelRow(std::int32_t y, std::vector<RowRun>& cur);
     void finishAll();
     ZULRunLabeller::Labelling take() { return std::move(m_done); }
@@ -57,6 +58,7 @@ private:
     std::int32_t m_freeRun = -1;
     std::vector<RowRun> m_prev;
     ZULRunLabeller::Labelling m_done;
+    const ZULRunLabeller::Keep* m_keep;
 };
 
 std::int32_t Labeller::find(std::int32_t label)
@@ -131,10 +133,14 @@ void Labeller::absorb(std::int32_t absorber, std::int32_t absorbed)
 void Labeller::finish(std::int32_t label)
 {
     Component& c = m_components[label];
-    m_done.components.push_back({c.top, c.bottom, c.left, c.endMax - 1,
-                                 static_cast<std::int32_t>(m_done.runs.size()), c.runCount});
+    const ZULRunLabeller::Box box{c.top, c.bottom, c.left, c.endMax - 1, static_cast<std::int32_t>(m_done.runs.size()),
+                                  c.runCount};
     for (std::int32_t i = c.head; i >= 0; i = m_runs[i].next)
         m_done.runs.push_back({m_runs[i].row, m_runs[i].start, m_runs[i].end});
+    if (m_keep && !(*m_keep)(box, m_done.runs.data() + box.firstRun))
+        m_done.runs.resize(static_cast<std::size_t>(box.firstRun));
+    else
+        m_done.components.push_back(box);
     m_runs[c.tail].next = m_freeRun;
     m_freeRun = c.head;
     c.lastRow = kClosed;
@@ -218,6 +224,28 @@ void ZULRunLabeller::zulExtractRowRuns(const std::uint64_t* packed, int width, s
         runs.push_back(RowRun{start, width, -1});
 }
 
+namespace {
+
+// Labels packed rows; inked, when given, tells the rows that hold any ink.
+ZULRunLabeller::Labelling labelPacked(const std::uint64_t* packed, int width, int height,
+                                      const std::vector<bool>* inked, const ZULRunLabeller::Keep* keep = nullptr)
+{
+    const std::size_t rowWords = static_cast<std::size_t>(ZULInk::zulPackedWords(width));
+    Labeller labeller(keep);
+    std::vector<RowRun> cur;
+    for (int y = 0; y < height; ++y) {
+        if (!inked || (*inked)[static_cast<std::size_t>(y)])
+            ZULRunLabeller::zulExtractRowRuns(packed + static_cast<std::size_t>(y) * rowWords, width, cur);
+        else
+            cur.clear();
+        labeller.labelRow(y, cur);
+    }
+    labeller.finishAll();
+    return labeller.take();
+}
+
+}  // namespace
+
 ZULRunLabeller::Labelling ZULRunLabeller::zulLabelRuns(const ZULImage& page)
 {
     const int width = page.zulGetWidth();
@@ -233,17 +261,15 @@ ZULRunLabeller::Labelling ZULRunLabeller::zulLabelRuns(const ZULImage& page)
         inked[static_cast<std::size_t>(y)] =
             ZULInk::zulPackRow(page.zulGetRow(y), bits, width, packed.get() + static_cast<std::size_t>(y) * rowWords);
 
-    Labeller labeller;
-    std::vector<RowRun> cur;
-    for (int y = 0; y < height; ++y) {
-        if (inked[static_cast<std::size_t>(y)])
-            zulExtractRowRuns(packed.get() + static_cast<std::size_t>(y) * rowWords, width, cur);
-        else
-            cur.clear();
-        labeller.labelRow(y, cur);
-    }
-    labeller.finishAll();
-    return labeller.take();
+    return labelPacked(packed.get(), width, height, &inked);
+}
+
+ZULRunLabeller::Labelling ZULRunLabeller::zulLabelPacked(const std::uint64_t* packed, int width, int height,
+                                                         const Keep& keep)
+{
+    if (packed == nullptr || width <= 0 || height <= 0)
+        return {};
+    return labelPacked(packed, width, height, nullptr, keep ? &keep : nullptr);
 }
 
 std::vector<ZULLWComponent> ZULRunLabeller::zulLabel(const ZULImage& page)

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "ZULLWComponent.h"
@@ -62,4 +63,12 @@ public:
     // The same components in the flat form, without an allocation per
     // component, for callers that only read them.
     static Labelling zulLabelRuns(const ZULImage& page);
+
+    // The same for a page already packed: height rows of
+    // ZULInk::zulPackedWords(width) words each, as ZULInk::zulPackRow writes
+    // them.  With keep, a component is kept only when keep(box, runs) says
+    // so as it is finished (runs: its box.runCount runs in its order); the
+    // kept ones are as without keep, in the same order.
+    using Keep = std::function<bool(const Box&, const Run*)>;
+    static Labelling zulLabelPacked(const std::uint64_t* packed, int width, int height, const Keep& keep = {});
 };

@@ -6,6 +6,7 @@
 #include "ZULImage.h"
 #include "ZULLocalThreshold.h"
 #include "ZULNiblackBinarization.h"
+#include "ZULRunLabeller.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -422,6 +424,107 @@ TEST(Niblack, PageWithoutPixelsRaises)
 {
     ZULImage out;
     EXPECT_THROW(ZULNiblackBinarization().zulBinarizeImage(out, ZULImage(5, 5, 8)), ZULException);
+}
+
+// The labelling -check indexes: zulInkComponents must give exactly what
+// labelling the binarized page gives, component for component and run for
+// run in the same order (the edge check reads a component's first and last
+// run in that order), on grainy photographed pages of all three size
+// categories, with strokes that touch the page's edges, and for the inputs
+// it hands to zulBinarizeImage (binary, colour).
+void expectSameLabelling(const ZULRunLabeller::Labelling& a, const ZULRunLabeller::Labelling& b, const char* what)
+{
+    ASSERT_EQ(a.components.size(), b.components.size()) << what;
+    ASSERT_EQ(a.runs.size(), b.runs.size()) << what;
+    for (std::size_t i = 0; i < a.components.size(); ++i) {
+        const auto &x = a.components[i], &y = b.components[i];
+        ASSERT_TRUE(x.top == y.top && x.bottom == y.bottom && x.left == y.left && x.right == y.right &&
+                    x.firstRun == y.firstRun && x.runCount == y.runCount)
+            << what << ": component " << i;
+    }
+    for (std::size_t i = 0; i < a.runs.size(); ++i)
+        ASSERT_TRUE(a.runs[i].row == b.runs[i].row && a.runs[i].start == b.runs[i].start &&
+                    a.runs[i].end == b.runs[i].end)
+            << what << ": run " << i;
+}
+
+TEST(Niblack, InkComponentsAreTheLabellingOfTheBinarizedPage)
+{
+    struct Case {
+        int w, h, grain, minEdge;
+    };
+    unsigned seed = 40;
+    for (const Case c : {Case{300, 200, 8, 50}, Case{700, 520, 10, 50}, Case{1520, 1510, 9, 50},
+                         Case{400, 300, 4, 20}, Case{400, 300, 12, 90}}) {
+        ZULImage page = grainPage(c.w, c.h, seed++, c.grain);
+        // Strokes long and short, a stroke on every edge of the page and a
+        // block too large to keep.
+        fillRect(page, 0, 10, c.w, 6, 20);
+        fillRect(page, 0, 0, 5, c.h, 25);
+        fillRect(page, c.w - 4, c.h / 2, 4, c.h / 2, 30);
+        fillRect(page, c.w / 3, c.h - 3, c.w / 3, 3, 15);
+        for (int i = 0; i < 40; ++i)
+            fillRect(page, 20 + (i * 37) % (c.w - 60), 30 + (i * 53) % (c.h - 60), 4 + i % 30, 3 + i % 7, 40);
+        ZULNiblackBinarization niblack(15, 15, -0.2, 5, c.minEdge);
+        ZULImage binary;
+        const auto expected = ZULRunLabeller::zulLabelRuns(niblack.zulBinarizeImage(binary, page));
+        expectSameLabelling(niblack.zulInkComponents(page), expected, "grey page");
+        ASSERT_FALSE(expected.components.empty());
+    }
+    // Edge limits across the range, so that components lie on both sides
+    // of every one of them.
+    ZULImage strokes = grainPage(400, 300, 60, 10);
+    for (int i = 0; i < 120; ++i)
+        fillRect(strokes, 5 + (i * 37) % 380, 5 + (i * 53) % 280, 4 + i % 13, 4 + i % 9, static_cast<unsigned char>(i * 2));
+    for (int i = 0; i < 20; ++i) {  // blocks on the left and right edges
+        fillRect(strokes, 0, 4 + 14 * i, 5 + i % 4, 6 + i % 6, static_cast<unsigned char>(6 * i));
+        fillRect(strokes, 393 + i % 3, 4 + 14 * i, 7 - i % 3, 6 + i % 6, static_cast<unsigned char>(6 * i));
+    }
+    for (int minEdge = 10; minEdge <= 400; minEdge += 15) {
+        ZULNiblackBinarization niblack(15, 15, -0.2, 5, minEdge);
+        ZULImage binary;
+        expectSameLabelling(niblack.zulInkComponents(strokes),
+                            ZULRunLabeller::zulLabelRuns(niblack.zulBinarizeImage(binary, strokes)), "edge limit");
+    }
+    // Other windows and the whole-page window.
+    const ZULImage page = grainPage(200, 150, 7, 9);
+    for (auto [ww, wh] : {std::pair{7, 3}, {31, 5}, {400, 15}}) {
+        ZULNiblackBinarization niblack(ww, wh, -0.3, 4, 30);
+        ZULImage binary;
+        expectSameLabelling(niblack.zulInkComponents(page),
+                            ZULRunLabeller::zulLabelRuns(niblack.zulBinarizeImage(binary, page)), "window");
+    }
+    // A page marked binary and a colour page go through zulBinarizeImage.
+    ZULImage binaryPage = strokePage(60, 60);
+    std::fill_n(binaryPage.zulGetImageData(), binaryPage.zulGetImageDataSize(), 255);
+    fillRect(binaryPage, 10, 10, 40, 40, 0);
+    binaryPage.zulSetBinaryState(1);
+    ZULNiblackBinarization niblack;
+    const auto block = niblack.zulInkComponents(binaryPage);
+    ASSERT_EQ(block.components.size(), 1u);
+    EXPECT_EQ(block.components[0].runCount, 40);
+    ZULImage colour(120, 90, 24, true);
+    for (int y = 30; y < 40; ++y)
+        std::fill_n(colour.zulGetRow(y) + 3 * 20, 3 * 60, 10);
+    ZULImage binary;
+    expectSameLabelling(niblack.zulInkComponents(colour),
+                        ZULRunLabeller::zulLabelRuns(niblack.zulBinarizeImage(binary, colour)), "colour");
+    EXPECT_THROW(niblack.zulInkComponents(ZULImage(5, 5, 8)), ZULException);
+}
+
+TEST(LocalThreshold, RowsAreTheRowsOfTheImage)
+{
+    for (auto [w, h, ww] : {std::tuple{90, 70, 15}, {40, 30, 50}}) {
+        const ZULImage page = grainPage(w, h, 5, 8);
+        const ZULImage whole = zulLocalThreshold(page, ww, 15, -0.2, 5);
+        int next = 0;
+        const int width = w;
+        zulLocalThresholdRows(page, ww, 15, -0.2, 5, [&](int y, const unsigned char* row) {
+            ASSERT_EQ(y, next++);
+            EXPECT_TRUE(std::equal(row, row + width, whole.zulGetRow(y))) << y;
+        });
+        EXPECT_EQ(next, h);
+    }
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 #include <tiffio.h>
 
 #include "FileTestSupport.h"
+#include "ZULException.h"
+#include "ZULImageConverter.h"
+#include "ZULJPEGImage.h"
 #include "ZULTIFFImage.h"
 
 using namespace filetest;
@@ -311,4 +314,97 @@ TEST(PageFilesMatrix, JpegVariantsOrientationAndDensity)
     page.zulSetResolution(300.0f, 300.0f, 1);
     ASSERT_TRUE(page.zulSaveImage(path));
     EXPECT_FLOAT_EQ(ZULImage(path).zulGetXResolution(), 300.0f);
+}
+
+// -words and -check read a JPEG page in grey as it is decoded: the pixels,
+// size and resolution of converting the colour page, for every variant and
+// orientation, and the same refusal of a file cut short.
+TEST(PageFilesMatrix, JpegReadInGrayIsTheConvertedColourPage)
+{
+    tavotest::TempDir dir;
+    const std::string path = (dir / "p.jpg").string();
+    const ZULImage colour = smoothImage(64, 40, 24);
+    auto expectConverted = [&](const char* what) {
+        ZULImage expected;
+        ZULImageConverter::zulColor2Gray(expected, ZULImage(path));
+        ZULImage gray;
+        ASSERT_TRUE(gray.zulLoadGrayImage(path)) << what;
+        EXPECT_TRUE(samePixels(gray, expected)) << what;
+        EXPECT_EQ(gray.zulGetBinaryState(), 0) << what;
+        EXPECT_FLOAT_EQ(gray.zulGetXResolution(), expected.zulGetXResolution()) << what;
+    };
+    writeJpeg(path, colour, [](jpeg_compress_struct& i) { jpeg_simple_progression(&i); });
+    expectConverted("progressive");
+    writeJpeg(path, colour, [](jpeg_compress_struct& i) { i.density_unit = 1, i.X_density = i.Y_density = 300; });
+    expectConverted("baseline");
+    for (int orientation : {3, 6}) {
+        writeJpeg(path, storedAs(colour, orientation), [](jpeg_compress_struct& i) { i.write_JFIF_header = FALSE; },
+                  {exifBlock(orientation, 240)});
+        expectConverted("turned");
+    }
+    // A gray file is taken as it is.
+    writeJpeg(path, smoothImage(64, 40, 8), [](jpeg_compress_struct&) {});
+    ZULImage gray;
+    ASSERT_TRUE(gray.zulLoadGrayImage(path));
+    EXPECT_TRUE(samePixels(gray, ZULImage(path)));
+    // Cut short: refused with the colour decode's code.
+    writeJpeg(path, colour, [](jpeg_compress_struct&) {});
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    int code = 0;
+    try {
+        gray.zulLoadGrayImage(path);
+    } catch (const ZULException& error) {
+        code = error.zulGetErrorCode();
+    }
+    EXPECT_EQ(code, 4);
+}
+
+// -lines reads an upright JPEG row by row: the rows and head of zulLoadImage,
+// nothing for a page its EXIF turns (its rows are not the page's), and the
+// same failure, message and all, for a file cut short.
+TEST(PageFilesMatrix, JpegRowsAreTheLoadedPageOrNothing)
+{
+    tavotest::TempDir dir;
+    const std::string path = (dir / "p.jpg").string();
+    for (const ZULImage& page : {smoothImage(64, 40, 24), smoothImage(50, 30, 8)}) {
+        writeJpeg(path, page, [](jpeg_compress_struct& i) { i.density_unit = 1, i.X_density = i.Y_density = 200; });
+        const ZULImage loaded(path);
+        ZULImage rows(loaded.zulGetWidth(), loaded.zulGetHeight(), loaded.zulGetBitsPerPixel(), true);
+        ZULImageHead head;
+        int next = 0;
+        ASSERT_TRUE(ZULJPEGImage().zulReadRows(
+            path, [&](const ZULImageHead& h) { head = h; },
+            [&](int y, const unsigned char* row) {
+                ASSERT_EQ(y, next++);
+                std::copy_n(row, rows.zulGetBytesPerRow(), rows.zulGetRow(y));
+            }));
+        EXPECT_EQ(next, loaded.zulGetHeight());
+        EXPECT_EQ(head.width, loaded.zulGetWidth());
+        EXPECT_EQ(head.bitsPerPixel, loaded.zulGetBitsPerPixel());
+        EXPECT_FLOAT_EQ(head.xResolution, 200.0f);
+        EXPECT_TRUE(samePixels(rows, loaded));
+    }
+    writeJpeg(path, storedAs(smoothImage(64, 40, 24), 6), [](jpeg_compress_struct& i) { i.write_JFIF_header = FALSE; },
+              {exifBlock(6, 240)});
+    int calls = 0;
+    EXPECT_FALSE(ZULJPEGImage().zulReadRows(
+        path, [&](const ZULImageHead&) { ++calls; }, [&](int, const unsigned char*) { ++calls; }));
+    EXPECT_EQ(calls, 0);
+    EXPECT_FALSE(ZULJPEGImage().zulReadRows(
+        (dir / "none.jpg").string(), [](const ZULImageHead&) {}, [](int, const unsigned char*) {}));
+    writeJpeg(path, smoothImage(64, 40, 24), [](jpeg_compress_struct&) {});
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    std::string loading, reading;
+    try {
+        const ZULImage cut(path);
+    } catch (const ZULException& error) {
+        loading = error.what();
+    }
+    try {
+        ZULJPEGImage().zulReadRows(path, [](const ZULImageHead&) {}, [](int, const unsigned char*) {});
+    } catch (const ZULException& error) {
+        reading = error.what();
+    }
+    EXPECT_FALSE(loading.empty());
+    EXPECT_EQ(reading, loading);
 }

@@ -59,6 +59,33 @@ TEST(CheckCommand, DoubtfulZonesAreListedWarnedAndEndWithStatusThree)
     EXPECT_EQ(readFile(dir / "words.xml"), checked);
 }
 
+// The page job's -cache: the same check whether the grey page is decoded
+// (and kept) or read from the file; -topage takes the page's size from it;
+// the option without its file is refused.
+TEST(CheckCommand, CacheFileGivesTheSameCheckAndExports)
+{
+    TempDir dir;
+    writePage(swappedPage(), dir.path());
+    const auto plain = runTool({"-check", "page.png", "words.xml", "plain.xml"}, dir.path());
+    for (const char* out : {"kept.xml", "cached.xml"}) {
+        const auto run = runTool({"-check", "page.png", "words.xml", out, "-cache", "grey.cache"}, dir.path());
+        EXPECT_EQ(run.status, plain.status) << out;
+        EXPECT_EQ(run.out, plain.out) << out;
+        EXPECT_EQ(readFile(dir / out), readFile(dir / "plain.xml")) << out;
+        EXPECT_TRUE(std::filesystem::exists(dir / "grey.cache")) << out;
+    }
+    for (const char* command : {"-topage", "-toalto"}) {
+        ASSERT_EQ(runTool({command, "page.png", "plain.xml", "a.xml"}, dir.path()).status, 0);
+        ASSERT_EQ(runTool({command, "page.png", "plain.xml", "b.xml", "-cache", "grey.cache"}, dir.path()).status, 0);
+        const std::regex stamp("<(Created|LastChange|processingDateTime)>[^<]*<");
+        EXPECT_EQ(std::regex_replace(readFile(dir / "b.xml"), stamp, ""),
+                  std::regex_replace(readFile(dir / "a.xml"), stamp, ""))
+            << command;
+    }
+    EXPECT_EQ(runTool({"-check", "page.png", "words.xml", "x.xml", "-cache"}, dir.path()).status, 255);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.xml"));
+}
+
 TEST(CheckCommand, UnreadableInputsStopBeforeWriting)
 {
     TempDir dir;

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
+#include <vector>
 #include <string>
 
 namespace {
@@ -77,6 +79,23 @@ TEST(WordsCommand, LeftToRightNumbersTheLeftmostWordFirst)
     Page page({zone(20, 10, 360, 90, kText)});
     ASSERT_EQ(page.run("-readorderLR").status, 0);
     EXPECT_NE(page.output().find("id=\"1\" segmentation=\"word\" col=\"60\""), std::string::npos);
+}
+
+// The page job's -cache before or after the reading order: the same words,
+// from the grey page kept the first time (the page is grey: it is kept).
+TEST(WordsCommand, CacheFileGivesTheSameWordsAnywhereAfterTheOperands)
+{
+    Page page({zone(20, 10, 360, 90, kText)});
+    ASSERT_EQ(page.run("-readorderRL").status, 0);
+    const std::string plain = page.output();
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{"-cache", "grey.cache", "-readorderRL"}, {"-readorderRL", "-cache", "grey.cache"}}) {
+        std::vector<std::string> args{"-words", "page.png", "in.xml", "out.xml"};
+        args.insert(args.end(), options.begin(), options.end());
+        ASSERT_EQ(runTool(args, page.dir.path()).status, 0);
+        EXPECT_EQ(page.output(), plain) << options[0];
+    }
+    EXPECT_TRUE(std::filesystem::exists(page.dir / "grey.cache"));
 }
 
 // A line of digits and Latin letters (a page number, a stamp) becomes word
