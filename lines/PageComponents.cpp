@@ -28,11 +28,13 @@ constexpr double kRuleWidth = 3.0;
 // Along the border, a component this many bodies long is the scanner's edge
 // or the page's surroundings.
 constexpr double kBorderExtent = 3.0;
-// A blot (a stain, foxing, a scorch mark) is pale and broad: its runs
-// average this many strokes or more, and it is less than this share as
-// dark as the page's ink (writing, even a broad heading, is darker; faint
-// writing is thinner).
+// A blot (a stain, foxing, a scorch mark) is pale, broad and solid: its
+// runs average this many strokes or more, it covers this share of its box
+// or more, and it is less than this share as dark as the page's ink
+// (writing, even a broad heading, is darker; faint writing is thinner; a
+// rubric in red, pale and broad, leaves paper between its strokes).
 constexpr double kBlotRuns = 3.0;
+constexpr double kBlotFill = 0.4;
 constexpr double kBlotDarkness = 0.5;
 // A line body is at least this share of the median body high, or this many
 // bodies wide; smaller ink is a mark that hangs on a body.
@@ -222,7 +224,8 @@ PageComponents findPageComponents(InkMap& map)
         const bool onBorder = box.left == 0 || box.top == 0 || box.right == map.width - 1 ||
                               box.bottom == map.height - 1;
         const bool rule = h > kRuleHeight * m.body && w <= kRuleWidth * m.stroke;
-        const bool blot = c.ink >= kBlotRuns * m.stroke * box.runCount && darkness[k] < kBlotDarkness * pageDarkness;
+        const bool blot = c.ink >= kBlotRuns * m.stroke * box.runCount && c.ink >= kBlotFill * w * h &&
+                          darkness[k] < kBlotDarkness * pageDarkness;
         if (h > kHugeExtent * m.body || rule ||
             (onBorder && std::max(w, h) > kBorderExtent * m.body) || c.ink < speck || blot)
             c.kind = PieceKind::Noise;

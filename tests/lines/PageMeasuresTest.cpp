@@ -88,8 +88,9 @@ TEST(LineCandidates, BandOfTwoLinesPartsByTheirBodies)
     EXPECT_NEAR(lower.line.at(450) - upper.line.at(450), kPitch, kStroke);
 }
 
-// A stain is pale and broad; writing is dark, or thin where it is pale
-// (pencil), or both dark and broad (a heading written with a broad pen).
+// A stain is pale, broad and solid; writing is dark, or thin where it is
+// pale (pencil), or both dark and broad (a heading written with a broad
+// pen), or pale and broad but open (a rubric in red).
 TEST(PageComponents, PaleBroadBlotsAreNoInk)
 {
     ZULImage page = blankPage(900, 500);
@@ -98,6 +99,8 @@ TEST(PageComponents, PaleBroadBlotsAreNoInk)
     drawLine(page, 150 + 3 * kPitch, 100, 800, 90);  // pencil
     fillBox(page, 300, 60, 2 * kBody, 2 * kBody, 90);  // stain
     fillBox(page, 600, 60, 2 * kBody, 2 * kBody);      // ink blot
+    fillBox(page, 420, 60, 4 * kBody, 3 * kStroke, 90);  // rubric: a bar and a stem
+    fillBox(page, 420, 60, 3 * kStroke, 2 * kBody, 90);
     tavo::InkMap map = tavo::makeInkMap(page);
     ASSERT_EQ(map.scale, 1);
     const tavo::PageComponents components = tavo::findPageComponents(map);
@@ -110,6 +113,7 @@ TEST(PageComponents, PaleBroadBlotsAreNoInk)
     };
     EXPECT_EQ(kindAt(300 + kBody, 60 + kBody), tavo::PieceKind::Noise);
     EXPECT_EQ(kindAt(600 + kBody, 60 + kBody), tavo::PieceKind::Body);
+    EXPECT_EQ(kindAt(420 + kStroke, 60 + kBody), tavo::PieceKind::Body);
     int pencil = 0;
     for (const tavo::InkComponent& c : components.components)
         pencil += c.box.top > 150 + 2 * kPitch && c.kind == tavo::PieceKind::Body ? 1 : 0;
