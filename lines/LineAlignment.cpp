@@ -20,6 +20,8 @@ constexpr double kSharedBand = 0.6;    // two text lines in one band
 constexpr double kBandSpread = 0.3;
 constexpr double kBodyWeight = 0.3;    // body count against PAW count
 constexpr double kMaxStep = 4.0;
+// Letters of length the comparison of ink and text allows for.
+constexpr double kLengthSlack = 2.0;
 // Cost of a pitch less between two matched candidates than the text lines
 // between them ask for.  A pitch or two more costs less, up to a cap; a gap
 // of many pitches more is taken for layout (a heading, a date or a
@@ -86,6 +88,10 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
     for (int i = 0; i < n; ++i)
         expected[static_cast<size_t>(i)] = perCharacter * texts[static_cast<size_t>(i)].characters;
     const double typical = std::max(median(expected), 1.0);
+    // Lengths agree within a couple of letters: a page number, a catchword
+    // or a one-word line is as likely a stroke or two as its letter count
+    // says (digits and small letters are narrow, their dots no length).
+    const double slack = 1 + kLengthSlack * perCharacter;
     pitch = std::max(pitch, 1.0);
 
     // A candidate against text line i, or against lines i - 1 and i
@@ -94,7 +100,7 @@ std::vector<LineMatch> alignLines(const std::vector<TextSize>& texts, const std:
         const size_t t = static_cast<size_t>(i);
         const double lengthWanted = band ? std::max(expected[t], expected[t - 1]) : expected[t];
         const double pawsWanted = band ? texts[t].paws + texts[t - 1].paws : texts[t].paws;
-        const double lengthCost = std::abs(std::log((length + 1) / (lengthWanted + 1)));
+        const double lengthCost = std::abs(std::log((length + slack) / (lengthWanted + slack)));
         const double bodyCost = std::abs(std::log((bodies + 1) / (perPaw * pawsWanted + 1)));
         // Latin or digits alone have no PAWs to count.
         const bool paws = texts[t].arabic || (band && texts[t - 1].arabic);

@@ -28,6 +28,14 @@ constexpr double kRuleWidth = 3.0;
 // Along the border, a component this many bodies long is the scanner's edge
 // or the page's surroundings.
 constexpr double kBorderExtent = 3.0;
+// A blot (a stain, foxing, a scorch mark) is pale, broad and solid: its
+// runs average this many strokes or more, it covers this share of its box
+// or more, and it is less than this share as dark as the page's ink
+// (writing, even a broad heading, is darker; faint writing is thinner; a
+// rubric in red, pale and broad, leaves paper between its strokes).
+constexpr double kBlotRuns = 3.0;
+constexpr double kBlotFill = 0.4;
+constexpr double kBlotDarkness = 0.5;
 // A line body is at least this share of the median body high, or this many
 // bodies wide; smaller ink is a mark that hangs on a body.
 constexpr double kBodyHeightShare = 0.5;
@@ -171,33 +179,60 @@ PageComponents findPageComponents(InkMap& map)
     page.runs = std::move(labelling.runs);
     page.components.reserve(labelling.components.size());
     const double speck = m.stroke * m.stroke / 2;
-    for (const auto& box : labelling.components) {
+    // Darkness of each component: its mean depth below the threshold, as
+    // a share of the threshold; the page's ink is the median of those of
+    // body size.
+    const bool withGrey = map.level > 0 &&
+                          map.grey.size() == static_cast<size_t>(map.width) * static_cast<size_t>(map.height);
+    std::vector<double> darkness(labelling.components.size(), 1.0);
+    std::vector<double> inkDarkness;
+    for (size_t k = 0; k < labelling.components.size(); ++k) {
+        const auto& box = labelling.components[k];
         InkComponent c;
         c.box = box;
         double sx = 0;
         double sy = 0;
+        double grey = 0;
         for (int i = 0; i < box.runCount; ++i) {
             const auto& run = page.runs[static_cast<size_t>(box.firstRun + i)];
             const int n = run.end - run.start;
             c.ink += n;
             sx += (run.start + run.end - 1) * 0.5 * n;
             sy += static_cast<double>(run.row) * n;
+            if (withGrey) {
+                const std::uint8_t* row = map.grey.data() + static_cast<size_t>(run.row) * static_cast<size_t>(map.width);
+                for (int x = run.start; x < run.end; ++x)
+                    grey += row[x];
+            }
         }
         c.centreX = sx / std::max(c.ink, 1);
         c.centreY = sy / std::max(c.ink, 1);
+        const bool bodySized = box.bottom - box.top + 1 >= kBodyHeightShare * m.body ||
+                               box.right - box.left + 1 >= kBodyWidthShare * m.body;
+        if (withGrey && c.ink >= speck && bodySized) {
+            darkness[k] = 1 - grey / (static_cast<double>(map.level) * c.ink);
+            inkDarkness.push_back(darkness[k]);
+        }
+        page.components.push_back(c);
+    }
+    const double pageDarkness = median(inkDarkness);
+    for (size_t k = 0; k < page.components.size(); ++k) {
+        InkComponent& c = page.components[k];
+        const auto& box = c.box;
         const double w = box.right - box.left + 1;
         const double h = box.bottom - box.top + 1;
         const bool onBorder = box.left == 0 || box.top == 0 || box.right == map.width - 1 ||
                               box.bottom == map.height - 1;
         const bool rule = h > kRuleHeight * m.body && w <= kRuleWidth * m.stroke;
+        const bool blot = c.ink >= kBlotRuns * m.stroke * box.runCount && c.ink >= kBlotFill * w * h &&
+                          darkness[k] < kBlotDarkness * pageDarkness;
         if (h > kHugeExtent * m.body || rule ||
-            (onBorder && std::max(w, h) > kBorderExtent * m.body) || c.ink < speck)
+            (onBorder && std::max(w, h) > kBorderExtent * m.body) || c.ink < speck || blot)
             c.kind = PieceKind::Noise;
         else if (h >= kBodyHeightShare * m.body || w >= kBodyWidthShare * m.body)
             c.kind = PieceKind::Body;
         else
             c.kind = PieceKind::Mark;
-        page.components.push_back(c);
     }
     return page;
 }

@@ -93,6 +93,18 @@ TEST(LineAlignment, BandHoldingTwoStackedLinesServesBoth)
         EXPECT_EQ(m.band, 0);
 }
 
+// A catchword or a page number written small, its letters mostly dots and
+// thin strokes, has far less body ink than its letter count says; it is
+// still its line.  A speck is not.
+TEST(LineAlignment, OneWordLineWrittenSmallIsFoundButNotOnASpeck)
+{
+    const std::vector<TextSize> texts = {{40, 30}, {40, 30}, {40, 30}, {40, 30}, {6, 2}};
+    std::vector<InkSize> ink = {lineAt(0), lineAt(1), lineAt(2), lineAt(3), lineAt(4, 40, 1)};
+    EXPECT_EQ(firsts(tavo::alignLines(texts, ink, kPitch)), (std::vector<int>{0, 1, 2, 3, 4}));
+    ink.back() = lineAt(4, 3, 1);
+    EXPECT_EQ(firsts(tavo::alignLines(texts, ink, kPitch)), (std::vector<int>{0, 1, 2, 3, -1}));
+}
+
 TEST(LineAlignment, NoInkAtAllLeavesEveryLineWithout)
 {
     const std::vector<TextSize> texts(3, TextSize{40, 30});

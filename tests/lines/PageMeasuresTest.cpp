@@ -1,5 +1,6 @@
 // The measures and maps the line finder builds on: threshold, reduction,
-// the page's surroundings, pitch, text sizes and the parting of a band.
+// the page's surroundings, stains, pitch, text sizes and the parting of a
+// band.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -85,6 +86,34 @@ TEST(LineCandidates, BandOfTwoLinesPartsByTheirBodies)
     for (int i : lower.bodies)
         EXPECT_GT(components.components[static_cast<size_t>(i)].box.top, 120);
     EXPECT_NEAR(lower.line.at(450) - upper.line.at(450), kPitch, kStroke);
+}
+
+// A stain is pale, broad and solid; writing is dark, or thin where it is
+// pale (pencil), or both dark and broad (a heading written with a broad
+// pen), or pale and broad but open (a rubric in red).
+TEST(PageComponents, PaleBroadBlotsAreNoInk)
+{
+    ZULImage page = blankPage(900, 500);
+    for (int line = 0; line < 3; ++line)
+        drawLine(page, 150 + line * kPitch, 100, 800);
+    fillBox(page, 200, 60, kStroke, kBody, 90);        // pencil
+    fillBox(page, 300, 60, 2 * kBody, 2 * kBody, 90);  // stain
+    fillBox(page, 600, 60, 2 * kBody, 2 * kBody);      // ink blot
+    fillBox(page, 420, 60, 4 * kBody, 3 * kStroke, 90);  // rubric: a bar and a stem
+    fillBox(page, 420, 60, 3 * kStroke, 2 * kBody, 90);
+    tavo::InkMap map = tavo::makeInkMap(page);
+    ASSERT_EQ(map.scale, 1);
+    const tavo::PageComponents components = tavo::findPageComponents(map);
+    auto kindAt = [&](int x, int y) {
+        for (const tavo::InkComponent& c : components.components)
+            if (c.box.left <= x && x <= c.box.right && c.box.top <= y && y <= c.box.bottom)
+                return c.kind;
+        return tavo::PieceKind::Mark;  // no ink there at all
+    };
+    EXPECT_EQ(kindAt(300 + kBody, 60 + kBody), tavo::PieceKind::Noise);
+    EXPECT_EQ(kindAt(600 + kBody, 60 + kBody), tavo::PieceKind::Body);
+    EXPECT_EQ(kindAt(420 + kStroke, 60 + kBody), tavo::PieceKind::Body);
+    EXPECT_EQ(kindAt(200, 60 + kBody / 2), tavo::PieceKind::Body);
 }
 
 // Two letters well above the first line, too little ink for a peak of the
