@@ -708,6 +708,24 @@ PageScores scorePage(const InkIndex& ink, const std::vector<ZoneEntry>& givenWor
     scores.lines = std::move(w.lineScores);
     for (size_t i = 0; i < w.words.size(); ++i)
         scores.words.push_back(wordScore(w.evidence.words[i], w.words[i]));
+    // A line whose words are mostly in doubt is in doubt: the words of a text
+    // put on the wrong ink fail one by one even where the line's own
+    // measures (its length, its body count) happen to fit.
+    std::vector<int> owned(scores.lines.size()), doubted(scores.lines.size());
+    for (size_t i = 0; i < w.words.size(); ++i) {
+        if (w.owner[i] < 0)
+            continue;
+        ++owned[static_cast<size_t>(w.owner[i])];
+        doubted[static_cast<size_t>(w.owner[i])] += scores.words[i].doubtful ? 1 : 0;
+    }
+    for (size_t l = 0; l < scores.lines.size(); ++l) {
+        ZoneScore& line = scores.lines[l];
+        if (line.doubtful || owned[l] < 2 || doubted[l] < owned[l])
+            continue;
+        line.confidence = std::min(line.confidence, 1.0 - static_cast<double>(doubted[l]) / owned[l]);
+        line.doubtful = true;
+        line.doubts.emplace_back("words");
+    }
     return scores;
 }
 

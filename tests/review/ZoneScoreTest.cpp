@@ -222,6 +222,23 @@ TEST(ZoneScore, LineInkNoWordCoversIsStray)
     EXPECT_TRUE(names(scores.lines[0], "stray"));
 }
 
+// A text put on the wrong ink can fit the line's length and body count; its
+// words then fail one by one, and the line is in doubt with them.
+TEST(ZoneScore, LineWhoseWordsAreAllInDoubtIsInDoubt)
+{
+    auto s = drawLine(kWords);
+    s.words[0].confidence = 0.01;
+    const PageScores one = score(s);
+    ASSERT_TRUE(one.words[0].doubtful);
+    EXPECT_EQ(one.lines[0].verdict(), ZoneVerdict::Sure);
+
+    for (ZoneEntry& word : s.words)
+        word.confidence = 0.01;
+    const PageScores all = score(s);
+    EXPECT_TRUE(names(all.lines[0], "words"));
+    EXPECT_NE(all.lines[0].verdict(), ZoneVerdict::Sure);
+}
+
 // The word finder's confidence is evidence: a very low one makes a word on
 // fitting ink doubtful and its reasons are kept; a high one raises nothing.
 TEST(ZoneScore, GivenConfidenceAndDoubtAreCombined)
