@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -193,4 +195,19 @@ TEST(ServeCommand, OfTwoTabsSavingFromOneVersionOnlyOneWins)
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(b.root / "p1/history"), fs::directory_iterator()), 5);
     EXPECT_EQ(server.stop(), 0);
+}
+
+// The main program runs the server program beside it; without one it says
+// which program it missed and ends with status 2.
+TEST(ServeCommand, MainProgramWithoutItsServerProgramSaysWhichItMissed)
+{
+    tavotest::TempDir dir;
+    fs::copy_file(TAVO_BINARY, dir / "tavoalign");
+    std::ostringstream command;
+    command << (dir / "tavoalign") << " -serve " << dir.path() << " 2>" << (dir / "err");
+    const int status = std::system(command.str().c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(readFile(dir / "err"), "tavoalign: -serve: " + (dir / "tavoalign-serve").string() +
+                                         ": cannot run the server program: No such file or directory\n");
 }
