@@ -88,16 +88,8 @@ std::vector<std::int16_t> zulGradientMap(const ZULImage& gray)
         const unsigned char* mid = gray.zulGetRow(y);
         const unsigned char* down = gray.zulGetRow(y + 1);
         std::int16_t* o = g.data() + static_cast<std::size_t>(y) * w;
-        for (int x = 1; x + 1 < width; ++x) {
-            const int nw = up[x - 1], n = up[x], ne = up[x + 1];
-            const int wv = mid[x - 1], e = mid[x + 1];
-            const int sw = down[x - 1], s = down[x], se = down[x + 1];
-            const int horizontal = std::abs(ne + 2 * e + se - nw - 2 * wv - sw);
-            const int vertical = std::abs(nw + 2 * n + ne - sw - 2 * s - se);
-            const int diagonalOne = std::abs(2 * se + e + s - 2 * nw - wv - n);
-            const int diagonalTwo = std::abs(2 * ne + e + n - 2 * sw - wv - s);
-            o[x] = static_cast<std::int16_t>(horizontal + vertical + diagonalOne + diagonalTwo);
-        }
+        for (int x = 1; x + 1 < width; ++x)
+            o[x] = static_cast<std::int16_t>(zulSobelAt(up, mid, down, x));
     }
     return g;
 }

@@ -16,15 +16,11 @@ ZULImage zulBoxMean3x3(const ZULImage& gray);
 // The same mean written to out, width x height bytes, rows top first.
 void zulBoxMean3x3Into(const ZULImage& gray, unsigned char* out);
 
-// The gradient zulGradientMap gives at one pixel (x, y) of a page whose
-// rows are mean (width x height bytes, rows top first).
-inline int zulGradientAt(const unsigned char* mean, int width, int height, int x, int y)
+// The gradient at column x (inside the row) of the rows up, mid and down:
+// the sum of the absolute horizontal, vertical and two diagonal Sobel-like
+// responses of the 3 x 3 neighbourhood.
+inline int zulSobelAt(const unsigned char* up, const unsigned char* mid, const unsigned char* down, int x)
 {
-    if (x <= 0 || y <= 0 || x + 1 >= width || y + 1 >= height)
-        return 0;
-    const unsigned char* up = mean + static_cast<std::size_t>(y - 1) * static_cast<std::size_t>(width);
-    const unsigned char* mid = up + width;
-    const unsigned char* down = mid + width;
     const int nw = up[x - 1], n = up[x], ne = up[x + 1];
     const int wv = mid[x - 1], e = mid[x + 1];
     const int sw = down[x - 1], s = down[x], se = down[x + 1];
@@ -33,6 +29,16 @@ inline int zulGradientAt(const unsigned char* mean, int width, int height, int x
     const int diagonalOne = std::abs(2 * se + e + s - 2 * nw - wv - n);
     const int diagonalTwo = std::abs(2 * ne + e + n - 2 * sw - wv - s);
     return horizontal + vertical + diagonalOne + diagonalTwo;
+}
+
+// The gradient zulGradientMap gives at one pixel (x, y) of a page whose
+// rows are mean (width x height bytes, rows top first).
+inline int zulGradientAt(const unsigned char* mean, int width, int height, int x, int y)
+{
+    if (x <= 0 || y <= 0 || x + 1 >= width || y + 1 >= height)
+        return 0;
+    const unsigned char* up = mean + static_cast<std::size_t>(y - 1) * static_cast<std::size_t>(width);
+    return zulSobelAt(up, up + width, up + 2 * width, x);
 }
 
 // One value per pixel, row-major: the sum of the absolute horizontal,

@@ -292,14 +292,20 @@ void slidingWindows(const unsigned char* gray, int width, int height, int halfWi
     }
 }
 
-}  // namespace
-
-ZULImage zulLocalThreshold(const ZULImage& gray, int windowWidth, int windowHeight, double k, int minStdDev)
+// Both entry points take an 8-bit page with pixels, and say so alike.
+void checkGray(const ZULImage& gray)
 {
     if (!gray.zulHasImageData())
         throw ZULException(5, "<zulLocalThreshold()> Image Data is NULL!", kSource, kLineNoData);
     if (gray.zulGetBitsPerPixel() != 8)
         throw ZULException(7, "<zulLocalThreshold()> A BYTE image expected", kSource, kLineDepth);
+}
+
+}  // namespace
+
+ZULImage zulLocalThreshold(const ZULImage& gray, int windowWidth, int windowHeight, double k, int minStdDev)
+{
+    checkGray(gray);
     const int width = gray.zulGetWidth();
     const int height = gray.zulGetHeight();
     const NiblackRule rule(k, minStdDev);
@@ -319,10 +325,7 @@ ZULImage zulLocalThreshold(const ZULImage& gray, int windowWidth, int windowHeig
 void zulLocalThresholdRows(const ZULImage& gray, int windowWidth, int windowHeight, double k, int minStdDev,
                            const std::function<void(int, const unsigned char*)>& row)
 {
-    if (!gray.zulHasImageData())
-        throw ZULException(5, "<zulLocalThreshold()> Image Data is NULL!", kSource, kLineNoData);
-    if (gray.zulGetBitsPerPixel() != 8)
-        throw ZULException(7, "<zulLocalThreshold()> A BYTE image expected", kSource, kLineDepth);
+    checkGray(gray);
     const int width = gray.zulGetWidth();
     const int height = gray.zulGetHeight();
     if (windowWidth >= width || windowHeight >= height) {
