@@ -184,6 +184,10 @@ PageComponents findPageComponents(InkMap& map)
     // body size.
     const bool withGrey = map.level > 0 &&
                           map.grey.size() == static_cast<size_t>(map.width) * static_cast<size_t>(map.height);
+    auto bodySized = [&](const ZULRunLabeller::Box& box) {
+        return box.bottom - box.top + 1 >= kBodyHeightShare * m.body ||
+               box.right - box.left + 1 >= kBodyWidthShare * m.body;
+    };
     std::vector<double> darkness(labelling.components.size(), 1.0);
     std::vector<double> inkDarkness;
     for (size_t k = 0; k < labelling.components.size(); ++k) {
@@ -207,9 +211,7 @@ PageComponents findPageComponents(InkMap& map)
         }
         c.centreX = sx / std::max(c.ink, 1);
         c.centreY = sy / std::max(c.ink, 1);
-        const bool bodySized = box.bottom - box.top + 1 >= kBodyHeightShare * m.body ||
-                               box.right - box.left + 1 >= kBodyWidthShare * m.body;
-        if (withGrey && c.ink >= speck && bodySized) {
+        if (withGrey && c.ink >= speck && bodySized(box)) {
             darkness[k] = 1 - grey / (static_cast<double>(map.level) * c.ink);
             inkDarkness.push_back(darkness[k]);
         }
@@ -229,7 +231,7 @@ PageComponents findPageComponents(InkMap& map)
         if (h > kHugeExtent * m.body || rule ||
             (onBorder && std::max(w, h) > kBorderExtent * m.body) || c.ink < speck || blot)
             c.kind = PieceKind::Noise;
-        else if (h >= kBodyHeightShare * m.body || w >= kBodyWidthShare * m.body)
+        else if (bodySized(box))
             c.kind = PieceKind::Body;
         else
             c.kind = PieceKind::Mark;

@@ -76,6 +76,17 @@ def iou(a, b):
     return inter / float(a[2] * a[3] + b[2] * b[3] - inter)
 
 
+def crossings(poly, yc):
+    """Sorted x where the row yc crosses the polygon's edges."""
+    xs = []
+    for i in range(len(poly)):
+        (x0, y0), (x1, y1) = poly[i], poly[i - 1]
+        if (y0 <= yc) != (y1 <= yc):
+            xs.append(x0 + (yc - y0) * (x1 - x0) / (y1 - y0))
+    xs.sort()
+    return xs
+
+
 def spans(poly):
     """Row -> (x0, x1) spans of a polygon, even-odd rule, every row."""
     out = {}
@@ -83,13 +94,7 @@ def spans(poly):
         return out
     ys = [p[1] for p in poly]
     for y in range(min(ys), max(ys) + 1):
-        yc = y + 0.5
-        xs = []
-        for i in range(len(poly)):
-            (x0, y0), (x1, y1) = poly[i], poly[i - 1]
-            if (y0 <= yc) != (y1 <= yc):
-                xs.append(x0 + (yc - y0) * (x1 - x0) / (y1 - y0))
-        xs.sort()
+        xs = crossings(poly, y + 0.5)
         row = []
         for k in range(0, len(xs) - 1, 2):
             a, b = int(round(xs[k])), int(round(xs[k + 1])) - 1
@@ -107,13 +112,7 @@ def cells_of_poly(poly):
         return cells
     ys = [p[1] for p in scaled]
     for y in range(int(min(ys)), int(max(ys)) + 1):
-        yc = y + 0.5
-        xs = []
-        for i in range(len(scaled)):
-            (x0, y0), (x1, y1) = scaled[i], scaled[i - 1]
-            if (y0 <= yc) != (y1 <= yc):
-                xs.append(x0 + (yc - y0) * (x1 - x0) / (y1 - y0))
-        xs.sort()
+        xs = crossings(scaled, y + 0.5)
         for k in range(0, len(xs) - 1, 2):
             for x in range(int(round(xs[k])), int(round(xs[k + 1]))):
                 cells.add((x, y))
